@@ -1,0 +1,52 @@
+// Serial port table: open, close, read and write by port number (0 = COM1).
+// Only the communication thread calls these. Back ends: serial_port_win32.cpp
+// (COMn through the Win32 communications API) and serial_port_posix.cpp (a tty
+// or pseudo-terminal from the device path table).
+#pragma once
+#include <cstdint>
+
+constexpr int kSerialPortSlots = 8;
+
+struct LineSettings {
+  uint32_t baudRate;
+  uint8_t parity;    // 0 none, 1 odd, 2 even (Win32 codes)
+  uint8_t stopBits;  // 0 one, 1 one and a half, 2 two (Win32 codes)
+  uint8_t dataBits;
+};
+
+struct PortTimings {
+  uint16_t readInterval;          // ms of silence that ends a read once a byte has come
+  uint16_t readTotalConstant;     // ms
+  uint16_t writeTotalConstant;    // ms
+  uint16_t inputQueue;            // bytes
+  uint16_t outputQueue;           // bytes
+  uint16_t readTotalMultiplier;   // ms per requested byte
+  uint16_t writeTotalMultiplier;  // ms per byte
+};
+
+extern const LineSettings kLineSettings;   // 9600, even, one stop bit, 8 data bits
+extern const PortTimings kPortTimings;     // 50, 10000, 10000, 2048, 2048, 1, 1
+
+enum PortResult : uint16_t {
+  PORT_OK = 0,
+  PORT_BAD_NUMBER = 1,    // above 7
+  PORT_ALREADY_OPEN = 2,
+  PORT_OPEN_FAILED = 3,
+  PORT_NOT_OPEN = 4,
+  PORT_NO_DEVICE = 5,     // the port object had no device to close
+  PORT_NOTHING_READ = 6,
+  PORT_NOTHING_WRITTEN = 7,
+};
+
+constexpr uint16_t kReadWait = 0xFFFF;     // read even if nothing has arrived yet
+
+uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& timings);
+uint16_t closePort(uint16_t port);
+uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* count, uint16_t mode);
+uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t* count);
+
+// POSIX only: port number n opens the device path of slot n (default /dev/ttyS0
+// to /dev/ttyS7). The front end fills it before any port is opened. On Windows
+// the names are always COM1 to COM8 and these do nothing.
+void setPortDevicePath(uint16_t port, const char* path);
+const char* portDevicePath(uint16_t port);

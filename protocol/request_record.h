@@ -1,0 +1,98 @@
+// The per-call request record: a command code, the outcome, and the command's
+// arguments and results. One caller owns it for the length of one request.
+#pragma once
+#include <cstdint>
+#include <cstring>
+
+// Command codes (index into CommandTable).
+enum CommandCode : uint8_t {
+  CMD_BKCTRL = 0, CMD_CLRALM, CMD_FEED, CMD_GET_PT, CMD_GOTOPT, CMD_GOTOST, CMD_HOMING,
+  CMD_POS_AS, CMD_POS_EX, CMD_POS_MS, CMD_POSING, CMD_RD_ALM, CMD_RD_MEM, CMD_RD_MON,
+  CMD_RDDVID, CMD_RDMSTS, CMD_RDPARM, CMD_RDPORT, CMD_RDSSTS, CMD_RSTMDL, CMD_SET_PT,
+  CMD_SETDIS, CMD_STEP, CMD_STOP, CMD_SVCTRL, CMD_WR_MEM, CMD_WRPARM, CMD_WRPORT,
+  COMMAND_COUNT = 28
+};
+
+// Outcome of one request.
+enum RequestStatus : uint16_t {
+  STATUS_OK = 0,
+  STATUS_COMM_FAILURE = 1,   // no reply after the retries
+  STATUS_ERROR_REPLY = 2,    // module answered with a nonzero error code
+  STATUS_MALFORMED = 3,      // header, keyword, number or consistency check failed
+};
+
+constexpr uint16_t kExplicitValueCode = 4;   // "SET_": an eight-digit value follows
+constexpr int kMaxAlarmEntries = 16;
+constexpr int kMaxChangePairs = 15;
+constexpr int kMaxMemoryBytes = 65535;
+constexpr int kMaxWriteMemoryBytes = 111;    // 33 + 2 * 111 = 255 bytes fits one message
+constexpr int kIdTextLength = 32;
+
+// Common start of the motion commands.
+struct MotionHead {
+  uint8_t moveType;     // MoveKeywords
+  uint8_t accelType;    // AccelKeywords
+  uint8_t filterType;   // FilterKeywords
+  uint8_t speedSource;  // SpeedKeywords; 4 = explicit speed
+  uint32_t speed;
+};
+
+struct AlarmEntry {
+  uint32_t timeStamp;
+  uint32_t alarmWord;   // bits 0-7 code, bits 8-14 text group flags
+};
+
+struct RequestRecord {
+  uint8_t opCode;
+  uint16_t status;
+  uint16_t errorCode;
+  union {
+    struct { uint8_t brakeOn; } bkctrl;
+    struct { uint8_t clearKind, device; } clralm;
+    struct { uint8_t accelType, filterType, speedSource; uint32_t speed; uint8_t feedDirection; } feed;
+    struct { uint16_t pointNumber; uint32_t speed, targetPosition; } getPt;
+    struct { uint8_t moveType, accelType, filterType; uint16_t pointNumber; } gotoPt;
+    struct { MotionHead head; uint32_t stationNumber; uint8_t stationDirection; } gotoSt;
+    struct { MotionHead head; } homing;
+    struct {
+      MotionHead head; uint32_t targetPosition;
+      // debug mode only
+      uint8_t signalMoveType, signal1Polarity, signal2Polarity;
+      uint32_t signal1OnPosition, signal2OnPosition, signal1OffPosition, signal2OffPosition;
+    } posAs;
+    struct {
+      MotionHead head; uint32_t targetPosition;
+      uint8_t signalSource, externalPositionSource; uint32_t externalPosition;
+      uint8_t externalSpeedSource; uint32_t externalSpeed;
+    } posEx;
+    struct {
+      MotionHead head; uint32_t targetPosition;
+      uint8_t changeMoveType; uint16_t changeCount;
+      uint32_t changePositions[kMaxChangePairs], changeSpeeds[kMaxChangePairs];
+    } posMs;
+    struct { MotionHead head; uint32_t targetPosition; } posing;
+    struct { uint8_t device; uint16_t alarmCount; AlarmEntry alarms[kMaxAlarmEntries]; } rdAlm;
+    struct { uint8_t device; uint32_t address; uint16_t byteCount; uint8_t memoryData[kMaxMemoryBytes]; } rdMem;
+    struct {
+      uint32_t commandPosition, feedbackPosition, positionDeviation, latchPosition,
+               outputTorque, monitor1, monitor2;
+    } rdMon;
+    struct { uint8_t idItem; char idText[kIdTextLength]; } rddvid;
+    struct { uint8_t motionState; uint16_t motionStatusWord; } rdmsts;
+    struct { uint8_t parameterBank; uint16_t parameterNumber; uint16_t echoedNumber; uint32_t parameterValue; } rdparm;
+    struct { uint8_t portSelect; uint16_t portBits[3]; } rdport;
+    struct { uint16_t statusValue; uint8_t ready, servoOn, mainCircuitOn, alarm; } rdssts;
+    struct { uint16_t pointNumber; uint32_t speed; uint8_t positionSource; uint32_t targetPosition; } setPt;
+    struct { uint16_t outputMask[3]; } setdis;
+    struct { MotionHead head; uint8_t stepDirection, stepAmountSource; uint32_t stepAmount; } step;
+    struct { uint8_t stopMode; } stop;
+    struct { uint8_t servoOn; } svctrl;
+    struct { uint8_t device; uint32_t address; uint16_t byteCount; const uint8_t* dataPointer; } wrMem;
+    struct { uint8_t parameterBank; uint16_t parameterNumber; uint32_t parameterValue; } wrparm;
+    struct { uint16_t outputBits[3]; } wrport;
+  };
+};
+
+// Every request starts from an all-zero record (results that a reply does not
+// carry stay zero).
+inline void clearRecord(RequestRecord& record) { std::memset(&record, 0, sizeof record); }
