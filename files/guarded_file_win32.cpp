@@ -1,0 +1,142 @@
+// Guarded file access back end (Windows): file handles, drive roots and the
+// Windows, system, temporary and current directories. Paths are UTF-8.
+#include <windows.h>
+#include <cstdio>
+#include <cstring>
+#include "files/file_backend.h"
+
+namespace {
+bool toWide(const char* text, wchar_t* out, int capacity) {
+  return MultiByteToWideChar(CP_UTF8, 0, text, -1, out, capacity) > 0;
+}
+
+bool toUtf8(const wchar_t* text, char* out, int capacity) {
+  return WideCharToMultiByte(CP_UTF8, 0, text, -1, out, capacity, nullptr, nullptr) > 0;
+}
+
+uint16_t joinPath(const wchar_t* directory, bool addSeparator, const char* name, char* path) {
+  char prefix[FILE_PATH_MAX * 3];
+  if (!toUtf8(directory, prefix, sizeof prefix)) return FILE_BAD_DIRECTORY;
+  int written = std::snprintf(path, FILE_PATH_MAX, "%s%s%s", prefix, addSeparator ? "\\" : "",
+                              name);
+  if (written < 0 || written >= FILE_PATH_MAX) return FILE_BAD_DIRECTORY;
+  return FILE_OK;
+}
+
+UINT driveTypeOf(int16_t location) {
+  switch (location) {
+    case LOCATION_REMOVABLE: return DRIVE_REMOVABLE;
+    case LOCATION_FIXED: return DRIVE_FIXED;
+    case LOCATION_CDROM: return DRIVE_CDROM;
+    default: return DRIVE_REMOTE;
+  }
+}
+}  // namespace
+
+uint16_t backendResolve(int16_t location, uint16_t drive, const char* name, char* path) {
+  wchar_t directory[FILE_PATH_MAX];
+  switch (location) {
+    case LOCATION_REMOVABLE:
+    case LOCATION_FIXED:
+    case LOCATION_CDROM:
+    case LOCATION_NETWORK: {
+      // Walk the drives present from A: and take the n-th of the wanted type.
+      DWORD present = GetLogicalDrives();
+      uint16_t seen = 0;
+      for (int letter = 0; letter < 26; ++letter) {
+        if (!(present & (1u << letter))) continue;
+        wchar_t root[4] = {wchar_t(L'A' + letter), L':', L'\\', 0};
+        if (GetDriveTypeW(root) != driveTypeOf(location)) continue;
+        if (seen++ == drive) return joinPath(root, false, name, path);
+      }
+      return FILE_NO_DRIVE;
+    }
+    case LOCATION_CURRENT_DIR: {
+      DWORD n = GetCurrentDirectoryW(FILE_PATH_MAX, directory);
+      if (n == 0 || n >= FILE_PATH_MAX) return FILE_BAD_DIRECTORY;
+      return joinPath(directory, true, name, path);
+    }
+    case LOCATION_WINDOWS_DIR: {
+      UINT n = GetWindowsDirectoryW(directory, FILE_PATH_MAX);
+      if (n == 0 || n >= FILE_PATH_MAX) return FILE_BAD_DIRECTORY;
+      return joinPath(directory, true, name, path);
+    }
+    case LOCATION_TEMP_DIR: {
+      DWORD n = GetTempPathW(FILE_PATH_MAX, directory);   // ends in a backslash
+      if (n == 0 || n >= FILE_PATH_MAX) return FILE_BAD_DIRECTORY;
+      return joinPath(directory, false, name, path);
+    }
+    case LOCATION_SYSTEM_DIR: {
+      UINT n = GetSystemDirectoryW(directory, FILE_PATH_MAX);
+      if (n == 0 || n >= FILE_PATH_MAX) return FILE_BAD_DIRECTORY;
+      return joinPath(directory, true, name, path);
+    }
+    default:
+      return FILE_BAD_LOCATION;
+  }
+}
+
+FileHandle backendOpen(const char* path, bool create, bool truncate) {
+  wchar_t wide[FILE_PATH_MAX];
+  if (!toWide(path, wide, FILE_PATH_MAX)) return FILE_NONE;
+  DWORD disposition = truncate ? CREATE_ALWAYS : create ? OPEN_ALWAYS : OPEN_EXISTING;
+  HANDLE file = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return FILE_NONE;
+  return reinterpret_cast<FileHandle>(file);
+}
+
+bool backendSeek(FileHandle file, uint64_t offset) {
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(offset);
+  return SetFilePointerEx(reinterpret_cast<HANDLE>(file), to, nullptr, FILE_BEGIN) != 0;
+}
+
+bool backendRead(FileHandle file, void* buffer, uint32_t length, uint32_t* done) {
+  DWORD got = 0;
+  BOOL ok = ReadFile(reinterpret_cast<HANDLE>(file), buffer, length, &got, nullptr);
+  *done = ok ? got : 0;
+  return ok != 0;
+}
+
+bool backendWrite(FileHandle file, const void* buffer, uint32_t length, uint32_t* done) {
+  DWORD put = 0;
+  BOOL ok = WriteFile(reinterpret_cast<HANDLE>(file), buffer, length, &put, nullptr);
+  *done = ok ? put : 0;
+  return ok != 0;
+}
+
+bool backendSize(FileHandle file, uint64_t* size) {
+  LARGE_INTEGER length;
+  if (!GetFileSizeEx(reinterpret_cast<HANDLE>(file), &length)) return false;
+  *size = static_cast<uint64_t>(length.QuadPart);
+  return true;
+}
+
+bool backendFlush(FileHandle file) {
+  return FlushFileBuffers(reinterpret_cast<HANDLE>(file)) != 0;
+}
+
+void backendClose(FileHandle file) { CloseHandle(reinterpret_cast<HANDLE>(file)); }
+
+bool backendIsFile(const char* path) {
+  wchar_t wide[FILE_PATH_MAX];
+  if (!toWide(path, wide, FILE_PATH_MAX)) return false;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(wide, &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool backendReplace(const char* from, const char* to) {
+  wchar_t wideFrom[FILE_PATH_MAX + 8], wideTo[FILE_PATH_MAX];
+  if (!toWide(from, wideFrom, FILE_PATH_MAX + 8) || !toWide(to, wideTo, FILE_PATH_MAX))
+    return false;
+  return MoveFileExW(wideFrom, wideTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void backendRemove(const char* path) {
+  wchar_t wide[FILE_PATH_MAX + 8];
+  if (toWide(path, wide, FILE_PATH_MAX + 8)) DeleteFileW(wide);
+}
