@@ -1,0 +1,126 @@
+// Transfer loops that load the tables into the module and save the module's
+// values into them, and the label and list helpers all six transfers share.
+#include "files/transfer.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "link/request.h"
+
+void composeTransferLabel(char* text, const char* placeholder) {
+  size_t want = std::strlen(placeholder);
+  if (want == 0) return;
+  for (char* p = text; *p != '\0'; ++p) {
+    size_t run = 0;
+    while (p[run] == 'X') ++run;
+    if (run >= want) {
+      std::memcpy(p, placeholder, want);
+      return;
+    }
+    if (run > 0) p += run - 1;
+  }
+}
+
+uint32_t parameterListFor(uint16_t number) {
+  return number < FIRST_OPTION_PARAMETER ? LIST_SERVO_PARAMETERS : LIST_OPTION_PARAMETERS;
+}
+
+// Placeholder texts: point numbers decimal in 3 characters, parameter numbers as
+// four upper-case hexadecimal digits.
+static void pointPlaceholder(int number, char out[8]) { std::snprintf(out, 8, "%3d", number); }
+static void parameterPlaceholder(uint16_t number, char out[8]) {
+  std::snprintf(out, 8, "%04X", static_cast<unsigned>(number));
+}
+
+static void sinkStart(const TransferSink& sink, uint32_t maximum) {
+  if (sink.start) sink.start(sink.context, maximum);
+}
+static void sinkStep(const TransferSink& sink, uint16_t labelId, const char* placeholder) {
+  if (sink.step) sink.step(sink.context, labelId, placeholder);
+}
+static void sinkChanged(const TransferSink& sink, uint32_t list, uint32_t rowOrIndex) {
+  if (sink.changed) sink.changed(sink.context, list, rowOrIndex);
+}
+
+uint16_t loadPointTable(OwnerHandle owner, const PointTable& table,
+                        const std::atomic<bool>& running, const TransferSink& sink) {
+  sinkStart(sink, POINT_COUNT);
+  for (int number = 1; number <= POINT_COUNT; ++number) {
+    if (!running.load()) return TRANSFER_CANCELLED;
+    char label[8];
+    pointPlaceholder(number, label);
+    sinkStep(sink, LABEL_POINT_LOAD, label);
+    const PointEntry& entry = table.points[number - 1];
+    // Position source 4: the request carries the target position.
+    if (request_SET_PT(owner, static_cast<uint16_t>(number), entry.speed, 4,
+                       static_cast<uint32_t>(entry.position)) != 0)
+      return TRANSFER_STOPPED;
+    sinkChanged(sink, LIST_POINT_TABLE, static_cast<uint32_t>(number));
+  }
+  return TRANSFER_COMPLETED;
+}
+
+uint16_t loadParameters(OwnerHandle owner, const ParameterTable& table,
+                        const std::atomic<bool>& running, const TransferSink& sink) {
+  uint16_t count = table.count > MAX_DEFINITIONS ? MAX_DEFINITIONS : table.count;
+  sinkStart(sink, count);
+  for (uint16_t index = 0; index < count; ++index) {
+    if (!running.load()) return TRANSFER_CANCELLED;
+    const ParameterDefinition& def = table.entries[index];
+    if (!def.valueValid) {
+      sinkStep(sink, 0, "");
+      continue;
+    }
+    char label[8];
+    parameterPlaceholder(def.number, label);
+    sinkStep(sink, LABEL_PARAMETER_LOAD, label);
+    if (request_WRPARM(owner, 0, def.number, static_cast<uint32_t>(def.value)) != 0)
+      return TRANSFER_STOPPED;
+    sinkChanged(sink, parameterListFor(def.number), index);
+  }
+  return TRANSFER_COMPLETED;
+}
+
+uint16_t savePointTable(OwnerHandle owner, PointTable* table,
+                        const std::atomic<bool>& running, const TransferSink& sink) {
+  sinkStart(sink, POINT_COUNT);
+  for (int number = 1; number <= POINT_COUNT; ++number) {
+    if (!running.load()) return TRANSFER_CANCELLED;
+    char label[8];
+    pointPlaceholder(number, label);
+    sinkStep(sink, LABEL_POINT_SAVE, label);
+    uint32_t speed = 0, position = 0;
+    if (request_GET_PT(owner, static_cast<uint16_t>(number), &speed, &position) != 0)
+      return TRANSFER_STOPPED;
+    table->points[number - 1].speed = speed;
+    table->points[number - 1].position = static_cast<int32_t>(position);
+    sinkChanged(sink, LIST_POINT_TABLE, static_cast<uint32_t>(number));
+  }
+  return TRANSFER_COMPLETED;
+}
+
+uint16_t saveParameters(OwnerHandle owner, ParameterTable* table,
+                        const std::atomic<bool>& running, const TransferSink& sink) {
+  uint16_t count = table->count > MAX_DEFINITIONS ? MAX_DEFINITIONS : table->count;
+  sinkStart(sink, count);
+  for (uint16_t index = 0; index < count; ++index) {
+    if (!running.load()) return TRANSFER_CANCELLED;
+    ParameterDefinition& def = table->entries[index];
+    char label[8];
+    parameterPlaceholder(def.number, label);
+    sinkStep(sink, LABEL_PARAMETER_SAVE, label);
+    uint16_t echoed = 0;
+    uint32_t value = 0;
+    uint16_t status = request_RDPARM(owner, 0, def.number, &echoed, &value);
+    if (status == 2) {
+      // The module has no such parameter: it is left out of the file.
+      def.valueValid = 0;
+      continue;
+    }
+    if (status != 0) return TRANSFER_STOPPED;
+    def.value = static_cast<int32_t>(value);
+    def.valueValid = 1;
+    sinkChanged(sink, parameterListFor(def.number), index);
+  }
+  return TRANSFER_COMPLETED;
+}
