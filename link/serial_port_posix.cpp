@@ -1,0 +1,172 @@
+// Serial port table on a POSIX tty or pseudo-terminal: raw 9600 8E1, DTR raised,
+// exclusive open, reads that end 50 ms after the last byte.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "link/serial_port.h"
+
+namespace {
+
+struct SerialPort {
+  int fd = -1;
+  uint16_t number = 0;
+  bool used = false;
+};
+SerialPort g_table[kSerialPortSlots];
+
+speed_t baudConstant(uint32_t baud) {
+  switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    default: return B9600;
+  }
+}
+
+void configure(int fd, const LineSettings& line) {
+  termios tio{};
+  if (tcgetattr(fd, &tio) != 0) return;
+  cfmakeraw(&tio);
+  tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB);
+  tio.c_cflag |= CREAD | CLOCAL;
+  tio.c_cflag |= line.dataBits == 7 ? CS7 : CS8;
+  if (line.parity == 2) tio.c_cflag |= PARENB;
+  if (line.parity == 1) tio.c_cflag |= PARENB | PARODD;
+  if (line.stopBits == 2) tio.c_cflag |= CSTOPB;
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  cfsetispeed(&tio, baudConstant(line.baudRate));
+  cfsetospeed(&tio, baudConstant(line.baudRate));
+  tcsetattr(fd, TCSANOW, &tio);
+}
+
+int64_t nowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& timings) {
+  (void)timings;
+  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
+  SerialPort& slot = g_table[port];
+  if (slot.used) return PORT_ALREADY_OPEN;
+  int fd = ::open(portDevicePath(port), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return PORT_OPEN_FAILED;
+  // Exclusive like a Windows COM port: the lock is what stops a second opener
+  // (TIOCEXCL does not stop root).
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return PORT_OPEN_FAILED;
+  }
+  ioctl(fd, TIOCEXCL);
+  configure(fd, line);
+  tcflush(fd, TCIOFLUSH);
+  int dtr = TIOCM_DTR;
+  ioctl(fd, TIOCMBIS, &dtr);   // fails harmlessly on a pseudo-terminal
+  slot.fd = fd;
+  slot.number = port;
+  slot.used = true;
+  return PORT_OK;
+}
+
+uint16_t closePort(uint16_t port) {
+  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
+  SerialPort& slot = g_table[port];
+  if (!slot.used) return PORT_NOT_OPEN;
+  if (slot.fd < 0) {
+    slot.used = false;
+    return PORT_NO_DEVICE;
+  }
+  int dtr = TIOCM_DTR;
+  ioctl(slot.fd, TIOCMBIC, &dtr);
+  tcflush(slot.fd, TCIOFLUSH);
+  ioctl(slot.fd, TIOCNXCL);
+  flock(slot.fd, LOCK_UN);
+  ::close(slot.fd);
+  slot = SerialPort{};
+  return PORT_OK;
+}
+
+uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* count,
+                  uint16_t mode) {
+  if (count) *count = 0;
+  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
+  SerialPort& slot = g_table[port];
+  if (!slot.used || slot.fd < 0) return PORT_NOT_OPEN;
+  if (mode != kReadWait) {
+    int queued = 0;
+    if (ioctl(slot.fd, FIONREAD, &queued) != 0 || queued < 1) return PORT_NOTHING_READ;
+  }
+  const int64_t deadline = nowMs() + kPortTimings.readTotalConstant +
+                           static_cast<int64_t>(kPortTimings.readTotalMultiplier) * maxLength;
+  uint16_t got = 0;
+  bool failed = false;
+  while (got < maxLength) {
+    int64_t now = nowMs();
+    int64_t wait = deadline - now;
+    if (got > 0 && wait > kPortTimings.readInterval) wait = kPortTimings.readInterval;
+    if (wait <= 0) break;
+    pollfd p{slot.fd, POLLIN, 0};
+    int ready = ::poll(&p, 1, static_cast<int>(wait));
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      failed = true;
+      break;
+    }
+    if (ready == 0) break;   // silence: the interval or the total time-out ended the read
+    if (p.revents & (POLLERR | POLLNVAL)) {
+      failed = true;
+      break;
+    }
+    ssize_t n = ::read(slot.fd, buffer + got, maxLength - got);
+    if (n > 0) {
+      got = static_cast<uint16_t>(got + n);
+      continue;
+    }
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+    // Hang-up (the peer closed a pseudo-terminal): wait out the time-out as a
+    // silent line would, without spinning.
+    if (got > 0) break;
+    int64_t left = deadline - nowMs();
+    if (left > 0) ::poll(nullptr, 0, static_cast<int>(left < 20 ? left : 20));
+  }
+  tcflush(slot.fd, TCIFLUSH);
+  if (count) *count = got;
+  return (!failed && got >= 1) ? PORT_OK : PORT_NOTHING_READ;
+}
+
+uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t* count) {
+  if (count) *count = 0;
+  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
+  SerialPort& slot = g_table[port];
+  if (!slot.used || slot.fd < 0) return PORT_NOT_OPEN;
+  const int64_t deadline = nowMs() + kPortTimings.writeTotalConstant +
+                           static_cast<int64_t>(kPortTimings.writeTotalMultiplier) * length;
+  uint16_t sent = 0;
+  while (sent < length) {
+    ssize_t n = ::write(slot.fd, data + sent, length - sent);
+    if (n > 0) {
+      sent = static_cast<uint16_t>(sent + n);
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) break;
+    int64_t left = deadline - nowMs();
+    if (left <= 0) break;
+    pollfd p{slot.fd, POLLOUT, 0};
+    ::poll(&p, 1, static_cast<int>(left));
+  }
+  if (count) *count = sent;
+  return sent >= 1 ? PORT_OK : PORT_NOTHING_WRITTEN;
+}

@@ -1,0 +1,103 @@
+// Serial port table on COM1 to COM8 through the Win32 communications API.
+#include <windows.h>
+
+#include "link/serial_port.h"
+
+namespace {
+
+struct SerialPort {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  uint16_t number = 0;
+  bool used = false;
+};
+SerialPort g_table[kSerialPortSlots];
+
+}  // namespace
+
+uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& timings) {
+  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
+  SerialPort& slot = g_table[port];
+  if (slot.used) return PORT_ALREADY_OPEN;
+  wchar_t name[5] = L"COM1";
+  name[3] = static_cast<wchar_t>(L'1' + port);
+  HANDLE h = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return PORT_OPEN_FAILED;
+
+  SetupComm(h, timings.inputQueue, timings.outputQueue);
+  PurgeComm(h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+  COMMTIMEOUTS t{};
+  t.ReadIntervalTimeout = timings.readInterval;
+  t.ReadTotalTimeoutMultiplier = timings.readTotalMultiplier;
+  t.ReadTotalTimeoutConstant = timings.readTotalConstant;
+  t.WriteTotalTimeoutMultiplier = timings.writeTotalMultiplier;
+  t.WriteTotalTimeoutConstant = timings.writeTotalConstant;
+  SetCommTimeouts(h, &t);
+  DCB dcb{};
+  dcb.DCBlength = sizeof(DCB);
+  GetCommState(h, &dcb);
+  dcb.BaudRate = line.baudRate;
+  dcb.ByteSize = line.dataBits;
+  dcb.Parity = line.parity;
+  dcb.StopBits = line.stopBits;
+  dcb.fBinary = 1;
+  dcb.fParity = 1;
+  dcb.fDtrControl = DTR_CONTROL_ENABLE;
+  dcb.fRtsControl = RTS_CONTROL_ENABLE;
+  SetCommState(h, &dcb);
+  EscapeCommFunction(h, SETDTR);
+
+  slot.handle = h;
+  slot.number = port;
+  slot.used = true;
+  return PORT_OK;
+}
+
+uint16_t closePort(uint16_t port) {
+  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
+  SerialPort& slot = g_table[port];
+  if (!slot.used) return PORT_NOT_OPEN;
+  if (slot.handle == INVALID_HANDLE_VALUE) {
+    slot = SerialPort{};
+    return PORT_NO_DEVICE;
+  }
+  SetCommMask(slot.handle, 0);
+  EscapeCommFunction(slot.handle, CLRDTR);
+  PurgeComm(slot.handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+  CloseHandle(slot.handle);
+  slot = SerialPort{};
+  return PORT_OK;
+}
+
+uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* count,
+                  uint16_t mode) {
+  if (count) *count = 0;
+  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
+  SerialPort& slot = g_table[port];
+  if (!slot.used || slot.handle == INVALID_HANDLE_VALUE) return PORT_NOT_OPEN;
+  DWORD errors = 0;
+  COMSTAT stat{};
+  ClearCommError(slot.handle, &errors, &stat);
+  DWORD got = 0;
+  BOOL ok = FALSE;
+  if (mode == kReadWait || stat.cbInQue >= 1) {
+    ok = ReadFile(slot.handle, buffer, maxLength, &got, nullptr);
+    PurgeComm(slot.handle, PURGE_RXCLEAR);
+  }
+  if (count) *count = static_cast<uint16_t>(got);
+  return (ok && got >= 1) ? PORT_OK : PORT_NOTHING_READ;
+}
+
+uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t* count) {
+  if (count) *count = 0;
+  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
+  SerialPort& slot = g_table[port];
+  if (!slot.used || slot.handle == INVALID_HANDLE_VALUE) return PORT_NOT_OPEN;
+  DWORD errors = 0;
+  COMSTAT stat{};
+  ClearCommError(slot.handle, &errors, &stat);
+  DWORD sent = 0;
+  BOOL ok = WriteFile(slot.handle, data, length, &sent, nullptr);
+  if (count) *count = static_cast<uint16_t>(sent);
+  return (ok && sent >= 1) ? PORT_OK : PORT_NOTHING_WRITTEN;
+}

@@ -1,0 +1,68 @@
+// Message framing and the transaction with retries.
+#include "protocol/framing.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "link/serial_port.h"
+#include "protocol/command_table.h"
+
+namespace {
+std::atomic<int> g_retryPauseMs{kRetryPauseMs};
+std::atomic<FrameObserver> g_observer{nullptr};
+}  // namespace
+
+void setRetryPauseMs(int milliseconds) { g_retryPauseMs = milliseconds; }
+void retryPause() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(g_retryPauseMs.load()));
+}
+void setFrameObserver(FrameObserver observer) { g_observer = observer; }
+
+int buildHeader(uint8_t commandCode, uint8_t* data) {
+  data[0] = 0x02;
+  std::memcpy(data + 1, commandName(commandCode), 6);
+  data[7] = '0';
+  data[8] = '1';
+  data[9] = 'C';
+  return kHeaderLength;
+}
+
+uint16_t checkReplyHeader(uint8_t commandCode, const uint8_t* data) {
+  if (data[0] != 0x02) return 1;
+  uint8_t found = kTableEnd;
+  for (const CommandEntry* e = CommandTable; e->code != kTableEnd; ++e) {
+    if (std::memcmp(data + 1, e->name, 6) == 0) {
+      found = e->code;
+      break;
+    }
+  }
+  if (found != commandCode) return 1;
+  if (data[7] != '1' || data[8] != '0' || data[9] != 'R') return 1;
+  return 0;
+}
+
+uint16_t sendRequest(uint16_t port, FrameBuffer& request) {
+  uint16_t count = 0;
+  request.result = writePort(port, request.length, request.data, &count);
+  if (FrameObserver observer = g_observer.load()) observer(true, request.data, request.length);
+  return request.result;
+}
+
+uint16_t receiveReply(uint16_t port, FrameBuffer& reply) {
+  reply.length = 0;
+  uint16_t count = 0;
+  reply.result = readPort(port, kFrameSize, reply.data, &count, kReadWait);
+  reply.length = count;
+  if (FrameObserver observer = g_observer.load()) observer(false, reply.data, reply.length);
+  return reply.result;
+}
+
+uint16_t runTransaction(uint16_t port, FrameBuffer& request, FrameBuffer& reply) {
+  for (int attempt = 0; attempt < kTransactionAttempts; ++attempt) {
+    if (sendRequest(port, request) == PORT_OK && receiveReply(port, reply) == PORT_OK) return 0;
+    if (attempt < kTransactionAttempts - 1) retryPause();
+  }
+  return 1;
+}

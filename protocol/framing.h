@@ -1,0 +1,36 @@
+// Message framing and the transaction with retries: header building and checking,
+// one request write, one reply read, and three attempts 500 ms apart.
+#pragma once
+#include <cstdint>
+
+constexpr int kFrameSize = 256;
+constexpr int kHeaderLength = 10;        // STX, six-character name, "01C" / "10R"
+constexpr int kErrorCodeOffset = 10;
+constexpr int kReplyFieldsOffset = 14;
+constexpr int kTransactionAttempts = 3;
+constexpr int kRetryPauseMs = 500;
+
+struct FrameBuffer {
+  uint16_t result;   // port result code of the last write or read
+  uint16_t length;   // request: bytes to send; reply: bytes read
+  uint8_t data[kFrameSize];
+};
+
+// STX, the command's name and "01C"; returns 10.
+int buildHeader(uint8_t commandCode, uint8_t* data);
+// 0 when the reply's header belongs to `commandCode`, else 1.
+uint16_t checkReplyHeader(uint8_t commandCode, const uint8_t* data);
+
+uint16_t sendRequest(uint16_t port, FrameBuffer& request);
+uint16_t receiveReply(uint16_t port, FrameBuffer& reply);
+// 0: a reply was read; 1: three attempts failed.
+uint16_t runTransaction(uint16_t port, FrameBuffer& request, FrameBuffer& reply);
+
+// Pause between attempts; tests shorten it. Default 500 ms.
+void setRetryPauseMs(int milliseconds);
+void retryPause();
+
+// Observer of every frame written (sent = true) or read; null when none. Used for
+// traces; called on the communication thread.
+using FrameObserver = void (*)(bool sent, const uint8_t* data, uint16_t length);
+void setFrameObserver(FrameObserver observer);
