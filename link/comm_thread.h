@@ -1,0 +1,30 @@
+// The communication thread: the only thread that opens, closes, reads and writes
+// serial ports. Each 10 ms pass takes at most one connection request, then at
+// most one command, from their channels.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+struct Channel;
+
+// Payload of the connection channel.
+struct ConnectionRequest {
+  uint32_t action;            // nonzero opens the port, 0 closes it
+  uint32_t commandsEnabled;   // value the thread's flag takes after this request
+  uint16_t port;              // 0 = COM1
+};
+
+constexpr uint16_t kNoOpenPort = 0xFFFF;
+
+struct CommThread {
+  std::thread thread;
+  std::atomic<uint32_t> running{0};
+  std::atomic<uint16_t> openedPort{kNoOpenPort};   // last port this thread opened
+};
+
+// Starts the loop on `connectionChannel` and `commandChannel`; false if the thread
+// could not be started.
+bool commThreadStart(CommThread* comm, Channel* connectionChannel, Channel* commandChannel);
+// Clears the running flag and waits for the thread without time-out.
+void commThreadStop(CommThread* comm);

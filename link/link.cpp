@@ -1,0 +1,142 @@
+// Link start and shutdown; the posting calls, gated so that no thread touches a
+// channel once shutdown has begun.
+#include "link/link.h"
+#include <condition_variable>
+#include <mutex>
+#include "link/channel.h"
+#include "link/comm_thread.h"
+#include "link/link_state.h"
+#include "link/status_poll.h"
+#include "protocol/request_record.h"
+
+namespace {
+
+// The gate: posts enter only while the link runs; shutdown closes it and waits
+// until every post already inside has had its answer.
+std::mutex g_gateLock;
+std::condition_variable g_gateIdle;
+bool g_gateOpen = false;
+int g_postsInside = 0;
+Channel* g_commandChannel = nullptr;
+Channel* g_connectionChannel = nullptr;
+CommThread g_comm;
+std::mutex g_lifecycleLock;   // one linkStart or linkShutdown at a time
+
+bool enterGate(Channel** command, Channel** connection) {
+  std::lock_guard<std::mutex> guard(g_gateLock);
+  if (!g_gateOpen) return false;
+  ++g_postsInside;
+  *command = g_commandChannel;
+  *connection = g_connectionChannel;
+  return true;
+}
+
+void leaveGate() {
+  std::lock_guard<std::mutex> guard(g_gateLock);
+  if (--g_postsInside == 0) g_gateIdle.notify_all();
+}
+
+// Sends `payload` with a fresh reply channel and waits for the u16 answer.
+// `queued` tells whether the request reached the channel at all.
+uint16_t postAndWait(Channel* channel, const void* payload, uint16_t length, bool* queued) {
+  *queued = false;
+  Channel* reply = channelCreate(1);
+  if (!reply) return 0;
+  uint16_t answer = 0;
+  if (channelSend(channel, payload, length, reply)) {
+    *queued = true;
+    uint16_t got = 0;
+    if (!channelReceive(reply, &answer, sizeof answer, &got, kChannelWait, nullptr)) answer = 0;
+  }
+  channelDestroy(reply);
+  return answer;
+}
+
+uint16_t postConnectionTo(Channel* connection, uint32_t action, uint32_t commandsEnabled,
+                          uint16_t port) {
+  ConnectionRequest request{action, commandsEnabled, port};
+  bool queued = false;
+  uint16_t answer = postAndWait(connection, &request, sizeof request, &queued);
+  return queued ? answer : 1;
+}
+
+}  // namespace
+
+uint16_t linkStart() {
+  std::lock_guard<std::mutex> life(g_lifecycleLock);
+  {
+    std::lock_guard<std::mutex> guard(g_gateLock);
+    if (g_gateOpen || g_commandChannel) return 1;
+  }
+  Channel* command = channelCreate(kChannelCapacity);
+  Channel* connection = command ? channelCreate(kChannelCapacity) : nullptr;
+  if (!command || !connection) {
+    channelDestroy(command);
+    return 1;
+  }
+  if (!commThreadStart(&g_comm, connection, command)) {
+    channelDestroy(command);
+    channelDestroy(connection);
+    return 1;
+  }
+  std::lock_guard<std::mutex> guard(g_gateLock);
+  g_commandChannel = command;
+  g_connectionChannel = connection;
+  g_gateOpen = true;
+  return 0;
+}
+
+void linkShutdown() {
+  std::lock_guard<std::mutex> life(g_lifecycleLock);
+  {
+    std::lock_guard<std::mutex> guard(g_gateLock);
+    if (!g_commandChannel) return;
+    g_gateOpen = false;
+  }
+  // Request functions now return at once, so a poll thread not held in a box
+  // ends within one pass.
+  stopStatusPolling();
+  {
+    // The communication thread still runs and answers every post already inside.
+    std::unique_lock<std::mutex> guard(g_gateLock);
+    g_gateIdle.wait(guard, [] { return g_postsInside == 0; });
+  }
+  uint16_t port = g_comm.openedPort.load();
+  if (linkFlagTest(LINK_PORT_OPEN) && port != kNoOpenPort)
+    postConnectionTo(g_connectionChannel, 0, 1, port);
+  commThreadStop(&g_comm);
+  std::lock_guard<std::mutex> guard(g_gateLock);
+  channelDestroy(g_commandChannel);
+  channelDestroy(g_connectionChannel);
+  g_commandChannel = nullptr;
+  g_connectionChannel = nullptr;
+}
+
+bool linkRunning() {
+  std::lock_guard<std::mutex> guard(g_gateLock);
+  return g_gateOpen;
+}
+
+uint16_t postConnectionRequest(uint32_t action, uint32_t commandsEnabled, uint16_t port) {
+  Channel* command = nullptr;
+  Channel* connection = nullptr;
+  if (!enterGate(&command, &connection)) return 1;
+  uint16_t answer = postConnectionTo(connection, action, commandsEnabled, port);
+  leaveGate();
+  return answer;
+}
+
+uint16_t postCommandRequest(RequestRecord* record) {
+  Channel* command = nullptr;
+  Channel* connection = nullptr;
+  if (!enterGate(&command, &connection)) {
+    record->status = STATUS_COMM_FAILURE;
+    return 0;
+  }
+  bool queued = false;
+  postAndWait(command, &record, sizeof record, &queued);
+  // A command that never reached the thread was not carried out.
+  if (!queued) record->status = STATUS_COMM_FAILURE;
+  leaveGate();
+  return 0;
+}

@@ -1,0 +1,25 @@
+// Start and shutdown of the module link (both channels, the communication thread
+// and the status poll), and the two posting calls every other thread uses.
+#pragma once
+#include <cstdint>
+
+struct RequestRecord;
+
+constexpr uint16_t kChannelCapacity = 20;
+
+// Creates the command and connection channels and starts the communication
+// thread; 0 = ok, 1 = failure (nothing left running). Fails if already started.
+uint16_t linkStart();
+// Stops and waits for the status poll, closes the open port through a connection
+// request, stops and joins the communication thread and destroys the channels.
+// From the moment it begins, every request fails fast with status 1 and no box.
+void linkShutdown();
+// True between a successful linkStart and the beginning of linkShutdown.
+bool linkRunning();
+
+// Opens (action nonzero) or closes `port`; the thread's commandsEnabled takes the
+// given value. 0 success, 1 failure (also when the request could not be queued).
+uint16_t postConnectionRequest(uint32_t action, uint32_t commandsEnabled, uint16_t port);
+// Hands the record to the communication thread and waits; the outcome is in
+// record->status. When the link is not running the record gets status 1.
+uint16_t postCommandRequest(RequestRecord* record);

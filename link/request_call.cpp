@@ -1,0 +1,34 @@
+// Common body of the request functions.
+#include "link/request_call.h"
+#include <new>
+#include "link/link.h"
+#include "link/request.h"
+
+RecordPtr makeRecord(uint8_t opCode) {
+  RecordPtr record(new (std::nothrow) RequestRecord);
+  if (record) {
+    clearRecord(*record);
+    record->opCode = opCode;
+  }
+  return record;
+}
+
+uint16_t runRequest(OwnerHandle owner, uint8_t opCode, RequestRecord* record, uint16_t* boxAnswer,
+                    ErrorReplyBox errorReply) {
+  if (boxAnswer) *boxAnswer = 0;
+  uint16_t status = STATUS_COMM_FAILURE;
+  uint16_t errorCode = 0;
+  if (record) {
+    postCommandRequest(record);
+    status = record->status;
+    errorCode = record->errorCode;
+  }
+  if (status == STATUS_OK) return STATUS_OK;
+  // Shutdown has begun (or the link never started): fail fast, nobody to ask.
+  if (!linkRunning()) return status;
+  if (status == STATUS_ERROR_REPLY && errorReply == SILENT_ON_ERROR_REPLY) return status;
+  uint16_t answer = showCommError(owner, opCode, status,
+                                  status == STATUS_ERROR_REPLY ? errorCode : 0);
+  if (boxAnswer) *boxAnswer = answer;
+  return status;
+}
