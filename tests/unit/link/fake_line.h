@@ -1,0 +1,71 @@
+// A pseudo-terminal standing in for the module's serial line (POSIX only): it
+// records every byte the tool writes and, when told to, answers each request with
+// a reply that no decoder accepts.
+#pragma once
+#ifndef _WIN32
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class FakeLine {
+ public:
+  FakeLine() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) slave_ = ptsname(master_);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~FakeLine() {
+    stop_.store(true);
+    thread_.join();
+    if (master_ >= 0) close(master_);
+  }
+  const char* slavePath() const { return slave_.c_str(); }
+  bool ok() const { return master_ >= 0 && !slave_.empty(); }
+  void answerGarbage(bool on) { garbage_.store(on); }
+  std::string received() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return received_;
+  }
+  void clearReceived() {
+    std::lock_guard<std::mutex> guard(lock_);
+    received_.clear();
+  }
+
+ private:
+  void serve() {
+    while (!stop_.load()) {
+      pollfd p{master_, POLLIN, 0};
+      if (master_ < 0 || poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN)) {
+        if (p.revents & (POLLHUP | POLLERR)) usleep(20000);
+        continue;
+      }
+      char buffer[512];
+      ssize_t n = read(master_, buffer, sizeof buffer);
+      if (n <= 0) { usleep(20000); continue; }
+      bool endOfRequest = false;
+      {
+        std::lock_guard<std::mutex> guard(lock_);
+        received_.append(buffer, static_cast<size_t>(n));
+        endOfRequest = buffer[n - 1] == '\r';
+      }
+      if (endOfRequest && garbage_.load()) {
+        static const char reply[] = "\x02#?garbage?#\r";
+        (void)!write(master_, reply, sizeof reply - 1);
+      }
+    }
+  }
+
+  int master_ = -1;
+  std::string slave_;
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> garbage_{false};
+  std::mutex lock_;
+  std::string received_;
+};
+#endif

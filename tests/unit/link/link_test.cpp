@@ -1,0 +1,165 @@
+// Communication thread and link lifecycle: connection requests, skipped and ignored
+// commands, shutdown closing the port and failing later requests fast.
+#include <gtest/gtest.h>
+#include <chrono>
+#include <thread>
+#include <vector>
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/request.h"
+#include "link/serial_port.h"
+#include "tests/support/scripted_prompt.h"
+#include "tests/unit/link/fake_line.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long msSince(Clock::time_point start) {
+  return static_cast<long>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+}  // namespace
+
+TEST(LinkLifecycle, RequestsFailFastWithoutABoxWhenTheLinkIsNotRunning) {
+  ScriptedPrompt prompt;
+  for (int round = 0; round < 5; ++round) {
+    ASSERT_EQ(linkStart(), 0) << round;
+    EXPECT_EQ(linkStart(), 1);   // already running
+    linkShutdown();
+    auto start = Clock::now();
+    uint16_t value = 7;
+    EXPECT_EQ(request_RDSSTS(nullptr, &value, nullptr, nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(request_STOP__(nullptr, 0), 1);
+    EXPECT_EQ(postConnectionRequest(1, 1, 0), 1);
+    EXPECT_LT(msSince(start), 200);
+    EXPECT_EQ(value, 7);
+  }
+  linkShutdown();   // a second shutdown does nothing
+  EXPECT_EQ(prompt.messageCount(), 0u);
+}
+
+#ifndef _WIN32
+
+class LinkThread : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(line.ok());
+    setPortDevicePath(0, line.slavePath());
+    setPortDevicePath(6, "/nonexistent/qz-tty");
+    resetModeRecord();
+    linkFlagsClear();
+    ASSERT_EQ(linkStart(), 0);
+  }
+  void TearDown() override {
+    linkShutdown();
+    EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+  }
+  FakeLine line;
+};
+
+TEST_F(LinkThread, OpenFailureAnswersOneAndLeavesThePortBitClear) {
+  EXPECT_EQ(postConnectionRequest(1, 1, 6), 1);
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+  EXPECT_EQ(postConnectionRequest(0, 1, 6), 1);   // closing a port that is not open
+  EXPECT_EQ(postConnectionRequest(1, 1, 0), 0);
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 1);
+  EXPECT_EQ(postConnectionRequest(1, 1, 0), 1);   // already open
+  EXPECT_EQ(postConnectionRequest(0, 1, 6), 1);
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 1);     // a failed close leaves the bit as it was
+  EXPECT_EQ(postConnectionRequest(0, 1, 0), 0);
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+}
+
+TEST_F(LinkThread, DisabledCommandsAndUnknownCodesAreAnsweredWithoutAnExchange) {
+  ASSERT_EQ(postConnectionRequest(1, 0, 0), 0);   // open, commands disabled
+  RequestRecord* record = new RequestRecord;
+  clearRecord(*record);
+  record->opCode = CMD_RDSSTS;
+  record->rdssts.ready = 0x5A;   // must stay as the caller left it
+  postCommandRequest(record);
+  EXPECT_EQ(record->status, 0);
+  EXPECT_EQ(record->rdssts.ready, 0x5A);
+  EXPECT_EQ(record->rdssts.statusValue, 0);
+
+  ASSERT_EQ(postConnectionRequest(0, 1, 0), 0);
+  ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
+  clearRecord(*record);
+  record->opCode = 28;
+  postCommandRequest(record);
+  EXPECT_EQ(record->status, 0);
+  record->opCode = 0xFF;
+  postCommandRequest(record);
+  EXPECT_EQ(record->status, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(line.received(), "");
+
+  // The same set-up with a known code does reach the line.
+  line.answerGarbage(true);
+  clearRecord(*record);
+  record->opCode = CMD_RDSSTS;
+  postCommandRequest(record);
+  EXPECT_EQ(record->status, STATUS_MALFORMED);
+  EXPECT_EQ(line.received().rfind("\x02RDSSTS", 0), 0u) << line.received();
+  delete record;
+}
+
+TEST_F(LinkThread, ShutdownClosesTheOpenPortAndStartWorksAgain) {
+  ScriptedPrompt prompt;
+  ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
+  linkShutdown();
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+  // The port was really released: the restarted link can open it again.
+  ASSERT_EQ(linkStart(), 0);
+  EXPECT_EQ(postConnectionRequest(1, 1, 0), 0);
+  EXPECT_EQ(prompt.messageCount(), 0u);
+}
+
+TEST_F(LinkThread, ABoxLeftOpenAtShutdownNeitherBlocksItNorReconnectsAfterwards) {
+  ScriptedPrompt prompt;
+  ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
+  line.answerGarbage(true);
+  prompt.holdBoxes();
+  prompt.queueAnswer(ANSWER_YES);
+  uint16_t status = 0;
+  std::thread worker([&] { status = request_STOP__(nullptr, 0); });
+  ASSERT_TRUE(prompt.waitForMessages(1, 5000));
+  auto start = Clock::now();
+  linkShutdown();
+  EXPECT_LT(msSince(start), 2000);
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+  prompt.release();
+  worker.join();
+  EXPECT_EQ(status, STATUS_MALFORMED);
+  EXPECT_EQ(prompt.messageCount(), 1u);   // no reconnection, no second box
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+  ASSERT_EQ(linkStart(), 0);
+}
+
+TEST_F(LinkThread, ConcurrentRequestsDuringShutdownNeverTouchDestroyedChannels) {
+  ScriptedPrompt prompt;
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> workers;
+  for (int i = 0; i < 4; ++i)
+    workers.emplace_back([&, i] {
+      while (!stop.load()) {
+        RequestRecord* record = new RequestRecord;
+        clearRecord(*record);
+        record->opCode = static_cast<uint8_t>(100 + i);   // answered without exchange
+        postCommandRequest(record);
+        delete record;
+        postConnectionRequest(0, 1, 6);
+      }
+    });
+  for (int round = 0; round < 10; ++round) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    linkShutdown();
+    ASSERT_EQ(linkStart(), 0);
+  }
+  stop.store(true);
+  for (auto& w : workers) w.join();
+  EXPECT_EQ(prompt.messageCount(), 0u);
+}
+
+#endif
