@@ -1,0 +1,172 @@
+// Link benchmark: request functions against the paced simulator on a pseudo-terminal.
+// Prints, for each command, the median time, the wire floor and their ratio, and the
+// CPU time of the idle connected process with the status poll running.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/request.h"
+#include "link/serial_port.h"
+#include "link/status_poll.h"
+#include "protocol/framing.h"
+
+#if defined(_WIN32) || !defined(QZ_SIM_PATH)
+int main() {
+  std::puts("bench_link: needs the native build with qzsim");
+  return 1;
+}
+#else
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<uint32_t> g_charsSent{0}, g_charsRead{0}, g_replies{0};
+
+void countFrames(bool sent, const uint8_t*, uint16_t length) {
+  if (sent) {
+    g_charsSent += length;
+  } else {
+    g_charsRead += length;
+    g_replies += 1;
+  }
+}
+
+struct Sim {
+  pid_t pid = -1;
+  std::string pty;
+};
+
+bool startSim(Sim* sim) {
+  int out[2];
+  if (pipe(out) != 0) return false;
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(out[1], 1);
+    close(out[0]);
+    close(out[1]);
+    execl(QZ_SIM_PATH, QZ_SIM_PATH, "--pace", "--quiet", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  sim->pid = pid;
+  FILE* f = fdopen(out[0], "r");
+  char line[256];
+  bool controlSeen = false;
+  while (!controlSeen && f && std::fgets(line, sizeof line, f)) {
+    if (std::strncmp(line, "QZSIM PTY ", 10) == 0) {
+      sim->pty = line + 10;
+      while (!sim->pty.empty() && (sim->pty.back() == '\n' || sim->pty.back() == '\r'))
+        sim->pty.pop_back();
+    }
+    if (std::strncmp(line, "QZSIM CONTROL ", 14) == 0) controlSeen = true;
+  }
+  // The simulator keeps writing to its stdout; leave the pipe open and unread is
+  // fine for --quiet.
+  return !sim->pty.empty();
+}
+
+void stopSim(Sim* sim) {
+  if (sim->pid > 0) {
+    kill(sim->pid, SIGTERM);
+    waitpid(sim->pid, nullptr, 0);
+  }
+}
+
+double cpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct Sample {
+  double ms;
+  double floorMs;
+};
+
+template <typename Call>
+bool measure(const char* name, int count, Call call) {
+  std::vector<Sample> samples;
+  for (int i = 0; i < count; ++i) {
+    g_charsSent = 0;
+    g_charsRead = 0;
+    g_replies = 0;
+    auto start = std::chrono::steady_clock::now();
+    uint16_t status = call(i);
+    auto end = std::chrono::steady_clock::now();
+    if (status != 0) {
+      std::printf("%-8s failed with status %u\n", name, status);
+      return false;
+    }
+    double chars = g_charsSent.load() + g_charsRead.load();
+    double floorMs = chars * 11.0 / 9600.0 * 1000.0 + 50.0 * std::max<uint32_t>(1, g_replies.load());
+    samples.push_back({std::chrono::duration<double, std::milli>(end - start).count(), floorMs});
+  }
+  std::sort(samples.begin(), samples.end(), [](const Sample& a, const Sample& b) { return a.ms < b.ms; });
+  const Sample& median = samples[samples.size() / 2];
+  std::printf("%-8s n=%-3d median %8.1f ms  floor %8.1f ms  ratio %.3f\n", name, count, median.ms,
+              median.floorMs, median.ms / median.floorMs);
+  return true;
+}
+
+}  // namespace
+
+int main() {
+  Sim sim;
+  if (!startSim(&sim)) {
+    std::puts("bench_link: qzsim did not start");
+    stopSim(&sim);
+    return 1;
+  }
+  setPortDevicePath(0, sim.pty.c_str());
+  if (linkStart() != 0 || postConnectionRequest(1, 1, 0) != 0) {
+    std::printf("bench_link: cannot open %s\n", sim.pty.c_str());
+    linkShutdown();
+    stopSim(&sim);
+    return 1;
+  }
+  setFrameObserver(countFrames);
+  std::printf("qzsim --pace on %s, 9600 baud 8E1\n", sim.pty.c_str());
+  bool ok = measure("RDSSTS", 50, [](int) {
+    uint16_t value;
+    uint8_t a, b, c, d;
+    return request_RDSSTS(nullptr, &value, &a, &b, &c, &d);
+  });
+  ok = ok && measure("RDPARM", 50, [](int i) {
+    uint16_t echoed;
+    uint32_t value;
+    return request_RDPARM(nullptr, 0, static_cast<uint16_t>(i % 8), &echoed, &value);
+  });
+  ok = ok && measure("GET_PT", 50, [](int i) {
+    uint32_t speed, position;
+    return request_GET_PT(nullptr, static_cast<uint16_t>(i % 50 + 1), &speed, &position);
+  });
+  static uint8_t memory[4096];
+  ok = ok && measure("RD_MEM", 1, [](int) { return request_RD_MEM(nullptr, 0, 0, 4096, memory); });
+  std::printf("RD_MEM 4096 bytes in %u replies\n", g_replies.load());
+  setFrameObserver(nullptr);
+
+  if (ok) {
+    startStatusPolling(nullptr);
+    double cpuStart = cpuSeconds();
+    auto wallStart = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    double cpu = cpuSeconds() - cpuStart;
+    double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    std::printf("idle with status poll: cpu %.3f s over %.1f s = %.2f%% of one core (poll %s)\n", cpu,
+                wall, 100.0 * cpu / wall, statusPollingActive() ? "running" : "stopped");
+  }
+  linkShutdown();
+  stopSim(&sim);
+  return ok ? 0 : 1;
+}
+#endif
