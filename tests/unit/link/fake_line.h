@@ -27,6 +27,12 @@ class FakeLine {
   const char* slavePath() const { return slave_.c_str(); }
   bool ok() const { return master_ >= 0 && !slave_.empty(); }
   void answerGarbage(bool on) { garbage_.store(on); }
+  // Status reads get a reply with these four on/off fields while `on`.
+  void answerStatus(bool on) { status_.store(on); }
+  void setStatus(bool ready, bool servo, bool mainOn, bool alarm) {
+    bits_.store((ready ? 1 : 0) | (servo ? 2 : 0) | (mainOn ? 4 : 0) | (alarm ? 8 : 0));
+  }
+  int statusReads() const { return statusReads_.load(); }
   std::string received() {
     std::lock_guard<std::mutex> guard(lock_);
     return received_;
@@ -51,9 +57,20 @@ class FakeLine {
       {
         std::lock_guard<std::mutex> guard(lock_);
         received_.append(buffer, static_cast<size_t>(n));
+        current_.append(buffer, static_cast<size_t>(n));
         endOfRequest = buffer[n - 1] == '\r';
       }
-      if (endOfRequest && garbage_.load()) {
+      if (!endOfRequest) continue;
+      bool statusRead = current_.rfind("\x02RDSSTS", 0) == 0;
+      current_.clear();
+      if (statusRead && status_.load()) {
+        statusReads_ += 1;
+        std::string reply = "\x02RDSSTS10R0000S:0000";
+        int bits = bits_.load();
+        for (int i = 0; i < 4; ++i) reply += (bits >> i) & 1 ? "X:ON_" : "X:OFF";
+        reply += "\r";
+        (void)!write(master_, reply.data(), reply.size());
+      } else if (garbage_.load()) {
         static const char reply[] = "\x02#?garbage?#\r";
         (void)!write(master_, reply, sizeof reply - 1);
       }
@@ -65,6 +82,10 @@ class FakeLine {
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> garbage_{false};
+  std::atomic<bool> status_{false};
+  std::atomic<int> bits_{0};
+  std::atomic<int> statusReads_{0};
+  std::string current_;
   std::mutex lock_;
   std::string received_;
 };
