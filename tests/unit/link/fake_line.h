@@ -33,6 +33,8 @@ class FakeLine {
     bits_.store((ready ? 1 : 0) | (servo ? 2 : 0) | (mainOn ? 4 : 0) | (alarm ? 8 : 0));
   }
   int statusReads() const { return statusReads_.load(); }
+  // Writes bytes towards the tool at once.
+  void inject(const std::string& bytes) { (void)!write(master_, bytes.data(), bytes.size()); }
   std::string received() {
     std::lock_guard<std::mutex> guard(lock_);
     return received_;

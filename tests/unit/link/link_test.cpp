@@ -105,6 +105,37 @@ TEST_F(LinkThread, DisabledCommandsAndUnknownCodesAreAnsweredWithoutAnExchange) 
   delete record;
 }
 
+TEST_F(LinkThread, ConnectionRequestThatCannotBeQueuedReportsFailure) {
+  ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
+  // A status read on the silent line keeps the thread busy in its exchange.
+  RequestRecord* record = new RequestRecord;
+  clearRecord(*record);
+  record->opCode = CMD_RDSSTS;
+  std::thread busy([&] { postCommandRequest(record); });
+  auto start = Clock::now();
+  while (line.received().find("RDSSTS") == std::string::npos && msSince(start) < 3000)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  std::vector<std::thread> queued;
+  std::atomic<int> answered{0};
+  for (int i = 0; i < kChannelCapacity; ++i)
+    queued.emplace_back([&] {
+      postConnectionRequest(0, 1, 6);
+      answered += 1;
+    });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(answered.load(), 0);
+  start = Clock::now();
+  EXPECT_EQ(postConnectionRequest(0, 1, 0), 1);   // the channel is full
+  EXPECT_LT(msSince(start), 200);
+  line.inject("\x02#?\r");   // ends the exchange
+  busy.join();
+  for (auto& t : queued) t.join();
+  EXPECT_EQ(record->status, STATUS_MALFORMED);
+  EXPECT_EQ(answered.load(), kChannelCapacity);
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 1);   // the refused close never ran
+  delete record;
+}
+
 TEST_F(LinkThread, ShutdownClosesTheOpenPortAndStartWorksAgain) {
   ScriptedPrompt prompt;
   ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
