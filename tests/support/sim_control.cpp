@@ -1,0 +1,68 @@
+// One request-answer exchange with qzsim's control port per call.
+#include "sim_control.h"
+
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+using SocketHandle = SOCKET;
+static void closeSocket(SocketHandle s) { closesocket(s); }
+static bool socketsReady() {
+  static bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  return started;
+}
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+using SocketHandle = int;
+static void closeSocket(SocketHandle s) { close(s); }
+static bool socketsReady() { return true; }
+#endif
+
+bool simCommand(uint16_t controlPort, const std::string& line, std::string* reply) {
+  if (reply) reply->clear();
+  if (controlPort == 0 || !socketsReady()) return false;
+  SocketHandle s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(controlPort);
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    closeSocket(s);
+    return false;
+  }
+  std::string out = line + "\n";
+  send(s, out.data(), static_cast<int>(out.size()), 0);
+  std::string text;
+  bool ok = false;
+  for (;;) {
+    char buf[1024];
+    int n = static_cast<int>(recv(s, buf, sizeof buf, 0));
+    if (n <= 0) break;
+    text.append(buf, static_cast<size_t>(n));
+    // The answer ends with a line "OK" or "ERR ...".
+    size_t end = text.size();
+    if (end == 0 || text[end - 1] != '\n') continue;
+    size_t start = text.rfind('\n', end - 2);
+    start = start == std::string::npos ? 0 : start + 1;
+    std::string last = text.substr(start, end - 1 - start);
+    if (last == "OK" || last.rfind("ERR", 0) == 0) {
+      ok = last == "OK";
+      if (reply) *reply = text.substr(0, start);
+      break;
+    }
+  }
+  closeSocket(s);
+  return ok;
+}
+
+uint16_t simControlFromEnv() {
+  const char* v = std::getenv("QZSIM_CONTROL");
+  return v ? static_cast<uint16_t>(std::atoi(v)) : 0;
+}
