@@ -1,0 +1,252 @@
+// Every request function end to end against qzsim over a pseudo-terminal: results
+// compared with what the simulator was set to through its control port.
+#include <gtest/gtest.h>
+#include <chrono>
+#include <functional>
+#include <cstring>
+#include <string>
+#include <thread>
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/request.h"
+#include "link/serial_port.h"
+#include "link/status_poll.h"
+#include "resources/resource.h"
+#include "tests/support/scripted_prompt.h"
+#include "tests/support/sim_control.h"
+#include "tests/support/sim_process.h"
+
+namespace {
+
+bool waitFor(int timeoutMs, const std::function<bool()>& done) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < end) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return done();
+}
+
+}  // namespace
+
+class LinkSim : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    simRunning = startSim(sim);
+    if (simRunning) setPortDevicePath(0, sim.pty.c_str());
+  }
+  static void TearDownTestSuite() {
+    if (simRunning) stopSim(sim);
+  }
+  void SetUp() override {
+    ASSERT_TRUE(simRunning);
+    ASSERT_TRUE(control("RESET"));
+    ASSERT_TRUE(control("LOG CLEAR"));
+    resetModeRecord();
+    linkFlagsClear();
+    ASSERT_EQ(linkStart(), 0);
+    ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
+  }
+  void TearDown() override {
+    linkShutdown();
+    EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+  }
+  bool control(const std::string& line, std::string* reply = nullptr) {
+    return simCommand(sim.control, line, reply);
+  }
+  std::string log() {
+    std::string reply;
+    control("LOG", &reply);
+    return reply;
+  }
+  static SimProcess sim;
+  static bool simRunning;
+  ScriptedPrompt prompt;
+};
+
+SimProcess LinkSim::sim;
+bool LinkSim::simRunning = false;
+
+TEST_F(LinkSim, StatusIdentificationAndPortsReadWhatTheModuleHolds) {
+  ASSERT_TRUE(control("SET READY 1"));
+  ASSERT_TRUE(control("SET SERVO 0"));
+  ASSERT_TRUE(control("SET MAIN 1"));
+  ASSERT_TRUE(control("SET ALARM 1"));
+  uint16_t value = 0;
+  uint8_t ready = 9, servo = 9, mainOn = 9, alarm = 9;
+  ASSERT_EQ(request_RDSSTS(nullptr, &value, &ready, &servo, &mainOn, &alarm), 0);
+  EXPECT_EQ(ready, 1);
+  EXPECT_EQ(servo, 0);
+  EXPECT_EQ(mainOn, 1);
+  EXPECT_EQ(alarm, 1);
+
+  ASSERT_TRUE(control("SET ID 2 SV-TEST-42"));
+  char id[kIdTextLength + 1] = {};
+  ASSERT_EQ(request_RDDVID(nullptr, 2, id), 0);
+  EXPECT_EQ(std::string(id).rfind("SV-TEST-42", 0), 0u) << id;
+
+  ASSERT_TRUE(control("SET INPUTS 0001 A5A5 8000"));
+  uint16_t bits[3] = {};
+  ASSERT_EQ(request_RDPORT(nullptr, 0, bits), 0);
+  EXPECT_EQ(bits[0], 0x0001);
+  EXPECT_EQ(bits[1], 0xA5A5);
+  EXPECT_EQ(bits[2], 0x8000);
+
+  const uint16_t out[3] = {0x0102, 0x0304, 0x0506};
+  EXPECT_EQ(request_WRPORT(nullptr, out), 0);
+  const uint16_t mask[3] = {0xFFFF, 0, 0x00F0};
+  EXPECT_EQ(request_SETDIS(nullptr, mask), 0);
+  uint16_t outBits[3] = {};
+  ASSERT_EQ(request_RDPORT(nullptr, 1, outBits), 0);
+  std::string sent = log();
+  EXPECT_NE(sent.find("WRPORT"), std::string::npos) << sent;
+  EXPECT_NE(sent.find("SETDIS"), std::string::npos) << sent;
+
+  uint32_t mon[7] = {};
+  EXPECT_EQ(request_RD_MON(nullptr, &mon[0], &mon[1], &mon[2], &mon[3], &mon[4], &mon[5], &mon[6]), 0);
+  uint8_t state = 0xEE;
+  uint16_t word = 0;
+  ASSERT_EQ(request_RDMSTS(nullptr, &state, &word), 0);
+  std::string motion;
+  ASSERT_TRUE(control("GET MOTION", &motion));
+  EXPECT_NE(motion.find("state=NEUTRAL"), std::string::npos) << motion;
+  EXPECT_EQ(state, 0);
+  EXPECT_EQ(prompt.messageCount(), 0u);
+}
+
+TEST_F(LinkSim, ParametersAndPointsRoundTripThroughTheModel) {
+  ASSERT_TRUE(control("SET PARAM 0001 0000ABCD"));
+  uint16_t echoed = 0;
+  uint32_t value = 0;
+  ASSERT_EQ(request_RDPARM(nullptr, 0, 1, &echoed, &value), 0);
+  EXPECT_EQ(echoed, 1);
+  EXPECT_EQ(value, 0xABCDu);
+
+  ASSERT_EQ(request_WRPARM(nullptr, 0, 2, 0x12345678), 0);
+  std::string reply;
+  ASSERT_TRUE(control("GET PARAM 0002", &reply));
+  EXPECT_NE(reply.find("12345678"), std::string::npos) << reply;
+
+  ASSERT_TRUE(control("SET POINT 5 000003E8 FFFFFC18"));
+  uint32_t speed = 0, position = 0;
+  ASSERT_EQ(request_GET_PT(nullptr, 5, &speed, &position), 0);
+  EXPECT_EQ(speed, 1000u);
+  EXPECT_EQ(position, 0xFFFFFC18u);
+
+  ASSERT_EQ(request_SET_PT(nullptr, 6, 2000, 4, 0x00003039), 0);
+  ASSERT_TRUE(control("GET POINT 6", &reply));
+  EXPECT_NE(reply.find("000007D0"), std::string::npos) << reply;
+  EXPECT_NE(reply.find("00003039"), std::string::npos) << reply;
+  EXPECT_EQ(prompt.messageCount(), 0u);
+}
+
+TEST_F(LinkSim, RejectedParameterReadIsSilentButOtherErrorRepliesShowTheirCode) {
+  ASSERT_TRUE(control("REJECT 0003"));
+  uint32_t value = 0x55;
+  EXPECT_EQ(request_RDPARM(nullptr, 0, 3, nullptr, &value), STATUS_ERROR_REPLY);
+  EXPECT_EQ(value, 0x55u);
+  EXPECT_EQ(prompt.messageCount(), 0u);
+
+  EXPECT_EQ(request_WRPARM(nullptr, 0, 3, 1), STATUS_ERROR_REPLY);
+  ASSERT_EQ(prompt.messageCount(), 1u);
+  EXPECT_EQ(prompt.messages()[0].extra, "\nWRPARM 0001");
+
+  ASSERT_TRUE(control("FAULT ERROR STOP__ 001A"));
+  prompt.queueAnswer(ANSWER_YES);
+  EXPECT_EQ(request_STOP__(nullptr, 0), STATUS_ERROR_REPLY);
+  auto shown = prompt.messages();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1].textId, IDS_ERROR_REPLY);
+  EXPECT_EQ(shown[1].extra, "\nSTOP__ 001A");
+  EXPECT_EQ(shown[1].style, PROMPT_OK | PROMPT_ICON_ERROR);
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 1);
+  ASSERT_TRUE(control("FAULT NONE"));
+  EXPECT_EQ(request_STOP__(nullptr, 0), 0);
+}
+
+TEST_F(LinkSim, AlarmAndMemoryReadsCopyWhatTheModuleSent) {
+  ASSERT_TRUE(control("SET ALARMS QZ 00000010 00000123 00000020 00000456 00000030 00000789"));
+  AlarmEntry entries[kMaxAlarmEntries] = {};
+  uint16_t count = 0;
+  ASSERT_EQ(request_RD_ALM(nullptr, 0, &count, entries), 0);
+  ASSERT_EQ(count, 3);
+  EXPECT_EQ(entries[0].timeStamp, 0x10u);
+  EXPECT_EQ(entries[0].alarmWord, 0x123u);
+  EXPECT_EQ(entries[2].timeStamp, 0x30u);
+  EXPECT_EQ(entries[2].alarmWord, 0x789u);
+  EXPECT_EQ(entries[3].timeStamp, 0u);
+
+  uint8_t pattern[kMaxWriteMemoryBytes];
+  for (int i = 0; i < kMaxWriteMemoryBytes; ++i) pattern[i] = static_cast<uint8_t>(i * 7 + 3);
+  ASSERT_EQ(request_WR_MEM(nullptr, 0, 0x1000, kMaxWriteMemoryBytes, pattern), 0);
+  uint8_t back[kMaxWriteMemoryBytes + 1] = {};
+  back[kMaxWriteMemoryBytes] = 0xEE;
+  ASSERT_EQ(request_RD_MEM(nullptr, 0, 0x1000, kMaxWriteMemoryBytes, back), 0);
+  EXPECT_EQ(std::memcmp(back, pattern, sizeof pattern), 0);
+  EXPECT_EQ(back[kMaxWriteMemoryBytes], 0xEE);   // exactly length bytes copied
+
+  // A read longer than one reply comes as a chain.
+  static uint8_t big[600];
+  ASSERT_EQ(request_RD_MEM(nullptr, 0, 0x1000 - 200, sizeof big, big), 0);
+  EXPECT_EQ(std::memcmp(big + 200, pattern, sizeof pattern), 0);
+
+  ASSERT_TRUE(control("LOG CLEAR"));
+  uint8_t tooMany[kMaxWriteMemoryBytes + 1] = {};
+  EXPECT_NE(request_WR_MEM(nullptr, 0, 0x2000, sizeof tooMany, tooMany), 0);
+  EXPECT_EQ(log().find("WR_MEM"), std::string::npos);
+  EXPECT_EQ(prompt.messageCount(), 0u);
+}
+
+TEST_F(LinkSim, MotionAndControlCommandsReachTheModule) {
+  MotionHead head{1, 0, 0, 4, 0x1388};
+  const uint32_t positions[3] = {100, 200, 300};
+  const uint32_t speeds[3] = {10, 20, 30};
+  EXPECT_EQ(request_SVCTRL(nullptr, 1), 0);
+  std::string status;
+  ASSERT_TRUE(control("GET STATUS", &status));
+  EXPECT_NE(status.find("servo=1"), std::string::npos) << status;
+  EXPECT_EQ(request_BKCTRL(nullptr, 0), 0);
+  EXPECT_EQ(request_CLRALM(nullptr, 1, 0), 0);
+  EXPECT_EQ(request_POSING(nullptr, head, 1000), 0);
+  EXPECT_EQ(request_STOP__(nullptr, 0), 0);
+  EXPECT_EQ(request_FEED__(nullptr, 0, 0, 4, 5000, 1), 0);
+  EXPECT_EQ(request_STOP__(nullptr, 1), 0);
+  EXPECT_EQ(request_GOTOPT(nullptr, 1, 0, 0, 12), 0);
+  EXPECT_EQ(request_GOTOST(nullptr, head, 3, 2), 0);
+  EXPECT_EQ(request_HOMING(nullptr, head), 0);
+  EXPECT_EQ(request_POS_AS(nullptr, head, 2000, 1, 0, 10, 20, 1, 30, 40), 0);
+  EXPECT_EQ(request_POS_EX(nullptr, head, 3000, 1, 4, 77, 4, 88), 0);
+  EXPECT_EQ(request_POS_MS(nullptr, head, 4000, 2, 3, positions, speeds), 0);
+  EXPECT_EQ(request_STEP__(nullptr, head, 1, 4, 250), 0);
+  EXPECT_EQ(request_RSTMDL(nullptr), 0);
+  std::string sent = log();
+  for (const char* name : {"SVCTRL", "BKCTRL", "CLRALM", "POSING", "STOP__", "FEED__", "GOTOPT",
+                           "GOTOST", "HOMING", "POS_AS", "POS_EX", "POS_MS", "STEP__", "RSTMDL"})
+    EXPECT_NE(sent.find(name), std::string::npos) << name;
+  // Explicit values travel as eight hex digits.
+  EXPECT_NE(sent.find("00001388"), std::string::npos) << sent;
+  EXPECT_NE(sent.find("000003E8"), std::string::npos) << sent;
+  EXPECT_EQ(prompt.messageCount(), 0u);
+}
+
+TEST_F(LinkSim, StatusPollFollowsTheModuleAndEndsAfterAFailedReadAnsweredNo) {
+  ASSERT_TRUE(control("SET READY 1"));
+  ASSERT_TRUE(control("SET ALARM 0"));
+  startStatusPolling(nullptr);
+  ASSERT_TRUE(statusPollingActive());
+  ASSERT_TRUE(waitFor(3000, [] { return g_moduleStatus.ready.load() == 1; }));
+  int changes = prompt.statusChanges();
+  ASSERT_TRUE(control("SET ALARM 1"));
+  ASSERT_TRUE(waitFor(3000, [] { return g_moduleStatus.alarm.load() == 1; }));
+  EXPECT_TRUE(prompt.waitForStatusChanges(changes + 1, 1000));
+
+  prompt.queueAnswer(ANSWER_NO);
+  ASSERT_TRUE(control("FAULT HEADER 1"));
+  ASSERT_TRUE(prompt.waitForMessages(1, 5000));
+  ASSERT_TRUE(waitFor(3000, [] { return !statusPollingActive(); }));
+  auto shown = prompt.messages();
+  EXPECT_EQ(shown[0].extra, "\n(RDSSTS)");
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+  EXPECT_EQ(g_moduleStatus.ready.load(), 1);   // the last status stays shown
+  EXPECT_EQ(g_moduleStatus.alarm.load(), 1);
+}
