@@ -53,7 +53,8 @@ bool startSim(Sim* sim) {
     dup2(out[1], 1);
     close(out[0]);
     close(out[1]);
-    execl(QZ_SIM_PATH, QZ_SIM_PATH, "--pace", "--quiet", static_cast<char*>(nullptr));
+    execl(QZ_SIM_PATH, QZ_SIM_PATH, "--defs", QZ_SOURCE_DIR "/data/ParmDef.cfg", "--pace", "--quiet",
+          static_cast<char*>(nullptr));
     _exit(127);
   }
   close(out[1]);
@@ -144,7 +145,7 @@ int main() {
   ok = ok && measure("RDPARM", 50, [](int i) {
     uint16_t echoed;
     uint32_t value;
-    return request_RDPARM(nullptr, 0, static_cast<uint16_t>(i % 8), &echoed, &value);
+    return request_RDPARM(nullptr, 0, static_cast<uint16_t>(i % 6), &echoed, &value);   // Pn0000 to Pn0005
   });
   ok = ok && measure("GET_PT", 50, [](int i) {
     uint32_t speed, position;
