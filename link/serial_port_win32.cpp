@@ -35,7 +35,12 @@ uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& ti
   SetCommTimeouts(h, &t);
   DCB dcb{};
   dcb.DCBlength = sizeof(DCB);
-  GetCommState(h, &dcb);
+  if (!GetCommState(h, &dcb)) {
+    // Not a serial device (Wine hands out a handle for a COM name whose device is
+    // missing): treat it as a failed open rather than a port that never answers.
+    CloseHandle(h);
+    return PORT_OPEN_FAILED;
+  }
   dcb.BaudRate = line.baudRate;
   dcb.ByteSize = line.dataBits;
   dcb.Parity = line.parity;
