@@ -452,11 +452,13 @@ int main(int argc, char** argv) {
     } else if (fds[0].revents & (POLLHUP | POLLERR)) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    // Only the clients that were polled in this pass have an entry in fds.
+    const size_t polled = clients.size();
     if (fds[1].revents & POLLIN) {
       int fd = ::accept(listener, nullptr, nullptr);
       if (fd >= 0) clients.push_back({fd, {}});
     }
-    for (size_t i = 0; i < clients.size(); ++i) {
+    for (size_t i = 0; i < polled; ++i) {
       if (!(fds[2 + i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       char buf[1024];
       ssize_t n = ::recv(clients[i].fd, buf, sizeof buf, 0);
@@ -466,6 +468,12 @@ int main(int argc, char** argv) {
         continue;
       }
       clients[i].buffer.append(buf, static_cast<size_t>(n));
+      // A client that never ends its line is dropped rather than buffered forever.
+      if (clients[i].buffer.size() > 65536) {
+        ::close(clients[i].fd);
+        clients[i].fd = -1;
+        continue;
+      }
       size_t nl;
       while ((nl = clients[i].buffer.find('\n')) != std::string::npos) {
         std::string line = clients[i].buffer.substr(0, nl);
