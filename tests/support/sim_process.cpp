@@ -69,8 +69,17 @@ bool startSim(SimProcess& sim, std::vector<std::string> extraArgs) {
 void stopSim(SimProcess& sim) {
   if (sim.pid > 0) {
     kill(sim.pid, SIGTERM);
+    // A simulator that does not end within 3 s is killed, so no test hangs on it.
     int status = 0;
-    waitpid(sim.pid, &status, 0);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (waitpid(sim.pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() >= deadline) {
+        kill(sim.pid, SIGKILL);
+        waitpid(sim.pid, &status, 0);
+        break;
+      }
+      usleep(10000);
+    }
   }
   sim = SimProcess{};
 }
