@@ -13,6 +13,7 @@
 #include "files/point_file.h"
 #include "files/settings.h"
 #include "files/transfer.h"
+#include "cli/sjis_text.h"
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/prompt.h"
@@ -239,30 +240,7 @@ bool parsePn(const std::string& text, uint16_t* number) {
   return true;
 }
 
-// Shift-JIS to UTF-8 for the half-width katakana and ASCII; double-byte text is
-// kept as an escaped code so nothing is lost.
-std::string toUtf8(const char* text) {
-  std::string out;
-  if (!text) return out;
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-  while (*p) {
-    unsigned c = *p;
-    if (c < 0x80) { out += static_cast<char>(c); ++p; }
-    else if (c >= 0xA1 && c <= 0xDF) {
-      unsigned u = 0xFF61 + (c - 0xA1);
-      out += static_cast<char>(0xE0 | (u >> 12));
-      out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (u & 0x3F));
-      ++p;
-    } else {
-      char buf[12];
-      if (p[1]) { std::snprintf(buf, sizeof buf, "\\x%02X%02X", c, p[1]); p += 2; }
-      else { std::snprintf(buf, sizeof buf, "\\x%02X", c); ++p; }
-      out += buf;
-    }
-  }
-  return out;
-}
+std::string toUtf8(const char* text) { return sjisToUtf8(text); }
 
 std::string jsonString(const std::string& s) {
   std::string out = "\"";
@@ -851,8 +829,11 @@ int main(int argc, char** argv) {
     else break;
   }
   for (; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) help = true;
-    else rest.emplace_back(argv[i]);
+    std::string a = argv[i];
+    if (a == "--help" || a == "-h") help = true;
+    else if (a == "--json") g_opt.json = true;
+    else if (a == "-q" || a == "--quiet") g_opt.quiet = true;
+    else rest.push_back(a);
   }
   if (help || rest.empty()) {
     std::fputs(kHelp, help ? stdout : stderr);
