@@ -239,8 +239,7 @@ std::string control(Sim& sim, const std::string& line) {
   if (verb == "GET") {
     if (a1 == "STATUS")
       return "ready=" + std::to_string(m.ready) + " servo=" + std::to_string(m.servo) +
-             " main=" + std::to_string(m.mainCircuit) + " alarm=" + std::to_string(m.alarm) +
-             " brake=" + std::to_string(m.brake) + "\nOK\n";
+             " main=" + std::to_string(m.mainCircuit) + " alarm=" + std::to_string(m.alarm) + "\nOK\n";
     if (a1 == "MOTION") {
       static const char* kStates[12] = {"NEUTRAL", "POSING_", "POS_EX_", "POS_MS_", "POS_AS_", "FEED___",
                                         "GOTOST_", "GOTOPT_", "HOMING_", "STOP___", "EM_STOP", "FEED_EX"};

@@ -19,6 +19,7 @@ static bool socketsReady() {
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 using SocketHandle = int;
 static void closeSocket(SocketHandle s) { close(s); }
@@ -29,6 +30,17 @@ bool simCommand(uint16_t controlPort, const std::string& line, std::string* repl
   if (reply) reply->clear();
   if (controlPort == 0 || !socketsReady()) return false;
   SocketHandle s = socket(AF_INET, SOCK_STREAM, 0);
+#ifdef _WIN32
+  if (s == INVALID_SOCKET) return false;
+  DWORD waitMs = 30000;
+  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&waitMs), sizeof waitMs);
+#else
+  if (s < 0) return false;
+  timeval wait{30, 0};
+  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+#endif
+  // A simulator that stops answering (it serves the line and the control port in
+  // one loop, so a long paced chain delays it) fails the command after 30 s.
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_port = htons(controlPort);
