@@ -1,0 +1,140 @@
+// The POSIX serial back end on real pseudo-terminals: every result code, how a
+// read ends, exclusive opening, and the transaction's retries on a silent line.
+#ifndef _WIN32
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "link/serial_port.h"
+#include "protocol/framing.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double msSince(Clock::time_point t) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+struct Pty {
+  int master = -1;
+  std::string slave;
+  Pty() {
+    master = posix_openpt(O_RDWR | O_NOCTTY);
+    grantpt(master);
+    unlockpt(master);
+    slave = ptsname(master);
+    termios tio{};
+    int fd = ::open(slave.c_str(), O_RDWR | O_NOCTTY);
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(fd, TCSANOW, &tio);
+    ::close(fd);
+  }
+  ~Pty() { ::close(master); }
+};
+
+class Serial : public ::testing::Test {
+ protected:
+  void SetUp() override { setPortDevicePath(3, pty_.slave.c_str()); }
+  void TearDown() override { closePort(3); }
+  Pty pty_;
+};
+
+TEST_F(Serial, ResultCodes) {
+  uint8_t buffer[32];
+  uint16_t count = 9;
+  EXPECT_EQ(openPort(8, kLineSettings, kPortTimings), PORT_BAD_NUMBER);
+  EXPECT_EQ(closePort(9), PORT_BAD_NUMBER);
+  EXPECT_EQ(readPort(8, 1, buffer, &count, kReadWait), PORT_BAD_NUMBER);
+  EXPECT_EQ(writePort(8, 1, buffer, &count), PORT_BAD_NUMBER);
+  EXPECT_EQ(closePort(3), PORT_NOT_OPEN);
+  EXPECT_EQ(readPort(3, 1, buffer, &count, kReadWait), PORT_NOT_OPEN);
+  EXPECT_EQ(writePort(3, 1, buffer, &count), PORT_NOT_OPEN);
+
+  setPortDevicePath(4, "/dev/qz-no-such-device");
+  EXPECT_EQ(openPort(4, kLineSettings, kPortTimings), PORT_OPEN_FAILED);
+
+  ASSERT_EQ(openPort(3, kLineSettings, kPortTimings), PORT_OK);
+  EXPECT_EQ(openPort(3, kLineSettings, kPortTimings), PORT_ALREADY_OPEN);
+  // The same device under another port number is in use.
+  setPortDevicePath(5, pty_.slave.c_str());
+  EXPECT_EQ(openPort(5, kLineSettings, kPortTimings), PORT_OPEN_FAILED);
+
+  // 8 data bits, one stop bit, 9600 baud (a pseudo-terminal drops the parity bit,
+  // so parity can only be seen on a real port).
+  int fd = ::open(pty_.slave.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+  termios tio{};
+  tcgetattr(fd, &tio);
+  ::close(fd);
+  EXPECT_FALSE(tio.c_cflag & CSTOPB);
+  EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(cfgetispeed(&tio), static_cast<speed_t>(B9600));
+
+  // Not waiting on an empty queue returns at once.
+  auto t = Clock::now();
+  EXPECT_EQ(readPort(3, 32, buffer, &count, 0), PORT_NOTHING_READ);
+  EXPECT_EQ(count, 0);
+  EXPECT_LT(msSince(t), 100);
+
+  const uint8_t request[3] = {'A', 'B', '\r'};
+  EXPECT_EQ(writePort(3, 3, request, &count), PORT_OK);
+  EXPECT_EQ(count, 3);
+  char got[8] = {};
+  EXPECT_EQ(::read(pty_.master, got, sizeof got), 3);
+  EXPECT_EQ(writePort(3, 0, request, &count), PORT_NOTHING_WRITTEN);
+
+  EXPECT_EQ(closePort(3), PORT_OK);
+  EXPECT_EQ(openPort(5, kLineSettings, kPortTimings), PORT_OK) << "free again after the close";
+  closePort(5);
+}
+
+TEST_F(Serial, AReadEndsAfterTheBurstAndDiscardsWhatFollows) {
+  ASSERT_EQ(openPort(3, kLineSettings, kPortTimings), PORT_OK);
+  std::thread module([&] {
+    (void)!::write(pty_.master, "0123456789ABCDEFGHIJ", 20);
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    (void)!::write(pty_.master, "late", 4);
+  });
+  uint8_t buffer[256];
+  uint16_t count = 0;
+  auto t = Clock::now();
+  EXPECT_EQ(readPort(3, 256, buffer, &count, kReadWait), PORT_OK);
+  double ms = msSince(t);
+  EXPECT_EQ(count, 20);
+  EXPECT_GE(ms, 45);
+  EXPECT_LT(ms, 110);
+  module.join();
+  // "late" arrived after the read; the next read gets only it, and a read of
+  // fewer bytes than queued discards the rest.
+  EXPECT_EQ(readPort(3, 2, buffer, &count, kReadWait), PORT_OK);
+  EXPECT_EQ(count, 2);
+  EXPECT_EQ(readPort(3, 256, buffer, &count, 0), PORT_NOTHING_READ);
+}
+
+TEST_F(Serial, SilentLineReadAndThreeAttempts) {
+  ASSERT_EQ(openPort(3, kLineSettings, kPortTimings), PORT_OK);
+  setRetryPauseMs(500);
+  FrameBuffer request{}, reply{};
+  request.length = static_cast<uint16_t>(buildHeader(18, request.data) + 1);
+  request.data[10] = '\r';
+  auto t = Clock::now();
+  EXPECT_EQ(runTransaction(3, request, reply), 1);
+  double ms = msSince(t);
+  EXPECT_EQ(reply.result, PORT_NOTHING_READ);
+  EXPECT_EQ(reply.length, 0);
+  // Three reads of about 10.256 s and two pauses of 500 ms.
+  EXPECT_GE(ms, 3 * 10256 + 2 * 500 - 100);
+  EXPECT_LT(ms, 3 * 12000 + 2 * 500);
+  char sent[64];
+  EXPECT_EQ(::read(pty_.master, sent, sizeof sent), 33) << "the request was written three times";
+}
+
+}  // namespace
+#endif
