@@ -496,6 +496,10 @@ int cmdParamsGet(const std::vector<std::string>& args) {
   if (!def) { std::fprintf(stderr, "qzctl %s: %s is not defined\n", g_command.c_str(), pnName(number).c_str()); return EXIT_USAGE; }
   uint32_t raw = 0;
   uint16_t st = readParam(*def, &raw);
+  // A rejected number comes back without a box: say so here.
+  if (st == STATUS_ERROR_REPLY)
+    std::fprintf(stderr, "qzctl %s: RDPARM error reply, the module rejects %s\n", g_command.c_str(),
+                 pnName(number).c_str());
   if (st) return exitForStatus(st);
   int32_t v = storedValue(*def, raw);
   if (g_opt.json)

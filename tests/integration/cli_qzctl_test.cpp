@@ -1,0 +1,188 @@
+// qzctl run as a process against qzsim: output, exit codes, faults and file round trips.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/support/sim_control.h"
+#include "tests/support/sim_process.h"
+
+namespace {
+
+struct CtlRun {
+  int code = -1;
+  std::string out, err;
+};
+
+std::string slurp(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+class Qzctl : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(startSim(sim));
+    dir = ::testing::TempDir() + "qzctl_" + std::to_string(::getpid()) + "_" +
+          ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::system(("mkdir -p '" + dir + "'").c_str());
+  }
+  void TearDown() override {
+    stopSim(sim);
+    std::system(("rm -rf '" + dir + "'").c_str());
+  }
+  CtlRun qz(const std::string& args) {
+    std::string cmd = std::string("'") + QZ_CTL_PATH + "' -p " + sim.pty + " -d '" + QZ_SOURCE_DIR +
+                      "/data/ParmDef.cfg' " + args + " >'" + dir + "/out' 2>'" + dir + "/err'";
+    int rc = std::system(cmd.c_str());
+    CtlRun r;
+    r.code = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.out = slurp(dir + "/out");
+    r.err = slurp(dir + "/err");
+    return r;
+  }
+  bool sim_(const std::string& line, std::string* reply = nullptr) { return simCommand(sim.control, line, reply); }
+  std::string file(const char* name) { return dir + "/" + name; }
+  SimProcess sim;
+  std::string dir;
+};
+
+TEST_F(Qzctl, StatusAndIdInTextAndJson) {
+  CtlRun r = qz("status");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("ready   on"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("servo   off"), std::string::npos);
+  ASSERT_TRUE(sim_("SET SERVO 1"));
+  r = qz("--json status");
+  EXPECT_EQ(r.out, "{\"ready\":1,\"servo\":1,\"main\":1,\"alarm\":0}\n");
+  ASSERT_TRUE(sim_("SET ID 4 ENC-X 9.9"));
+  r = qz("id --json");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("\"EN_VER\":\"ENC-X 9.9\""), std::string::npos) << r.out;
+  r = qz("id");
+  EXPECT_NE(r.out.find("EN_VER   ENC-X 9.9"), std::string::npos) << r.out;
+}
+
+TEST_F(Qzctl, ParamsGetSetWithChecksAndUtf8Names) {
+  ASSERT_TRUE(sim_("SET PARAM 0803 00000064"));
+  CtlRun r = qz("--json params get Pn0803");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("\"value\":100"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("原点復帰速度"), std::string::npos) << r.out;
+  r = qz("params set Pn0803 250");
+  EXPECT_EQ(r.code, 0) << r.err;
+  std::string reply;
+  ASSERT_TRUE(sim_("GET PARAM 0803", &reply));
+  EXPECT_NE(reply.find("000000FA"), std::string::npos) << reply;
+  // Outside the limits: refused before anything is sent.
+  r = qz("params set Pn0803 999999");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("outside the limits"), std::string::npos);
+  ASSERT_TRUE(sim_("GET PARAM 0803", &reply));
+  EXPECT_NE(reply.find("000000FA"), std::string::npos);
+  EXPECT_EQ(qz("params set Pn0803 12x").code, 2);
+  EXPECT_EQ(qz("params get Pn7777").code, 2);
+  // The module rejects the number: an error reply.
+  ASSERT_TRUE(sim_("REJECT 0803"));
+  r = qz("params get Pn0803");
+  EXPECT_EQ(r.code, 5);
+  EXPECT_NE(r.err.find("rejects Pn0803"), std::string::npos) << r.err;
+}
+
+TEST_F(Qzctl, ParameterSaveLoadVerifyRoundTripAndDifference) {
+  ASSERT_TRUE(sim_("SET PARAM 0803 00000077"));
+  CtlRun r = qz("-q params save " + file("a.PRM"));
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::string saved = slurp(file("a.PRM"));
+  EXPECT_NE(saved.find("Pn0803,D,"), std::string::npos);
+  EXPECT_EQ(qz("-q params verify " + file("a.PRM")).code, 0);
+  ASSERT_TRUE(sim_("SET PARAM 0803 00000010"));
+  r = qz("-q params verify " + file("a.PRM"));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("1 difference"), std::string::npos) << r.out;
+  r = qz("-q --json params verify " + file("a.PRM"));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("\"differences\":1"), std::string::npos) << r.out;
+  // Loading the file puts the saved value back and the read-back agrees.
+  r = qz("-q params load " + file("a.PRM") + " --verify");
+  EXPECT_EQ(r.code, 0) << r.err;
+  std::string reply;
+  ASSERT_TRUE(sim_("GET PARAM 0803", &reply));
+  EXPECT_NE(reply.find("00000077"), std::string::npos) << reply;
+  EXPECT_EQ(qz("params check " + file("a.PRM")).code, 0);
+}
+
+TEST_F(Qzctl, BrokenParameterFileIsAFileErrorWithItsLine) {
+  std::ofstream(file("bad.PRM"), std::ios::binary) << "No,Type,Parameter Name,Value,Unit\r\nPn0803,D,x,zz,-\r\n";
+  ASSERT_TRUE(sim_("LOG CLEAR"));
+  CtlRun r = qz("params load " + file("bad.PRM"));
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("LINE:"), std::string::npos) << r.err;
+  std::string log;
+  ASSERT_TRUE(sim_("LOG", &log));
+  EXPECT_EQ(log.find("WRPARM"), std::string::npos) << "nothing is sent for a broken file";
+  EXPECT_EQ(qz("params check " + file("missing.PRM")).code, 3);
+}
+
+TEST_F(Qzctl, PointsSetSaveLoadVerify) {
+  CtlRun r = qz("points set 3 --speed 1.5 --position -2");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "3 1.500 -2.000\n");
+  r = qz("--unit 1 --json points get 3");
+  EXPECT_EQ(r.out, "{\"point\":3,\"speed\":1500,\"position\":-2000}\n");
+  ASSERT_EQ(qz("-q points save " + file("p.PNT")).code, 0);
+  EXPECT_EQ(slurp(file("p.PNT")).size(), 1370u);
+  ASSERT_TRUE(sim_("SET POINT 3 00000001 00000002"));
+  EXPECT_EQ(qz("-q points verify " + file("p.PNT")).code, 1);
+  r = qz("-q points load " + file("p.PNT") + " --verify");
+  EXPECT_EQ(r.code, 0) << r.err << r.out;
+  EXPECT_EQ(qz("points get 3").out, "3 1.500 -2.000\n");
+  EXPECT_EQ(qz("points get 51").code, 2);
+  EXPECT_EQ(qz("points set 3").code, 2);
+}
+
+TEST_F(Qzctl, FailuresMapToTheirExitCodes) {
+  ASSERT_TRUE(sim_("FAULT ERROR RDSSTS 0012"));
+  CtlRun r = qz("status");
+  EXPECT_EQ(r.code, 5);
+  EXPECT_NE(r.err.find("RDSSTS 0012"), std::string::npos) << r.err;
+  ASSERT_TRUE(sim_("FAULT NONE"));
+  ASSERT_TRUE(sim_("FAULT HEADER 5"));
+  EXPECT_EQ(qz("status").code, 6);
+  ASSERT_TRUE(sim_("FAULT NONE"));
+  ASSERT_TRUE(sim_("FAULT SILENT"));
+  ASSERT_TRUE(sim_("LOG CLEAR"));
+  r = qz("--retry 1 status");
+  EXPECT_EQ(r.code, 4);
+  EXPECT_NE(r.err.find("retry 1 of 1"), std::string::npos) << r.err;
+  ASSERT_TRUE(sim_("FAULT NONE"));
+  EXPECT_EQ(qz("status").code, 0);
+}
+
+TEST_F(Qzctl, SimpleCommandsAndUsage) {
+  EXPECT_EQ(qz("servo on").code, 0);
+  std::string reply;
+  ASSERT_TRUE(sim_("GET STATUS", &reply));
+  EXPECT_NE(reply.find("servo=1"), std::string::npos) << reply;
+  EXPECT_EQ(qz("servo off").code, 0);
+  EXPECT_EQ(qz("brake on").code, 0);
+  EXPECT_EQ(qz("stop").code, 0);
+  EXPECT_EQ(qz("reset").code, 0);
+  EXPECT_EQ(qz("servo maybe").code, 2);
+  EXPECT_EQ(qz("frobnicate").code, 2);
+  EXPECT_EQ(qz("--unit 0.5 status").code, 2);
+  CtlRun r = qz("--help");
+  EXPECT_EQ(r.code, 0);
+  for (const char* word : {"--port", "--retry", "--trace", "params check", "points save", "monitor", "alarms",
+                           "mem read", "outputs write", "jog", "move station", "home", "stop [--zero]"})
+    EXPECT_NE(r.out.find(word), std::string::npos) << word;
+}
+
+}  // namespace
