@@ -142,9 +142,10 @@ void serveRequests(Sim& sim) {
     }
     std::vector<std::string> replies = handleRequest(sim.protocol, body, nowMs());
     for (size_t i = 0; i < replies.size(); ++i) {
-      // The tool's read ends 50 ms after the last byte: leave more than that
-      // between the replies of a chain.
-      if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      // The tool's read ends 50 ms after the last byte and then discards what
+      // is queued: leave well over that between the replies of a chain, also for
+      // a loaded machine or an emulated port.
+      if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(150));
       sendReply(sim, replies[i]);
     }
   }
