@@ -124,7 +124,9 @@ TEST(ParseNumber, ValuesAndResultCodes) {
   for (const Case& c : cases) {
     Parsed p = parse(c.fmt, c.text);
     EXPECT_EQ(p.result, c.result) << c.text;
-    if (c.result == PARSE_OK) EXPECT_EQ(p.value, c.value) << c.text;
+    if (c.result == PARSE_OK) {
+      EXPECT_EQ(p.value, c.value) << c.text;
+    }
   }
 }
 
