@@ -242,9 +242,7 @@ std::string control(Sim& sim, const std::string& line) {
       return "ready=" + std::to_string(m.ready) + " servo=" + std::to_string(m.servo) +
              " main=" + std::to_string(m.mainCircuit) + " alarm=" + std::to_string(m.alarm) + "\nOK\n";
     if (a1 == "MOTION") {
-      static const char* kStates[12] = {"NEUTRAL", "POSING_", "POS_EX_", "POS_MS_", "POS_AS_", "FEED___",
-                                        "GOTOST_", "GOTOPT_", "HOMING_", "STOP___", "EM_STOP", "FEED_EX"};
-      return std::string("state=") + kStates[m.motionState % 12] + " pos=" + std::to_string(m.position) +
+      return std::string("state=") + motionStateWord(m.motionState) + " pos=" + std::to_string(m.position) +
              "\nOK\n";
     }
     if (a1 == "OUTPUTS") {

@@ -57,7 +57,7 @@ const std::initializer_list<std::pair<int, const char*>> kAccel = {
 const std::initializer_list<std::pair<int, const char*>> kFilter = {
     {0, "PARM"}, {1, "NONE"}, {2, "EXP_"}, {3, "BIAS"}, {4, "MAVE"}};
 const std::initializer_list<std::pair<int, const char*>> kSpeed = {{0, "PARM"}, {1, "CURT"}, {4, "SET_"}};
-const char* kStateWords[12] = {"NEUTRAL", "POSING_", "POS_EX_", "POS_MS_", "POS_AS_", "FEED___",
+const char* const kStateWords[12] = {"NEUTRAL", "POSING_", "POS_EX_", "POS_MS_", "POS_AS_", "FEED___",
                                "GOTOST_", "GOTOPT_", "HOMING_", "STOP___", "EM_STOP", "FEED_EX"};
 
 std::string reply(const std::string& name, uint16_t error, const std::string& fields) {
@@ -131,6 +131,8 @@ std::vector<std::string> chainMemory(const std::string& name, const std::vector<
 }
 
 }  // namespace
+
+const char* motionStateWord(uint8_t state) { return kStateWords[state % 12]; }
 
 std::string hexText(uint32_t value, int digits) {
   char text[16];
@@ -210,7 +212,7 @@ std::vector<std::string> handleRequest(SimProtocol& p, const std::string& body, 
                hexText(m.monitor2, 8);
     }
   } else if (name == "RDMSTS") {
-    if (c.end()) fields = "M:" + std::string(kStateWords[m.motionState % 12]) + "S:" + hexText(motionStatusWord(m), 4);
+    if (c.end()) fields = "M:" + std::string(motionStateWord(m.motionState)) + "S:" + hexText(motionStatusWord(m), 4);
   } else if (name == "RDSSTS") {
     auto kw = [](uint8_t on) { return std::string(on ? "ON_" : "OFF"); };
     if (c.end())

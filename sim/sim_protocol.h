@@ -22,4 +22,6 @@ std::vector<std::string> handleRequest(SimProtocol& protocol, const std::string&
 // Printable form of wire bytes: <STX>, <CR>, \xNN for other control bytes.
 std::string printable(const std::string& bytes);
 std::string hexText(uint32_t value, int digits);
+// The RDMSTS keyword of a motion state code.
+const char* motionStateWord(uint8_t state);
 bool parseHexText(const std::string& text, size_t at, int digits, uint32_t* value);
