@@ -14,6 +14,7 @@
 #include "files/settings.h"
 #include "files/transfer.h"
 #include "cli/sjis_text.h"
+#include "cli/trace.h"
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/prompt.h"
@@ -35,6 +36,7 @@ struct Options {
   bool json = false;
   bool quiet = false;
   int retry = 0;
+  std::string trace;
 };
 
 Options g_opt;
@@ -168,8 +170,10 @@ uint16_t withRetry(F call) {
     if (!g_opt.quiet) std::fprintf(stderr, "qzctl %s: retry %d of %d\n", g_command.c_str(), attempt + 1, g_opt.retry);
     postConnectionRequest(0, 1, g_mode.currentPort);
     if (postConnectionRequest(1, 1, g_mode.currentPort) != 0) continue;
+    traceNoteRetry();
     status = call();
   }
+  traceNoteStatus(status);
   return status;
 }
 
@@ -765,6 +769,29 @@ int cmdPoints(const std::vector<std::string>& args) {
   return usage("unknown points command");
 }
 
+// outputs write W0 W1 W2 [--mask M0 M1 M2] | outputs release
+int cmdOutputs(const std::vector<std::string>& args) {
+  if (args.size() == 2 && args[1] == "release") {
+    const uint16_t none[3] = {0, 0, 0};
+    if (int e = connectModule()) return e;
+    return exitForStatus(withRetry([&] { return request_SETDIS(nullptr, none); }));
+  }
+  bool masked = args.size() == 9 && args[5] == "--mask";
+  if (args.size() < 2 || args[1] != "write" || (args.size() != 5 && !masked))
+    return usage("expected outputs write W0 W1 W2 [--mask M0 M1 M2] or outputs release");
+  uint16_t words[3], mask[3] = {0xFFFF, 0xFFFF, 0xFFFF};
+  for (int k = 0; k < 3; ++k) {
+    uint32_t w, m = 0xFFFF;
+    if (!parseHex(args[2 + k], &w) || w > 0xFFFF || (masked && (!parseHex(args[6 + k], &m) || m > 0xFFFF)))
+      return usage("output words and masks are hexadecimal 0..FFFF");
+    words[k] = static_cast<uint16_t>(w);
+    mask[k] = static_cast<uint16_t>(m);
+  }
+  if (int e = connectModule()) return e;
+  if (int e = exitForStatus(withRetry([&] { return request_SETDIS(nullptr, mask); }))) return e;
+  return exitForStatus(withRetry([&] { return request_WRPORT(nullptr, words); }));
+}
+
 int cmdSimple(const std::vector<std::string>& args) {
   const std::string& c = args[0];
   if (c == "reset") {
@@ -828,6 +855,7 @@ int main(int argc, char** argv) {
       if (!value(&v) || !parseDecimal(v, 0, 100, &n)) return usage("--retry needs a count 0..100");
       g_opt.retry = static_cast<int>(n);
     }
+    else if (a == "--trace") { if (!value(&g_opt.trace)) return usage("--trace needs a file"); }
     else if (a == "-h" || a == "--help") help = true;
     else if (!a.empty() && a[0] == '-') return usage(("unknown option " + a).c_str());
     else break;
@@ -845,6 +873,10 @@ int main(int argc, char** argv) {
   }
   g_command = rest[0] + (rest.size() > 1 && rest[1][0] != '-' ? " " + rest[1] : "");
   setPromptInterface(&kRecordingPrompt);
+  if (!g_opt.trace.empty() && !traceOpen(g_opt.trace)) {
+    std::fprintf(stderr, "qzctl %s: cannot open the trace file %s\n", g_command.c_str(), g_opt.trace.c_str());
+    return EXIT_FILE;
+  }
   std::signal(SIGINT, onInterrupt);
 
   int code;
@@ -853,9 +885,11 @@ int main(int argc, char** argv) {
   else if (c == "id") code = rest.size() == 1 ? (connectModule() ? EXIT_COMM : cmdId()) : usage("unexpected argument");
   else if (c == "params") code = cmdParams(rest);
   else if (c == "points") code = cmdPoints(rest);
+  else if (c == "outputs") code = cmdOutputs(rest);
   else code = cmdSimple(rest);
 
   if (linkRunning()) linkShutdown();
+  if (!g_opt.trace.empty()) traceClose();
   freeDefinitionPool();
   return code;
 }

@@ -1,0 +1,83 @@
+// Frame trace for --trace: printable frames with time stamps and the link statistics at exit.
+#include "cli/trace.h"
+
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+
+#include "protocol/framing.h"
+
+namespace {
+
+std::FILE* g_trace = nullptr;
+std::mutex g_traceLock;
+std::chrono::steady_clock::time_point g_start;
+unsigned long g_requests = 0, g_replies = 0, g_retries = 0;
+unsigned long g_failures[8] = {};  // by status 1..7; index 0 holds every larger status
+
+void observe(bool sent, const uint8_t* data, uint16_t length) {
+  std::lock_guard<std::mutex> hold(g_traceLock);
+  if (!g_trace) return;
+  (sent ? g_requests : g_replies)++;
+  long ms = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::steady_clock::now() - g_start).count());
+  std::fprintf(g_trace, "%8ld.%03ld %s %s\n", ms / 1000, ms % 1000, sent ? ">" : "<",
+               tracePrintable(data, length).c_str());
+  std::fflush(g_trace);
+}
+
+}  // namespace
+
+std::string tracePrintable(const uint8_t* data, uint16_t length) {
+  std::string out;
+  for (uint16_t i = 0; i < length; ++i) {
+    uint8_t b = data[i];
+    if (b == 0x02) out += "<STX>";
+    else if (b == 0x03) out += "<ETX>";
+    else if (b == 0x0D) out += "<CR>";
+    else if (b == 0x0A) out += "<LF>";
+    else if (b >= 0x20 && b < 0x7F && b != '\\') out += static_cast<char>(b);
+    else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", b);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+bool traceOpen(const std::string& path) {
+  std::FILE* f = path == "-" ? stderr : std::fopen(path.c_str(), "w");
+  if (!f) return false;
+  {
+    std::lock_guard<std::mutex> hold(g_traceLock);
+    g_trace = f;
+    g_start = std::chrono::steady_clock::now();
+  }
+  setFrameObserver(observe);
+  return true;
+}
+
+void traceNoteStatus(uint16_t status) {
+  if (status == 0) return;
+  std::lock_guard<std::mutex> hold(g_traceLock);
+  g_failures[status < 8 ? status : 0]++;
+}
+
+void traceNoteRetry() {
+  std::lock_guard<std::mutex> hold(g_traceLock);
+  ++g_retries;
+}
+
+void traceClose() {
+  setFrameObserver(nullptr);
+  std::lock_guard<std::mutex> hold(g_traceLock);
+  if (!g_trace) return;
+  std::fprintf(g_trace, "requests %lu\nreplies %lu\nretries %lu\n", g_requests, g_replies, g_retries);
+  for (int s = 1; s < 8; ++s)
+    if (g_failures[s]) std::fprintf(g_trace, "failures status %d: %lu\n", s, g_failures[s]);
+  if (g_failures[0]) std::fprintf(g_trace, "failures other status: %lu\n", g_failures[0]);
+  if (g_trace != stderr) std::fclose(g_trace);
+  else std::fflush(g_trace);
+  g_trace = nullptr;
+}

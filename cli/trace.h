@@ -1,0 +1,14 @@
+// Frame trace for --trace: printable frames with time stamps and the link statistics at exit.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Opens the trace ("-" is stderr) and hooks the framing layer; false if the file cannot be opened.
+bool traceOpen(const std::string& path);
+// A request's final status (0 ok) and a reopen-and-repeat after a failure.
+void traceNoteStatus(uint16_t status);
+void traceNoteRetry();
+// Writes the statistics, unhooks and closes.
+void traceClose();
+// One frame as printable text: control bytes as <STX>, <CR>, others outside 0x20..0x7E as \xNN.
+std::string tracePrintable(const uint8_t* data, uint16_t length);
