@@ -186,3 +186,35 @@ TEST_F(Qzctl, SimpleCommandsAndUsage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Qzctl, OutputsWriteWithMaskAndReleaseAndTraceStatistics) {
+  std::string reply;
+  CtlRun r = qz("--trace '" + file("trace.txt") + "' outputs write 0x0001 00F0 FFFF --mask 000F 00FF 0000");
+  EXPECT_EQ(r.code, 0) << r.err;
+  std::string trace = slurp(file("trace.txt"));
+  EXPECT_NE(trace.find("> <STX>"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("SETDIS"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("WRPORT"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("requests 2\nreplies 2\nretries 0"), std::string::npos) << trace;
+  ASSERT_TRUE(sim_("LOG", &reply));
+  EXPECT_NE(reply.find("000F00FF0000"), std::string::npos) << reply;
+  EXPECT_EQ(qz("outputs release").code, 0);
+  ASSERT_TRUE(sim_("LOG", &reply));
+  EXPECT_NE(reply.find("000000000000"), std::string::npos) << reply;
+  EXPECT_EQ(qz("outputs write 1 2").code, 2);
+  EXPECT_EQ(qz("outputs write 10000 0 0").code, 2);
+  EXPECT_EQ(qz("outputs write 0 0 0 --mask 1 2 zz").code, 2);
+}
+
+TEST_F(Qzctl, TraceCountsFailuresOfASilentModule) {
+  ASSERT_TRUE(sim_("FAULT SILENT"));
+  CtlRun r = qz("--retry 1 --trace - status");
+  EXPECT_EQ(r.code, 4);
+  EXPECT_NE(r.err.find("retries 1"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("failures status 1: 1"), std::string::npos) << r.err;
+  EXPECT_EQ(qz("--trace /nonexistent/dir/t.txt status").code, 3);
+}
+
+}  // namespace
