@@ -218,3 +218,25 @@ TEST_F(Qzctl, TraceCountsFailuresOfASilentModule) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Qzctl, InterruptedSaveLeavesTheTargetFileUntouched) {
+  ASSERT_TRUE(sim_("PACE ON"));
+  {
+    std::ofstream keep(file("keep.PRM"), std::ios::binary);
+    keep << "previous contents\r\n";
+  }
+  std::string script = std::string("'") + QZ_CTL_PATH + "' -p " + sim.pty + " -d '" + QZ_SOURCE_DIR +
+                       "/data/ParmDef.cfg' params save '" + file("keep.PRM") + "' 2>'" + file("err") +
+                       "' & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo $? >'" + file("rc") + "'";
+  {
+    std::ofstream sh(file("run.sh"));
+    sh << script << "\n";
+  }
+  std::system(("sh '" + file("run.sh") + "'").c_str());
+  EXPECT_EQ(std::atoi(slurp(file("rc")).c_str()), 4) << slurp(file("err"));
+  EXPECT_EQ(slurp(file("keep.PRM")), "previous contents\r\n");
+}
+
+}  // namespace
