@@ -240,3 +240,32 @@ TEST_F(Qzctl, InterruptedSaveLeavesTheTargetFileUntouched) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Qzctl, MotionCommandsSendTheirRequestsAndWaitForTheBlockEnd) {
+  std::string log;
+  ASSERT_TRUE(sim_("SET SERVO 1"));
+  ASSERT_TRUE(sim_("LOG CLEAR"));
+  CtlRun r = qz("move abs -1.5 --speed 2 --accel lacc --wait");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("command position -1.500"), std::string::npos) << r.out;
+  ASSERT_TRUE(sim_("LOG", &log));
+  EXPECT_NE(log.find("POSING"), std::string::npos) << log;
+  EXPECT_NE(log.find("V:SET_000007D0"), std::string::npos) << log;
+  EXPECT_NE(log.find("LACC"), std::string::npos) << log;
+  ASSERT_TRUE(sim_("LOG CLEAR"));
+  EXPECT_EQ(qz("jog cw --for 200").code, 0);
+  ASSERT_TRUE(sim_("LOG", &log));
+  EXPECT_NE(log.find("FEED__"), std::string::npos) << log;
+  EXPECT_NE(log.find("V:PARM"), std::string::npos) << log;
+  EXPECT_NE(log.find("STOP__01CM:DEC_"), std::string::npos) << log;
+  EXPECT_EQ(qz("home").code, 0);
+  EXPECT_EQ(qz("move point 51").code, 2);
+  EXPECT_EQ(qz("move abs 1 --accel fast").code, 2);
+  EXPECT_EQ(qz("move station 2 --dir up").code, 2);
+  EXPECT_EQ(qz("step + --param 5").code, 2);
+  EXPECT_EQ(qz("jog cw").code, 2);
+}
+
+}  // namespace
