@@ -945,6 +945,93 @@ int cmdMotion(const std::vector<std::string>& args) {
   return usage("unknown motion arguments");
 }
 
+// ---- monitor ----------------------------------------------------------------
+
+const char* stateKeyword(uint8_t state) {
+  for (const KeywordEntry* k = MotionStateKeywords; k->code != kTableEnd; ++k)
+    if (k->code == state) return k->text;
+  return "?";
+}
+
+// One poll of a monitor view: names and values as text (values already in their display form).
+uint16_t pollMonitor(const std::string& view, std::vector<std::pair<std::string, std::string>>* out) {
+  out->clear();
+  char hex[12];
+  if (view == "motion") {
+    uint8_t state = 0;
+    uint16_t word = 0;
+    uint16_t st = request_RDMSTS(nullptr, &state, &word);
+    if (st) return st;
+    out->push_back({"state", stateKeyword(state)});
+    std::snprintf(hex, sizeof hex, "%04X", word);
+    out->push_back({"status", hex});
+    return 0;
+  }
+  if (view == "inputs" || view == "outputs") {
+    uint16_t bits[3] = {};
+    uint16_t st = request_RDPORT(nullptr, view == "inputs" ? 0 : 1, bits);
+    if (st) return st;
+    for (int k = 0; k < 3; ++k) {
+      std::snprintf(hex, sizeof hex, "%04X", bits[k]);
+      out->push_back({"word" + std::to_string(k), hex});
+    }
+    return 0;
+  }
+  uint32_t v[7] = {};
+  uint16_t st = request_RD_MON(nullptr, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6]);
+  if (st) return st;
+  static const char* kNames[7] = {"command", "feedback", "deviation", "latch", "torque", "monitor1", "monitor2"};
+  for (int k = 0; k < 7; ++k) out->push_back({kNames[k], formatted(g_opt.valueFormat, static_cast<int32_t>(v[k]))});
+  return 0;
+}
+
+int cmdMonitor(const std::vector<std::string>& args) {
+  if (args.size() < 2 || keywordIndex(args[1], {"motion", "inputs", "outputs", "values"}) < 0)
+    return usage("expected monitor motion|inputs|outputs|values");
+  bool watch = false, csv = false;
+  long count = 0, interval = 500;
+  for (size_t i = 2; i < args.size(); ++i) {
+    bool more = i + 1 < args.size();
+    if (args[i] == "--watch") watch = true;
+    else if (args[i] == "--csv") csv = true;
+    else if (args[i] == "--count" && more) { if (!parseDecimal(args[++i], 1, 1000000, &count)) return usage("invalid --count"); }
+    else if (args[i] == "--interval" && more) { if (!parseDecimal(args[++i], 10, 3600000, &interval)) return usage("invalid --interval"); }
+    else return usage("unexpected argument");
+  }
+  if (int e = connectModule()) return e;
+  std::vector<std::pair<std::string, std::string>> row;
+  auto start = std::chrono::steady_clock::now();
+  for (long n = 0; g_running && (!watch || count == 0 || n < count); ++n) {
+    if (n) std::this_thread::sleep_for(std::chrono::milliseconds(interval));
+    if (int e = exitForStatus(withRetry([&] { return pollMonitor(args[1], &row); }))) return e;
+    long ms = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    std::chrono::steady_clock::now() - start).count());
+    if (csv) {
+      if (n == 0) {
+        std::printf("ms");
+        for (auto& f : row) std::printf(",%s", f.first.c_str());
+        std::printf("\n");
+      }
+      std::printf("%ld", ms);
+      for (auto& f : row) std::printf(",%s", f.second.c_str());
+      std::printf("\n");
+    } else if (g_opt.json) {
+      std::printf("{");
+      for (size_t k = 0; k < row.size(); ++k) {
+        bool number = args[1] == "values";
+        std::printf("%s%s:%s", k ? "," : "", jsonString(row[k].first).c_str(),
+                    number ? row[k].second.c_str() : jsonString(row[k].second).c_str());
+      }
+      std::printf("}\n");
+    } else {
+      for (auto& f : row) std::printf("%-10s %s\n", f.first.c_str(), f.second.c_str());
+    }
+    std::fflush(stdout);
+    if (!watch) break;
+  }
+  return g_running ? EXIT_OK : EXIT_COMM;
+}
+
 int cmdSimple(const std::vector<std::string>& args) {
   const std::string& c = args[0];
   if (c == "reset") {
@@ -1040,6 +1127,7 @@ int main(int argc, char** argv) {
   else if (c == "points") code = cmdPoints(rest);
   else if (c == "outputs") code = cmdOutputs(rest);
   else if (c == "home" || c == "move" || c == "step" || c == "jog") code = cmdMotion(rest);
+  else if (c == "monitor") code = cmdMonitor(rest);
   else code = cmdSimple(rest);
 
   if (linkRunning()) linkShutdown();
