@@ -1,6 +1,7 @@
 // qzctl run as a process against qzsim: output, exit codes, faults and file round trips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -266,6 +267,26 @@ TEST_F(Qzctl, MotionCommandsSendTheirRequestsAndWaitForTheBlockEnd) {
   EXPECT_EQ(qz("move station 2 --dir up").code, 2);
   EXPECT_EQ(qz("step + --param 5").code, 2);
   EXPECT_EQ(qz("jog cw").code, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Qzctl, MonitorViewsInTextJsonAndCsv) {
+  ASSERT_TRUE(sim_("SET INPUTS 0001 0203 F000"));
+  CtlRun r = qz("monitor inputs");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("word1      0203"), std::string::npos) << r.out;
+  r = qz("monitor motion --json");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("\"state\":\"NEUTRAL\""), std::string::npos) << r.out;
+  r = qz("monitor values --watch --count 3 --csv --interval 20");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("ms,command,feedback", 0), 0u) << r.out;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4) << r.out;
+  EXPECT_EQ(qz("monitor speed").code, 2);
+  EXPECT_EQ(qz("monitor values --interval 0").code, 2);
 }
 
 }  // namespace
