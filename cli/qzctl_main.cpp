@@ -1032,6 +1032,37 @@ int cmdMonitor(const std::vector<std::string>& args) {
   return g_running ? EXIT_OK : EXIT_COMM;
 }
 
+// ---- alarms -----------------------------------------------------------------
+
+// alarms [--history] [--clear]: QZ current alarms, or the SV history; --clear clears that unit's current alarms.
+int cmdAlarms(const std::vector<std::string>& args) {
+  bool history = false, clear = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--history") history = true;
+    else if (args[i] == "--clear") clear = true;
+    else return usage("unexpected argument");
+  }
+  uint8_t device = history ? 1 : 0;  // QZ, SV
+  if (int e = connectModule()) return e;
+  if (clear) return exitForStatus(withRetry([&] { return request_CLRALM(nullptr, 1, device); }));
+  AlarmEntry entries[kMaxAlarmEntries] = {};
+  uint16_t count = 0;
+  if (int e = exitForStatus(withRetry([&] { return request_RD_ALM(nullptr, device, &count, entries); }))) return e;
+  if (count > kMaxAlarmEntries) count = kMaxAlarmEntries;
+  if (g_opt.json) std::printf("{\"unit\":\"%s\",\"alarms\":[", history ? "SV" : "QZ");
+  for (uint16_t i = 0; i < count; ++i) {
+    uint32_t code = entries[i].alarmWord & 0xFF;
+    if (g_opt.json)
+      std::printf("%s{\"stamp\":%u,\"code\":%u,\"word\":%u}", i ? "," : "", entries[i].timeStamp, code,
+                  entries[i].alarmWord);
+    else
+      std::printf("%2u  %08X  %02X  %08X\n", i + 1u, entries[i].timeStamp, code, entries[i].alarmWord);
+  }
+  if (g_opt.json) std::printf("]}\n");
+  else if (count == 0) std::printf("no alarms\n");
+  return EXIT_OK;
+}
+
 int cmdSimple(const std::vector<std::string>& args) {
   const std::string& c = args[0];
   if (c == "reset") {
@@ -1128,6 +1159,7 @@ int main(int argc, char** argv) {
   else if (c == "outputs") code = cmdOutputs(rest);
   else if (c == "home" || c == "move" || c == "step" || c == "jog") code = cmdMotion(rest);
   else if (c == "monitor") code = cmdMonitor(rest);
+  else if (c == "alarms") code = cmdAlarms(rest);
   else code = cmdSimple(rest);
 
   if (linkRunning()) linkShutdown();
