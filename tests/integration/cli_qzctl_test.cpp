@@ -290,3 +290,19 @@ TEST_F(Qzctl, MonitorViewsInTextJsonAndCsv) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Qzctl, AlarmsListAndClear) {
+  ASSERT_TRUE(sim_("SET ALARMS QZ 00001234 00000142"));
+  CtlRun r = qz("alarms --json");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("{\"stamp\":4660,\"code\":66,\"word\":322}"), std::string::npos) << r.out;
+  EXPECT_EQ(qz("alarms --clear").code, 0);
+  r = qz("alarms");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("no alarms"), std::string::npos) << r.out;
+  EXPECT_EQ(qz("alarms --all").code, 2);
+}
+
+}  // namespace
