@@ -1,4 +1,5 @@
 // qzctl: command-line companion for scripted commissioning over the module link.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <initializer_list>
@@ -1063,6 +1064,56 @@ int cmdAlarms(const std::vector<std::string>& args) {
   return EXIT_OK;
 }
 
+// ---- memory -----------------------------------------------------------------
+
+// mem read ADDRESS SIZE | mem write ADDRESS VALUE, [--type byte|word|long]; QZ unit memory.
+int cmdMem(const std::vector<std::string>& args) {
+  int unit = 1;
+  std::vector<std::string> r;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--type" && i + 1 < args.size()) {
+      int k = keywordIndex(args[++i], {"byte", "word", "long"});
+      if (k < 0) return usage("--type must be byte, word or long");
+      unit = 1 << k;
+    } else {
+      r.push_back(args[i]);
+    }
+  }
+  uint32_t address, value = 0;
+  long size = 0;
+  if (r.size() != 3 || (r[0] != "read" && r[0] != "write") || !parseHex(r[1], &address))
+    return usage("expected mem read ADDRESS SIZE or mem write ADDRESS VALUE");
+  bool reading = r[0] == "read";
+  if (reading ? !parseDecimal(r[2], 1, 4096, &size) : !parseHex(r[2], &value))
+    return usage(reading ? "SIZE is decimal 1..4096" : "VALUE is hexadecimal");
+  if (!reading && unit < 4 && value >> (8 * unit)) return usage("VALUE does not fit the --type");
+  if (int e = connectModule()) return e;
+  if (!reading) {
+    uint8_t data[4];
+    for (int k = 0; k < unit; ++k) data[k] = static_cast<uint8_t>(value >> (8 * k));
+    return exitForStatus(withRetry([&] { return request_WR_MEM(nullptr, 0, address, static_cast<uint16_t>(unit), data); }));
+  }
+  uint32_t total = static_cast<uint32_t>(size) * static_cast<uint32_t>(unit);
+  std::vector<uint8_t> bytes(total);
+  for (uint32_t done = 0; done < total && g_running;) {
+    uint16_t chunk = static_cast<uint16_t>(std::min<uint32_t>(96, total - done));
+    if (int e = exitForStatus(withRetry([&] { return request_RD_MEM(nullptr, 0, address + done, chunk, &bytes[done]); })))
+      return e;
+    done += chunk;
+  }
+  if (!g_running) return EXIT_COMM;
+  if (g_opt.json) std::printf("{\"address\":%u,\"type\":%d,\"values\":[", address, unit);
+  for (uint32_t off = 0; off < total; off += static_cast<uint32_t>(unit)) {
+    uint32_t v = 0;
+    for (int k = 0; k < unit; ++k) v |= static_cast<uint32_t>(bytes[off + k]) << (8 * k);
+    if (g_opt.json) { std::printf("%s%u", off ? "," : "", v); continue; }
+    if (off % 16 == 0) std::printf("%s%08X ", off ? "\n" : "", address + off);
+    std::printf(" %0*X", unit * 2, v);
+  }
+  std::printf(g_opt.json ? "]}\n" : "\n");
+  return EXIT_OK;
+}
+
 int cmdSimple(const std::vector<std::string>& args) {
   const std::string& c = args[0];
   if (c == "reset") {
@@ -1160,6 +1211,7 @@ int main(int argc, char** argv) {
   else if (c == "home" || c == "move" || c == "step" || c == "jog") code = cmdMotion(rest);
   else if (c == "monitor") code = cmdMonitor(rest);
   else if (c == "alarms") code = cmdAlarms(rest);
+  else if (c == "mem") code = cmdMem(rest);
   else code = cmdSimple(rest);
 
   if (linkRunning()) linkShutdown();
