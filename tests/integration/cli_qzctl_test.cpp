@@ -306,3 +306,18 @@ TEST_F(Qzctl, AlarmsListAndClear) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Qzctl, MemoryWriteThenReadBack) {
+  EXPECT_EQ(qz("mem write 0x2000 BEEF --type word").code, 0);
+  CtlRun r = qz("mem read 2000 2 --type word --json");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("\"values\":[48879,"), std::string::npos) << r.out;
+  r = qz("mem read 2000 2");
+  EXPECT_NE(r.out.find("00002000  EF BE"), std::string::npos) << r.out;
+  EXPECT_EQ(qz("mem write 2000 1FF --type byte").code, 2);
+  EXPECT_EQ(qz("mem read 2000 0").code, 2);
+}
+
+}  // namespace
