@@ -57,7 +57,7 @@ static Bytes bmp24(const std::vector<Rgb>& px, int w, int h) {
 // Round lamp: dark rim, body colour, optional highlight, on dialog grey.
 static std::vector<uint8_t> lamp(int size, uint8_t body, bool lit) {
     std::vector<uint8_t> px(size * size, SILVER);
-    double c = (size - 1) / 2.0, r = size / 2.0 - 0.5;
+    double c = (size - 1) / 2.0, r = size / 2.0 - 1.0;
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             double d = std::hypot(x - c, y - c);
