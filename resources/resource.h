@@ -1,14 +1,169 @@
 // The one table of resource ids: menus, dialogs, controls, strings, bitmaps.
-// Portable code may include it (plain #defines only).
+// Portable code may include it (plain #defines only); the resource script does too.
 #pragma once
 
-// Strings used by the portable core
+// ---- Icon, menu, bitmaps, animation
+#define IDI_QZSETUP             101
+#define IDM_MAIN                103
+#define IDB_LED_OFF             116
+#define IDB_LED_ON              117
+#define IDB_LAMP_FIRST          119   // 119-139: carried, painted by nobody
+#define IDB_LAMP_LAST           139
+#define IDB_JOG_FWD_UP          140
+#define IDB_JOG_FWD_DOWN        142
+#define IDB_JOG_FWD_FOCUS       144
+#define IDB_JOG_REV_UP          145
+#define IDB_JOG_REV_DOWN        146
+#define IDB_JOG_REV_FOCUS       147
+#define IDR_BUSY_AVI            199
+
+// ---- Dialog templates
+#define IDD_VERSION             102
+#define IDD_CONNECT             104
+#define IDD_VALUE_MONITOR       106
+#define IDD_INPUT_MONITOR       109
+#define IDD_MOTION_MONITOR      110
+#define IDD_SERVO_PARAM_LIST    111
+#define IDD_ALARM_MONITOR       113
+#define IDD_JOG                 115
+#define IDD_HOMING              117
+#define IDD_POSITIONING         119
+#define IDD_STEP                122
+#define IDD_EXTERNAL_SIGNAL     125
+#define IDD_POINT_SETTING       129
+#define IDD_SERVO_ONOFF         131
+#define IDD_MODULE_RESET        132
+#define IDD_POINT_OPERATION     133
+#define IDD_POINT_VERIFY        134
+#define IDD_POINT_LIST          135
+#define IDD_MULTI_SPEED         136
+#define IDD_PASS_POINT          137
+#define IDD_STATION             138
+#define IDD_TRANSFER_SAVE       139
+#define IDD_TRANSFER_LOAD       140
+#define IDD_BRAKE_ONOFF         148
+#define IDD_IDENTIFICATION      151
+#define IDD_OUTPUT_MONITOR      154
+#define IDD_ENVIRONMENT         155
+#define IDD_PARAM_VERIFY        156
+#define IDD_ALARM_HISTORY       159
+#define IDD_MEMORY_READ         160
+#define IDD_MEMORY_WRITE        161
+#define IDD_OUTPUT_PORT         196
+#define IDD_OPTION_PARAM_LIST   199
+
+// ---- Main window
+#define IDC_STATUS_BAR          1100
+
+// ---- Version dialog (102)
+#define IDC_VERSION_TEXT        1365
+#define IDC_VERSION_OK          1366
+
+// ---- Connection dialog (104)
+#define IDC_CONNECT_COM1        1000
+#define IDC_CONNECT_COM2        1001
+#define IDC_CONNECT_COM3        1002
+#define IDC_CONNECT_BAUD        1003
+#define IDC_CONNECT_DATA_BITS   1004
+#define IDC_CONNECT_PARITY      1005
+#define IDC_CONNECT_STOP_BITS   1006
+#define IDC_CONNECT_OK          1366
+
+// ---- Environment settings dialog (155)
+#define IDC_ENV_INTERVAL        1068
+#define IDC_ENV_DISPLAY_UNIT    1069
+#define IDC_ENV_COMMAND_UNIT    1238
+#define IDC_ENV_SET             1366
+
+// ---- Controls shared by the dialogs of later features
+#define IDC_ACCEL_TYPE          1145
+#define IDC_FILTER_TYPE         1148
+#define IDC_LIST                1040
+#define IDC_PROGRESS            1289
+#define IDC_PROGRESS_LABEL      1078
+
+// ---- Menu commands
+#define IDM_JOG                 40010
+#define IDM_STEP                40011
+#define IDM_POSITIONING         40012
+#define IDM_POINT_OPERATION     40013
+#define IDM_MODULE_RESET        40014
+#define IDM_MEMORY_READ         40015
+#define IDM_CONNECT             40023
+#define IDM_SERVO_PARAM_LIST    40031
+#define IDM_IDENTIFICATION      40037
+#define IDM_EXTERNAL_SIGNAL     40042
+#define IDM_LOAD_POINTS         40044
+#define IDM_LOAD_PARAMS         40045
+#define IDM_SAVE_POINTS         40046
+#define IDM_SAVE_PARAMS         40047
+#define IDM_VERIFY_POINTS       40049
+#define IDM_VERIFY_PARAMS       40050
+#define IDM_ENVIRONMENT         40052
+#define IDM_CLOSE               40053
+#define IDM_STATION             40054
+#define IDM_MULTI_SPEED         40055
+#define IDM_PASS_POINT          40056
+#define IDM_HOMING              40057
+#define IDM_SERVO_ONOFF         40058
+#define IDM_BRAKE_ONOFF         40059
+#define IDM_POINT_LIST          40060
+#define IDM_POINT_SETTING       40061
+#define IDM_MOTION_MONITOR      40062
+#define IDM_INPUT_MONITOR       40063
+#define IDM_OUTPUT_MONITOR      40064
+#define IDM_VALUE_MONITOR       40065
+#define IDM_ALARM_MONITOR       40066
+#define IDM_ALARM_HISTORY       40067
+#define IDM_VERSION             40068
+#define IDM_MEMORY_WRITE        40069
+#define IDM_OUTPUT_PORT         40070
+#define IDM_OPTION_PARAM_LIST   40071
+#define IDM_DATA_FILE_SELECT    40072
+#define IDM_LOAD_ROTARY_DEFS    40073   // no menu entry: sent by the program itself
+#define IDM_LOAD_LINEAR_DEFS    40074
+
+// ---- Strings
 #define IDS_TITLE               1
 #define IDS_CAPTION             2
 #define IDS_CONFIRM_EXIT        3
+#define IDS_LOAD_POINT          4     // progress labels with placeholders
+#define IDS_LOAD_PARAM          5
+#define IDS_SAVE_POINT          6
+#define IDS_SAVE_PARAM          7
+#define IDS_VERIFY_POINT        8
+#define IDS_VERIFY_PARAM        9
+#define IDS_READ_POINT          10
+#define IDS_READ_PARAM          11
+#define IDS_READY               32
+#define IDS_SERVO_OFF           33
+#define IDS_SERVO_ON            34
+#define IDS_MAIN_OFF            35
+#define IDS_MAIN_ON             36
+#define IDS_ALARM               37
+#define IDS_ROTARY_MOTOR        40
+#define IDS_LINEAR_MOTOR        41
+#define IDS_PARITY_NONE         48
+#define IDS_PARITY_ODD          49
+#define IDS_PARITY_EVEN         50
+#define IDS_POINT_VERIFY_COL0   51    // 51-55: point verify list columns
+#define IDS_PARAM_VERIFY_COL0   56    // 56-60: parameter verify list columns
+#define IDS_UNIT_MM             61
+#define IDS_UNIT_DEG            62
+#define IDS_UNIT_NONE           63
+#define IDS_ACCEL_TYPE0         80    // 80-83: acceleration types
+#define IDS_FILTER_TYPE0        84    // 84-87: filter types
+#define IDS_STEP_PARAM0         88    // 88-91: step feed parameters 1-4
+#define IDS_SPEED_CHANGE_COL0   92    // 92-94: speed-change list columns
+#define IDS_POINT_LIST_COL0     112   // 112-114: point list columns
+#define IDS_PARAM_LIST_COL0     128   // 128-131: parameter list columns
+#define IDS_ALARM_COL0          160   // 160-163: alarm list columns
+#define IDS_ALARM_HISTORY_COL0  164   // 164-165: alarm history columns
+#define IDS_MEMORY_COL0         176   // 176-177: memory list columns
 #define IDS_INVALID_INPUT       256
 #define IDS_PORT_INIT_FAILED    257
 #define IDS_COMM_ERROR          258
+#define IDS_REPEAT_RUNNING      259
 #define IDS_DEFINITION_READ_FAILED 260
 #define IDS_DATA_READ_FAILED    261
 #define IDS_DATA_WRITE_FAILED   262
@@ -16,3 +171,5 @@
 #define IDS_POINT_WRITE_FAILED  264
 #define IDS_ERROR_REPLY         265
 #define IDS_BAD_REPLY_FORMAT    266
+// Our own addition: the executable's text when the resource library is missing.
+#define IDS_RESOURCE_MISSING    300

@@ -1,0 +1,173 @@
+// Menu commands, the modeless dialog slots, data file selection and the file
+// load, save and verify commands of the main window.
+#include <windows.h>
+#include <commdlg.h>
+#include <cstring>
+
+#include "files/definitions.h"
+#include "files/file_error.h"
+#include "files/parameter_file.h"
+#include "files/point_file.h"
+#include "files/settings.h"
+#include "link/request.h"
+#include "resources/resource.h"
+#include "shell/modeless_dialogs.h"
+#include "shell/shell_win32.h"
+#include "toolkit/dialog_toolkit.h"
+
+HWND g_modelessSlots[MODELESS_SLOT_COUNT];
+
+namespace {
+const wchar_t kPointFilter[] = L"PNT files {*.PNT}\0*.PNT\0";
+const wchar_t kParameterFilter[] = L"PRM files {*.PRM}\0*.PRM\0";
+const wchar_t kDefinitionFilter[] = L"Cfg Files (*.cfg)\0*.cfg\0All Files (*.*)\0*.*\0";
+// Load and verify need an existing file; a save only proposes the name.
+constexpr DWORD kOpenFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+constexpr DWORD kSaveFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+
+void openModeless(HWND mainWindow, int slot, LPARAM parameter) {
+  if (g_modelessSlots[slot]) {
+    SetActiveWindow(g_modelessSlots[slot]);
+    return;
+  }
+  g_modelessSlots[slot] = createModelessDialog(mainWindow, ModelessSlotTable[slot].templateId, parameter);
+}
+
+void selectDataFile(HWND mainWindow) {
+  char path[PATH_BYTES] = "ParmDef.cfg";
+  if (!chooseFileName(mainWindow, 0, path, L"cfg", kDefinitionFilter, OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST))
+    return;
+  closeAllModeless();
+  uint16_t result = reloadDefinitions(path);
+  std::memcpy(g_definitionPath, path, PATH_BYTES);
+  if (result != 0) {
+    showFileError(nullptr, FILE_ERROR_DEFINITION_READ, result);
+    std::memset(g_definitionPath, 0, PATH_BYTES);
+    PostMessageW(mainWindow, WM_COMMAND, IDM_DATA_FILE_SELECT, 0);
+  }
+  repaintStatusBar();
+}
+
+void loadMotorFile(uint16_t motorType) {
+  closeAllModeless();
+  g_motorType = loadMotorDefinitions(motorType);
+  repaintStatusBar();
+}
+
+void loadFromFile(HWND mainWindow, bool points) {
+  char path[PATH_BYTES] = {};
+  if (!chooseFileName(mainWindow, 0, path, points ? L"pnt" : L"prm", points ? kPointFilter : kParameterFilter,
+                      kOpenFlags))
+    return;
+  uint16_t result = points ? readPointFile(path, livePointTable()->points)
+                           : readParameterFile(path, &g_parameterTable);
+  if (result != 0) {
+    showFileError(mainWindow, points ? FILE_ERROR_POINT_READ : FILE_ERROR_DATA_READ, result);
+    return;
+  }
+  runTransferDialog(mainWindow, IDD_TRANSFER_LOAD, points, nullptr);
+}
+
+void saveToFile(HWND mainWindow, bool points) {
+  char path[PATH_BYTES] = {};
+  if (!chooseFileName(mainWindow, 1, path, points ? L"PNT" : L"PRM", points ? kPointFilter : kParameterFilter,
+                      kSaveFlags))
+    return;
+  // The file is replaced only after the module's data has been read whole.
+  if (runTransferDialog(mainWindow, IDD_TRANSFER_SAVE, points, nullptr) != 1) return;
+  uint16_t result = points ? writePointFile(path, livePointTable()->points)
+                           : writeParameterFile(path, &g_parameterTable);
+  if (result != 0) showFileError(mainWindow, points ? FILE_ERROR_POINT_WRITE : FILE_ERROR_DATA_WRITE, result);
+}
+
+void verifyFile(HWND mainWindow, bool points) {
+  char path[PATH_BYTES] = {};
+  if (!chooseFileName(mainWindow, 0, path, points ? L"pnt" : L"prm", points ? kPointFilter : kParameterFilter,
+                      kOpenFlags))
+    return;
+  // The dialog copies the path while it initialises.
+  openModeless(mainWindow, slotOfCommand(points ? IDM_VERIFY_POINTS : IDM_VERIFY_PARAMS),
+               reinterpret_cast<LPARAM>(path));
+}
+}  // namespace
+
+char* chooseFileName(HWND owner, int save, char* path, const wchar_t* defaultExtension, const wchar_t* filter,
+                     DWORD flags) {
+  wchar_t file[MAX_PATH + 1] = {};
+  utf8ToWide(path, file, MAX_PATH);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrDefExt = defaultExtension;
+  ofn.Flags = flags | OFN_EXPLORER;
+  BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  if (!chosen) return nullptr;
+  wideToUtf8(file, path, PATH_BYTES);
+  char* name = std::strrchr(path, '\\');
+  return name ? name + 1 : path;
+}
+
+void closeAllModeless() {
+  for (int slot = 0; slot < MODELESS_SLOT_COUNT; ++slot) {
+    HWND dialog = g_modelessSlots[slot];
+    if (!dialog) continue;
+    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
+}
+
+bool offerToModeless(MSG* message) {
+  for (int slot = 0; slot < MODELESS_SLOT_COUNT; ++slot)
+    if (g_modelessSlots[slot] && IsDialogMessageW(g_modelessSlots[slot], message)) return true;
+  return false;
+}
+
+void onDialogClosed(WPARAM templateId) {
+  int slot = slotOfTemplate(static_cast<uint32_t>(templateId));
+  if (slot < 0) return;
+  HWND dialog = g_modelessSlots[slot];
+  g_modelessSlots[slot] = nullptr;
+  if (dialog) DestroyWindow(dialog);
+}
+
+void onDataChanged(WPARAM templateId, LPARAM entry) {
+  if (!isListDialog(static_cast<uint32_t>(templateId))) return;
+  HWND dialog = g_modelessSlots[slotOfTemplate(static_cast<uint32_t>(templateId))];
+  if (dialog) SendMessageW(dialog, UM_DATA_CHANGED, 0, entry);
+}
+
+void onMenuCommand(HWND mainWindow, int command) {
+  switch (command) {
+    case IDM_CONNECT:
+      if (DialogBoxParamW(ResourceInstance(mainWindow), MAKEINTRESOURCEW(IDD_CONNECT), mainWindow,
+                          connectDialogProc, 0) == 1)
+        startStatusPolling(mainWindow);
+      return;
+    case IDM_DATA_FILE_SELECT: selectDataFile(mainWindow); return;
+    case IDM_LOAD_ROTARY_DEFS: loadMotorFile(MOTOR_ROTARY); return;
+    case IDM_LOAD_LINEAR_DEFS: loadMotorFile(MOTOR_LINEAR); return;
+    case IDM_LOAD_POINTS: loadFromFile(mainWindow, true); return;
+    case IDM_LOAD_PARAMS: loadFromFile(mainWindow, false); return;
+    case IDM_SAVE_POINTS: saveToFile(mainWindow, true); return;
+    case IDM_SAVE_PARAMS: saveToFile(mainWindow, false); return;
+    case IDM_VERIFY_POINTS: verifyFile(mainWindow, true); return;
+    case IDM_VERIFY_PARAMS: verifyFile(mainWindow, false); return;
+    case IDM_ENVIRONMENT:
+      DialogBoxParamW(ResourceInstance(mainWindow), MAKEINTRESOURCEW(IDD_ENVIRONMENT), mainWindow,
+                      environmentDialogProc, 0);
+      return;
+    case IDM_CLOSE: SendMessageW(mainWindow, WM_CLOSE, 0, 0); return;
+    case IDM_VERSION:
+      DialogBoxParamW(ResourceInstance(mainWindow), MAKEINTRESOURCEW(IDD_VERSION), mainWindow,
+                      versionDialogProc, 0);
+      return;
+    default: {
+      int slot = slotOfCommand(static_cast<uint32_t>(command));
+      if (slot >= 0) openModeless(mainWindow, slot, 0);
+      return;
+    }
+  }
+}

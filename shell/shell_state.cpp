@@ -1,0 +1,129 @@
+// The shell's process-wide state and its portable rules.
+#include "shell/shell_state.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "files/definitions.h"
+#include "files/file_error.h"
+#include "link/link_state.h"
+#include "resources/resource.h"
+
+namespace {
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';   // native tests
+#endif
+}
+
+uint16_t g_motorType = MOTOR_ROTARY;
+char g_definitionPath[PATH_BYTES];
+char g_startDirectory[PATH_BYTES];
+
+const ModelessSlotEntry ModelessSlotTable[MODELESS_SLOT_COUNT] = {
+    {IDD_JOG, IDM_JOG},
+    {IDD_STEP, IDM_STEP},
+    {IDD_POSITIONING, IDM_POSITIONING},
+    {IDD_POINT_OPERATION, IDM_POINT_OPERATION},
+    {IDD_STATION, IDM_STATION},
+    {IDD_EXTERNAL_SIGNAL, IDM_EXTERNAL_SIGNAL},
+    {IDD_MULTI_SPEED, IDM_MULTI_SPEED},
+    {IDD_PASS_POINT, IDM_PASS_POINT},
+    {IDD_HOMING, IDM_HOMING},
+    {IDD_SERVO_ONOFF, IDM_SERVO_ONOFF},
+    {IDD_BRAKE_ONOFF, IDM_BRAKE_ONOFF},
+    {IDD_OUTPUT_PORT, IDM_OUTPUT_PORT},
+    {IDD_POINT_LIST, IDM_POINT_LIST},
+    {IDD_POINT_SETTING, IDM_POINT_SETTING},
+    {IDD_SERVO_PARAM_LIST, IDM_SERVO_PARAM_LIST},
+    {IDD_OPTION_PARAM_LIST, IDM_OPTION_PARAM_LIST},
+    {IDD_MOTION_MONITOR, IDM_MOTION_MONITOR},
+    {IDD_INPUT_MONITOR, IDM_INPUT_MONITOR},
+    {IDD_OUTPUT_MONITOR, IDM_OUTPUT_MONITOR},
+    {IDD_VALUE_MONITOR, IDM_VALUE_MONITOR},
+    {IDD_ALARM_MONITOR, IDM_ALARM_MONITOR},
+    {IDD_ALARM_HISTORY, IDM_ALARM_HISTORY},
+    {IDD_MODULE_RESET, IDM_MODULE_RESET},
+    {IDD_IDENTIFICATION, IDM_IDENTIFICATION},
+    {IDD_MEMORY_READ, IDM_MEMORY_READ},
+    {IDD_MEMORY_WRITE, IDM_MEMORY_WRITE},
+    {IDD_POINT_VERIFY, IDM_VERIFY_POINTS},
+    {IDD_PARAM_VERIFY, IDM_VERIFY_PARAMS},
+};
+
+uint16_t motorTypeFromValue(bool present, uint32_t size, uint32_t value) {
+  return present && size == 4 && value == MOTOR_LINEAR ? MOTOR_LINEAR : MOTOR_ROTARY;
+}
+
+void trimStartDirectory(char* directory) {
+  size_t length = std::strlen(directory);
+  if (length > 0 && directory[length - 1] == kSeparator) directory[length - 1] = 0;
+}
+
+void startDefinitionPath(uint16_t motorType, char out[PATH_BYTES]) {
+  std::memset(out, 0, PATH_BYTES);
+  std::snprintf(out, PATH_BYTES, "%s%c%s", g_startDirectory, kSeparator,
+                motorType == MOTOR_ROTARY ? ROTARY_DEFINITIONS : LINEAR_DEFINITIONS);
+}
+
+int slotOfTemplate(uint32_t templateId) {
+  for (int i = 0; i < MODELESS_SLOT_COUNT; ++i)
+    if (ModelessSlotTable[i].templateId == templateId) return i;
+  return -1;
+}
+
+int slotOfCommand(uint32_t command) {
+  for (int i = 0; i < MODELESS_SLOT_COUNT; ++i)
+    if (ModelessSlotTable[i].command == command) return i;
+  return -1;
+}
+
+bool isListDialog(uint32_t templateId) {
+  return templateId == IDD_SERVO_PARAM_LIST || templateId == IDD_POINT_LIST ||
+         templateId == IDD_OPTION_PARAM_LIST;
+}
+
+void statusFieldEdges(bool debugMode, int edges[STATUS_FIELD_COUNT]) {
+  for (int i = 0; i < STATUS_FIELD_COUNT; ++i) edges[i] = 100 * (i + 1);
+  if (debugMode) edges[STATUS_FIELD_COUNT - 1] = 1600;
+}
+
+StatusFieldLook statusFieldLook(int field, uint8_t ready, uint8_t servoOn, uint8_t mainOn,
+                                uint8_t alarm, bool debugMode, uint16_t motorType) {
+  switch (field) {
+    case 0: return ready ? StatusFieldLook{FIELD_GREEN, IDS_READY, false} : StatusFieldLook{FIELD_GREY, 0, false};
+    case 1: return servoOn ? StatusFieldLook{FIELD_GREEN, IDS_SERVO_ON, false}
+                           : StatusFieldLook{FIELD_GREY, IDS_SERVO_OFF, false};
+    case 2: return mainOn ? StatusFieldLook{FIELD_GREEN, IDS_MAIN_ON, false}
+                          : StatusFieldLook{FIELD_GREY, IDS_MAIN_OFF, false};
+    case 3: return alarm ? StatusFieldLook{FIELD_RED, IDS_ALARM, false} : StatusFieldLook{FIELD_GREY, 0, false};
+    case 4:
+      if (debugMode) return {FIELD_GREY, 0, true};
+      if (motorType == MOTOR_ROTARY) return {FIELD_GREY, IDS_ROTARY_MOTOR, false};
+      if (motorType == MOTOR_LINEAR) return {FIELD_GREY, IDS_LINEAR_MOTOR, false};
+      return {FIELD_GREY, 0, false};
+    default: return {FIELD_GREY, 0, false};
+  }
+}
+
+uint16_t reloadDefinitions(const char* path) {
+  ModeRecord kept = g_mode;
+  clearDefinitions();
+  uint16_t result = loadDefinitions(path);
+  // A file that fails half-way leaves no half-filled table behind.
+  if (result != 0) clearDefinitions();
+  g_mode = kept;
+  return result;
+}
+
+uint16_t loadMotorDefinitions(uint16_t motorType) {
+  char path[PATH_BYTES];
+  startDefinitionPath(motorType, path);
+  uint16_t result = reloadDefinitions(path);
+  if (result == 0) return motorType;
+  showFileError(nullptr, FILE_ERROR_DEFINITION_READ, result);
+  uint16_t other = motorType == MOTOR_ROTARY ? MOTOR_LINEAR : MOTOR_ROTARY;
+  startDefinitionPath(other, path);
+  return reloadDefinitions(path) == 0 ? other : 0;
+}

@@ -1,0 +1,59 @@
+// Process-wide state of the desktop program's shell: motor type, definition path,
+// start directory and the modeless dialog slots, with the portable rules around
+// them (the slot table, the status-bar fields, definition reloads).
+#pragma once
+#include <cstdint>
+
+constexpr uint16_t MOTOR_ROTARY = 1;
+constexpr uint16_t MOTOR_LINEAR = 2;
+constexpr int PATH_BYTES = 261;
+constexpr const char* ROTARY_DEFINITIONS = "ParmDef.cfg";
+constexpr const char* LINEAR_DEFINITIONS = "ParmDefL.cfg";
+
+constexpr uint32_t UM_DIALOG_CLOSED = 0x0464;   // WM_USER + 100, wParam = template id
+constexpr uint32_t UM_DATA_CHANGED = 0x0465;    // WM_USER + 101
+
+extern uint16_t g_motorType;
+extern char g_definitionPath[PATH_BYTES];
+extern char g_startDirectory[PATH_BYTES];
+
+// Registry value to motor type: only 2 is linear, anything else rotary.
+uint16_t motorTypeFromValue(bool present, uint32_t size, uint32_t value);
+// Removes a final backslash (a drive root) from the start directory.
+void trimStartDirectory(char* directory);
+// start directory + "\" + the definition file of the motor type.
+void startDefinitionPath(uint16_t motorType, char out[PATH_BYTES]);
+
+// The 28 modeless dialogs in their fixed order.
+constexpr int MODELESS_SLOT_COUNT = 28;
+struct ModelessSlotEntry {
+  uint16_t templateId;
+  uint16_t command;
+};
+extern const ModelessSlotEntry ModelessSlotTable[MODELESS_SLOT_COUNT];
+// Slot index of a template id or of a menu command, -1 when none.
+int slotOfTemplate(uint32_t templateId);
+int slotOfCommand(uint32_t command);
+// Where a data change notice goes: 111, 135 or 199 are the only list dialogs.
+bool isListDialog(uint32_t templateId);
+
+// Status-bar fields: right edges, and what each field shows.
+constexpr int STATUS_FIELD_COUNT = 5;
+void statusFieldEdges(bool debugMode, int edges[STATUS_FIELD_COUNT]);
+enum FieldColour : uint8_t { FIELD_GREY = 0, FIELD_GREEN = 1, FIELD_RED = 2 };
+struct StatusFieldLook {
+  FieldColour colour;
+  uint16_t stringId;   // 0: no string (or the definition path, see showsPath)
+  bool showsPath;      // field 4 in debug mode: the definition path, left-aligned
+};
+StatusFieldLook statusFieldLook(int field, uint8_t ready, uint8_t servoOn, uint8_t mainOn,
+                                uint8_t alarm, bool debugMode, uint16_t motorType);
+
+// Definition file reloads (data file select and the rotary/linear commands). The
+// mode record is kept around the load; the parameter table is cleared first.
+// 0 or the loader's result (0xFFFF or a line number).
+uint16_t reloadDefinitions(const char* path);
+// Loads the motor type's file from the start directory; on failure shows the
+// definition error box and loads the other file once. Returns the new motor type
+// (0 when both failed).
+uint16_t loadMotorDefinitions(uint16_t motorType);

@@ -1,0 +1,53 @@
+// The desktop program's shell on Win32: the main window, its status bar, the menu
+// commands, the modeless dialog slots and the dialogs the shell opens itself.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+#include "shell/shell_state.h"
+
+constexpr UINT UM_STATUS_REPAINT = WM_USER + 102;   // posted by the status poll's notice
+constexpr const wchar_t* MAIN_WINDOW_CLASS = L"QZ_MMI";
+
+extern HWND g_mainWindow;
+extern HWND g_statusBar;
+extern HWND g_modelessSlots[MODELESS_SLOT_COUNT];
+
+// The whole program: start-up, message loop, exit steps. Returns the exit code.
+int runSetupTool(HINSTANCE instance, int showCommand);
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Status bar (control 1100)
+HWND createStatusBar(HWND mainWindow);
+void layoutStatusBar();
+void paintStatusField(const DRAWITEMSTRUCT* item);
+void repaintStatusBar();   // hide, then show: the whole bar is redrawn
+
+// Menu commands and modeless dialogs
+void onMenuCommand(HWND mainWindow, int command);
+void closeAllModeless();
+bool offerToModeless(MSG* message);
+void onDialogClosed(WPARAM templateId);
+void onDataChanged(WPARAM templateId, LPARAM entry);
+
+// The common file dialog. `path` (261 bytes, UTF-8) holds the proposed name and
+// receives the choice; returns the file-name part inside it, or null on cancel.
+// Nothing is written to the chosen file here.
+char* chooseFileName(HWND owner, int save, char* path, const wchar_t* defaultExtension,
+                     const wchar_t* filter, DWORD flags);
+
+INT_PTR CALLBACK versionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK environmentDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The prompt interface of the desktop program: string table and MessageBoxW.
+void installDesktopPrompt();
+
+// Registry value MotorType under HKLM\SOFTWARE\QZ_MMI.
+uint16_t readMotorType();
+void writeMotorType(uint16_t motorType);
+
+// UTF-8 and UTF-16 conversions of paths.
+void utf8ToWide(const char* text, wchar_t* out, int size);
+void wideToUtf8(const wchar_t* text, char* out, int size);

@@ -1,0 +1,258 @@
+// The GUI test bed's driver of the in-process program.
+#include "app_driver.h"
+
+#include <commctrl.h>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "shell/shell_win32.h"
+#include "tests/support/sim_control.h"
+
+namespace {
+std::wstring widen(const std::string& text) {
+  wchar_t out[1024];
+  utf8ToWide(text.c_str(), out, 1024);
+  return out;
+}
+
+struct Search {
+  const wchar_t* caption;
+  bool anyBox;
+  HWND found;
+};
+
+BOOL CALLBACK findDialog(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<Search*>(data);
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, 64);
+  if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  if (search->anyBox) {
+    if (GetDlgItem(window, 0xFFFF)) {
+      search->found = window;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  wchar_t caption[256] = {};
+  GetWindowTextW(window, caption, 256);
+  if (wcscmp(caption, search->caption) == 0) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND findTopDialog(const wchar_t* caption, bool anyBox) {
+  Search search{caption, anyBox, nullptr};
+  EnumWindows(findDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void copyFile(const std::string& source, const std::wstring& target) {
+  CopyFileW(widen(source).c_str(), target.c_str(), FALSE);
+}
+}  // namespace
+
+std::wstring makeRunDirectory(const char* rotarySource, const char* linearSource) {
+  static int counter = 0;
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  wchar_t dir[MAX_PATH];
+  swprintf(dir, MAX_PATH, L"%lsqzgui_%lu_%d", temp, GetCurrentProcessId(), ++counter);
+  CreateDirectoryW(dir, nullptr);
+  std::wstring base(dir);
+  std::string source = QZ_SOURCE_DIR;
+  if (rotarySource) copyFile(source + "/" + rotarySource, base + L"\\ParmDef.cfg");
+  if (linearSource) copyFile(source + "/" + linearSource, base + L"\\ParmDefL.cfg");
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring exeDir(exe);
+  exeDir = exeDir.substr(0, exeDir.find_last_of(L'\\'));
+  for (const wchar_t* dll : {L"res_STD.dll", L"res_DBG.dll"})
+    CopyFileW((exeDir + L"\\" + dll).c_str(), (base + L"\\" + dll).c_str(), FALSE);
+  return base;
+}
+
+void writeTextFile(const std::wstring& path, const char* text) {
+  FILE* f = _wfopen(path.c_str(), L"wb");
+  if (!f) return;
+  fputs(text, f);
+  fclose(f);
+}
+
+void setMotorTypeValue(int value) {
+  HKEY key;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\QZ_MMI", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  if (value < 0) {
+    RegDeleteValueW(key, L"MotorType");
+  } else {
+    DWORD v = static_cast<DWORD>(value);
+    RegSetValueExW(key, L"MotorType", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), sizeof v);
+  }
+  RegCloseKey(key);
+}
+
+int motorTypeValue() {
+  DWORD v = 0, size = sizeof v;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\QZ_MMI", L"MotorType", RRF_RT_REG_DWORD, nullptr, &v, &size) !=
+      ERROR_SUCCESS)
+    return -1;
+  return static_cast<int>(v);
+}
+
+void startApp(AppRun& run, const std::wstring& directory) {
+  SetCurrentDirectoryW(directory.c_str());
+  run.ended = false;
+  run.thread = std::thread([&run] {
+    run.threadId = GetCurrentThreadId();
+    run.exitCode = runSetupTool(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
+    run.ended = true;
+  });
+}
+
+bool waitAppEnd(AppRun& run, int timeoutMs) {
+  for (int waited = 0; !run.ended && waited < timeoutMs; waited += 50) Sleep(50);
+  if (!run.ended) return false;
+  if (run.thread.joinable()) run.thread.join();
+  return true;
+}
+
+HWND mainWindow(int timeoutMs) {
+  for (int waited = 0; waited < timeoutMs; waited += 50) {
+    HWND window = FindWindowW(MAIN_WINDOW_CLASS, nullptr);
+    if (window && IsWindowVisible(window)) return window;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+HWND waitDialog(const wchar_t* caption, int timeoutMs) {
+  for (int waited = 0; waited < timeoutMs; waited += 50) {
+    if (HWND dialog = findTopDialog(caption, false)) {
+      Sleep(100);   // let it finish its initialisation
+      return dialog;
+    }
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+HWND waitMessageBox(std::wstring* text, int timeoutMs) {
+  for (int waited = 0; waited < timeoutMs; waited += 50) {
+    if (HWND box = findTopDialog(nullptr, true)) {
+      Sleep(100);
+      if (text) *text = controlText(box, 0xFFFF);
+      return box;
+    }
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+bool noDialog(const wchar_t* caption, int forMs) {
+  for (int waited = 0; waited < forMs; waited += 50) {
+    if (findTopDialog(caption, caption == nullptr)) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+std::wstring controlText(HWND dialog, int id) {
+  wchar_t text[1024] = {};
+  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                      5000, nullptr);
+  return text;
+}
+
+void setControlText(HWND dialog, int id, const wchar_t* text) {
+  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 5000,
+                      nullptr);
+}
+
+void clickButton(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+bool isChecked(HWND dialog, int id) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_BLOCK, 5000, &result);
+  return result == BST_CHECKED;
+}
+
+void checkRadio(HWND dialog, int id, int firstId, int lastId) {
+  for (int i = firstId; i <= lastId; ++i)
+    SendMessageTimeoutW(GetDlgItem(dialog, i), BM_SETCHECK, i == id ? BST_CHECKED : BST_UNCHECKED, 0, SMTO_BLOCK,
+                        5000, nullptr);
+}
+
+void postCommand(int command) { PostMessageW(FindWindowW(MAIN_WINDOW_CLASS, nullptr), WM_COMMAND, command, 0); }
+
+bool waitGone(HWND window, int timeoutMs) {
+  for (int waited = 0; waited < timeoutMs; waited += 50) {
+    if (!IsWindow(window) || !IsWindowVisible(window)) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+bool waitFor(bool (*condition)(), int timeoutMs) {
+  for (int waited = 0; waited < timeoutMs; waited += 50) {
+    if (condition()) return true;
+    Sleep(50);
+  }
+  return condition();
+}
+
+COLORREF statusFieldColour(int field) {
+  RECT rect{};
+  SendMessageTimeoutW(g_statusBar, SB_GETRECT, field, reinterpret_cast<LPARAM>(&rect), SMTO_BLOCK, 5000, nullptr);
+  POINT point{rect.left + 4, (rect.top + rect.bottom) / 2};
+  ClientToScreen(g_statusBar, &point);
+  HDC screen = GetDC(nullptr);
+  COLORREF colour = GetPixel(screen, point.x, point.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+void saveScreenshot(HWND window, const char* name) {
+  char dir[MAX_PATH] = {};
+  if (!GetEnvironmentVariableA("QZ_SCREENSHOT_DIR", dir, MAX_PATH)) return;
+  Sleep(300);
+  RECT rect;
+  GetWindowRect(window, &rect);
+  int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  GdiFlush();
+  int stride = (width * 3 + 3) & ~3;
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + stride * height;
+  std::string path = std::string(dir) + "\\" + name + ".bmp";
+  if (FILE* f = fopen(path.c_str(), "wb")) {
+    fwrite(&file, sizeof file, 1, f);
+    fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
+    fwrite(bits, stride, height, f);
+    fclose(f);
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+bool sim(const char* line) { return simCommand(simControlFromEnv(), line); }

@@ -1,0 +1,50 @@
+// Drives the real desktop program in-process: its start-up and message loop run on
+// a thread of their own; tests find its windows, press buttons, read texts and
+// answer message boxes, and script qzsim through its control port.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <thread>
+
+struct AppRun {
+  std::thread thread;
+  DWORD threadId = 0;
+  int exitCode = -1;
+  bool ended = false;
+};
+
+// A fresh working directory under %TEMP% holding the shipped definition files
+// (or the given ones) and both resource libraries. Returns its path.
+std::wstring makeRunDirectory(const char* rotarySource = "data/ParmDef.cfg",
+                              const char* linearSource = "data/ParmDefL.cfg");
+void writeTextFile(const std::wstring& path, const char* text);
+void setMotorTypeValue(int value);   // -1 deletes the value
+int motorTypeValue();                // -1 when absent
+
+// Starts the program with `directory` as its current directory.
+void startApp(AppRun& run, const std::wstring& directory);
+// Waits for the program's thread to end (true) or gives up after timeoutMs.
+bool waitAppEnd(AppRun& run, int timeoutMs = 20000);
+HWND mainWindow(int timeoutMs = 10000);
+
+// A visible top-level dialog of the program's threads whose caption is `caption`.
+HWND waitDialog(const wchar_t* caption, int timeoutMs = 10000);
+// Any message box (text of its static 0xFFFF), and its text.
+HWND waitMessageBox(std::wstring* text, int timeoutMs = 10000);
+bool noDialog(const wchar_t* caption, int forMs);
+std::wstring controlText(HWND dialog, int id);
+void setControlText(HWND dialog, int id, const wchar_t* text);
+void clickButton(HWND dialog, int id);
+bool isChecked(HWND dialog, int id);
+void checkRadio(HWND dialog, int id, int firstId, int lastId);
+void postCommand(int command);
+bool waitGone(HWND window, int timeoutMs = 10000);
+bool waitFor(bool (*condition)(), int timeoutMs);
+
+// The colour at the middle of a status-bar field, read from the screen.
+COLORREF statusFieldColour(int field);
+// Saves what the window shows as a BMP into QZ_SCREENSHOT_DIR (when set).
+void saveScreenshot(HWND window, const char* name);
+
+// qzsim's control port (QZSIM_CONTROL); commands answer true on OK.
+bool sim(const char* line);
