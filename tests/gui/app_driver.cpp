@@ -1,6 +1,7 @@
 // The GUI test bed's driver of the in-process program.
 #include "app_driver.h"
 
+#include <windows.h>
 #include <commctrl.h>
 #include <cstdio>
 #include <string>
@@ -27,16 +28,11 @@ BOOL CALLBACK findDialog(HWND window, LPARAM data) {
   wchar_t className[64] = {};
   GetClassNameW(window, className, 64);
   if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-  if (search->anyBox) {
-    if (GetDlgItem(window, 0xFFFF)) {
-      search->found = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
   wchar_t caption[256] = {};
   GetWindowTextW(window, caption, 256);
-  if (wcscmp(caption, search->caption) == 0) {
+  // Message boxes carry the program's caption and the static text 0xFFFF.
+  const wchar_t* wanted = search->anyBox ? L"セットアップツール" : search->caption;
+  if (wcscmp(caption, wanted) == 0 && (!search->anyBox || GetDlgItem(window, 0xFFFF))) {
     search->found = window;
     return FALSE;
   }

@@ -11,6 +11,10 @@ struct AppRun {
   DWORD threadId = 0;
   int exitCode = -1;
   bool ended = false;
+  // A test that failed half-way leaves the program to end with the process.
+  ~AppRun() {
+    if (thread.joinable()) thread.detach();
+  }
 };
 
 // A fresh working directory under %TEMP% holding the shipped definition files

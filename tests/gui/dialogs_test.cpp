@@ -1,0 +1,142 @@
+// The connection, environment and version dialogs and the definition reloads.
+// Not yet passing: these ran after failing start-up tests and were not checked alone.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "app_driver.h"
+#include "files/settings.h"
+#include "link/link_state.h"
+#include "link/status_poll.h"
+#include "resources/resource.h"
+#include "shell/shell_win32.h"
+
+namespace {
+HWND startAndWaitConnect(AppRun& run, const std::wstring& dir) {
+  startApp(run, dir);
+  return waitDialog(L"接続");
+}
+
+void closeApp(AppRun& run) {
+  postCommand(IDM_CLOSE);
+  HWND box = waitMessageBox(nullptr);
+  ASSERT_NE(box, nullptr);
+  clickButton(box, IDYES);
+  ASSERT_TRUE(waitAppEnd(run));
+}
+}  // namespace
+
+TEST(Dialogs, DISABLED_UnmappedPortFailsAndAPortOutsideTheRangeSelectsNothing) {
+  setMotorTypeValue(-1);
+  std::wstring dir = makeRunDirectory();
+  // A settings file naming port 5.
+  std::vector<unsigned char> block(1653, 0);
+  block[0] = 5;
+  block[6] = 0x3C;
+  block[7] = 0x05;
+  FILE* f = _wfopen((dir + L"\\SetData.cfg").c_str(), L"wb");
+  fwrite(block.data(), 1, block.size(), f);
+  fclose(f);
+  AppRun run;
+  HWND dialog = startAndWaitConnect(run, dir);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(isChecked(dialog, IDC_CONNECT_COM1));
+  EXPECT_FALSE(isChecked(dialog, IDC_CONNECT_COM2));
+  EXPECT_FALSE(isChecked(dialog, IDC_CONNECT_COM3));
+
+  checkRadio(dialog, IDC_CONNECT_COM2, IDC_CONNECT_COM1, IDC_CONNECT_COM3);
+  clickButton(dialog, IDC_CONNECT_OK);
+  std::wstring text;
+  HWND box = waitMessageBox(&text, 40000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(text.find(L"通信ポートの初期化に失敗しました。"), std::wstring::npos);
+  clickButton(box, IDOK);
+  ASSERT_TRUE(waitGone(box));
+  EXPECT_TRUE(IsWindowVisible(dialog));   // the dialog stays for another choice
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+  EXPECT_EQ(savedPort(), 1);
+
+  checkRadio(dialog, IDC_CONNECT_COM1, IDC_CONNECT_COM1, IDC_CONNECT_COM3);
+  clickButton(dialog, IDC_CONNECT_OK);
+  ASSERT_TRUE(waitGone(dialog));
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 1);
+  EXPECT_EQ(g_mode.currentPort, 0);
+  closeApp(run);
+}
+
+TEST(Dialogs, DISABLED_EnvironmentWithAnInvalidIntervalKeepsTheUnitIndicesOnly) {
+  AppRun run;
+  HWND connect = startAndWaitConnect(run, makeRunDirectory());
+  ASSERT_NE(connect, nullptr);
+  clickButton(connect, IDCANCEL);
+  ASSERT_TRUE(waitGone(connect));
+
+  postCommand(IDM_ENVIRONMENT);
+  HWND dialog = waitDialog(L"環境設定");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(controlText(dialog, IDC_ENV_INTERVAL), L"0");
+  saveScreenshot(dialog, "environment_dialog");
+  setControlText(dialog, IDC_ENV_INTERVAL, L"12x");
+  SendMessageTimeoutW(GetDlgItem(dialog, IDC_ENV_COMMAND_UNIT), CB_SETCURSEL, 1, 0, SMTO_BLOCK, 5000, nullptr);
+  SendMessageTimeoutW(GetDlgItem(dialog, IDC_ENV_DISPLAY_UNIT), CB_SETCURSEL, 1, 0, SMTO_BLOCK, 5000, nullptr);
+  clickButton(dialog, IDC_ENV_SET);
+  std::wstring text;
+  HWND box = waitMessageBox(&text);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(text.find(L"不正なデータが入力されています。"), std::wstring::npos);
+  clickButton(box, IDOK);
+  ASSERT_TRUE(waitGone(dialog));
+  EXPECT_EQ(g_settings.environment.commandUnit, 1);
+  EXPECT_EQ(g_settings.environment.displayUnit, 1);
+  EXPECT_EQ(g_settings.environment.valueFormat, 0x53C);
+
+  // A valid interval takes the command unit's format.
+  postCommand(IDM_ENVIRONMENT);
+  dialog = waitDialog(L"環境設定");
+  ASSERT_NE(dialog, nullptr);
+  setControlText(dialog, IDC_ENV_INTERVAL, L"500");
+  clickButton(dialog, IDC_ENV_SET);
+  ASSERT_TRUE(waitGone(dialog));
+  EXPECT_EQ(g_settings.environment.repeatInterval, 500);
+  EXPECT_EQ(g_settings.environment.valueFormat, 0x52C);
+  closeApp(run);
+}
+
+TEST(Dialogs, DISABLED_VersionShowsVer100) {
+  AppRun run;
+  HWND connect = startAndWaitConnect(run, makeRunDirectory());
+  ASSERT_NE(connect, nullptr);
+  clickButton(connect, IDCANCEL);
+  ASSERT_TRUE(waitGone(connect));
+  postCommand(IDM_VERSION);
+  HWND dialog = waitDialog(L"バージョン情報");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(controlText(dialog, IDC_VERSION_TEXT), L"Ver 1.00");
+  saveScreenshot(dialog, "version_dialog");
+  clickButton(dialog, IDC_VERSION_OK);
+  ASSERT_TRUE(waitGone(dialog));
+  closeApp(run);
+}
+
+TEST(Dialogs, DISABLED_RotaryReloadFallsBackToTheLinearFile) {
+  setMotorTypeValue(-1);
+  std::wstring dir = makeRunDirectory();
+  AppRun run;
+  HWND connect = startAndWaitConnect(run, dir);
+  ASSERT_NE(connect, nullptr);
+  clickButton(connect, IDCANCEL);
+  ASSERT_TRUE(waitGone(connect));
+  writeTextFile(dir + L"\\ParmDef.cfg", "MODE:STD\r\nPn0100;\r\n");
+  postCommand(IDM_LOAD_ROTARY_DEFS);
+  std::wstring text;
+  HWND box = waitMessageBox(&text);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(text.find(L"LINE:"), std::wstring::npos);
+  clickButton(box, IDOK);
+  ASSERT_TRUE(waitGone(box));
+  EXPECT_TRUE(noDialog(nullptr, 800));   // one box only
+  EXPECT_EQ(g_motorType, MOTOR_LINEAR);
+  closeApp(run);
+  setMotorTypeValue(-1);
+}
