@@ -18,6 +18,14 @@ HWND startAndWaitConnect(AppRun& run, const std::wstring& dir) {
   return waitDialog(L"接続");
 }
 
+// Starts the program and cancels the connection dialog it opens.
+bool startWithoutConnecting(AppRun& run, const std::wstring& dir) {
+  HWND connect = startAndWaitConnect(run, dir);
+  if (!connect) return false;
+  clickButton(connect, IDCANCEL);
+  return waitGone(connect);
+}
+
 void closeApp(AppRun& run) {
   postCommand(IDM_CLOSE);
   HWND box = waitMessageBox(nullptr);
@@ -67,10 +75,7 @@ TEST(Dialogs, DISABLED_UnmappedPortFailsAndAPortOutsideTheRangeSelectsNothing) {
 
 TEST(Dialogs, DISABLED_EnvironmentWithAnInvalidIntervalKeepsTheUnitIndicesOnly) {
   AppRun run;
-  HWND connect = startAndWaitConnect(run, makeRunDirectory());
-  ASSERT_NE(connect, nullptr);
-  clickButton(connect, IDCANCEL);
-  ASSERT_TRUE(waitGone(connect));
+  ASSERT_TRUE(startWithoutConnecting(run, makeRunDirectory()));
 
   postCommand(IDM_ENVIRONMENT);
   HWND dialog = waitDialog(L"環境設定");
@@ -105,10 +110,7 @@ TEST(Dialogs, DISABLED_EnvironmentWithAnInvalidIntervalKeepsTheUnitIndicesOnly) 
 
 TEST(Dialogs, DISABLED_VersionShowsVer100) {
   AppRun run;
-  HWND connect = startAndWaitConnect(run, makeRunDirectory());
-  ASSERT_NE(connect, nullptr);
-  clickButton(connect, IDCANCEL);
-  ASSERT_TRUE(waitGone(connect));
+  ASSERT_TRUE(startWithoutConnecting(run, makeRunDirectory()));
   postCommand(IDM_VERSION);
   HWND dialog = waitDialog(L"バージョン情報");
   ASSERT_NE(dialog, nullptr);
@@ -123,10 +125,7 @@ TEST(Dialogs, DISABLED_RotaryReloadFallsBackToTheLinearFile) {
   setMotorTypeValue(-1);
   std::wstring dir = makeRunDirectory();
   AppRun run;
-  HWND connect = startAndWaitConnect(run, dir);
-  ASSERT_NE(connect, nullptr);
-  clickButton(connect, IDCANCEL);
-  ASSERT_TRUE(waitGone(connect));
+  ASSERT_TRUE(startWithoutConnecting(run, dir));
   writeTextFile(dir + L"\\ParmDef.cfg", "MODE:STD\r\nPn0100;\r\n");
   postCommand(IDM_LOAD_ROTARY_DEFS);
   std::wstring text;
