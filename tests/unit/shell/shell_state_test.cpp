@@ -1,0 +1,108 @@
+// The shell's portable rules: definition reloads and the rotary/linear fall-back,
+// the modeless slot table, and the status-bar fields.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "files/definitions.h"
+#include "link/link_state.h"
+#include "resources/resource.h"
+#include "shell/shell_state.h"
+#include "tests/support/scripted_prompt.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+// A start directory holding the shipped linear file and a rotary file that is
+// broken on its third line.
+struct StartDirectory {
+  fs::path dir;
+  StartDirectory() {
+    dir = fs::temp_directory_path() / ("qz_shell_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    fs::create_directories(dir);
+    fs::copy_file(fs::path(QZ_SOURCE_DIR) / "data" / LINEAR_DEFINITIONS, dir / LINEAR_DEFINITIONS,
+                  fs::copy_options::overwrite_existing);
+    std::ofstream(dir / ROTARY_DEFINITIONS, std::ios::binary) << "MODE:STD\r\nPn0100:\r\nD:\"x\"{1,0,1000}\r\n";
+    std::snprintf(g_startDirectory, PATH_BYTES, "%s", dir.string().c_str());
+  }
+  ~StartDirectory() {
+    clearDefinitions();
+    fs::remove_all(dir);
+  }
+};
+
+TEST(ShellDefinitions, BrokenRotaryFallsBackToLinearAfterOneBox) {
+  StartDirectory start;
+  ScriptedPrompt prompt;
+  g_mode.currentPort = 2;
+  EXPECT_EQ(loadMotorDefinitions(MOTOR_ROTARY), MOTOR_LINEAR);
+  ASSERT_EQ(prompt.messageCount(), 1u);
+  EXPECT_GT(g_parameterTable.count, 0);
+  // The mode record survives the reloads; the port is not the file's business.
+  EXPECT_EQ(g_mode.currentPort, 2);
+
+  // A failing reload leaves no half-filled table behind.
+  char path[PATH_BYTES];
+  startDefinitionPath(MOTOR_ROTARY, path);
+  EXPECT_NE(reloadDefinitions(path), 0);
+  EXPECT_EQ(g_parameterTable.count, 0);
+  EXPECT_EQ(g_mode.currentPort, 2);
+  g_mode.currentPort = 0;
+}
+
+TEST(ShellDefinitions, BothFilesBrokenGivesNoMotorType) {
+  StartDirectory start;
+  std::ofstream(start.dir / LINEAR_DEFINITIONS, std::ios::binary | std::ios::trunc) << "Pn0100;\r\n";
+  ScriptedPrompt prompt;
+  EXPECT_EQ(loadMotorDefinitions(MOTOR_LINEAR), 0);
+  EXPECT_EQ(prompt.messageCount(), 1u);
+  EXPECT_EQ(g_parameterTable.count, 0);
+}
+
+TEST(ShellState, StartDirectoryAndMotorTypeValue) {
+  std::snprintf(g_startDirectory, PATH_BYTES, "%s", "/opt/qz/");
+  trimStartDirectory(g_startDirectory);
+  char path[PATH_BYTES];
+  startDefinitionPath(MOTOR_LINEAR, path);
+  EXPECT_STREQ(path, "/opt/qz/ParmDefL.cfg");
+  // Only a four-byte value of 2 means linear.
+  EXPECT_EQ(motorTypeFromValue(true, 4, 2), MOTOR_LINEAR);
+  EXPECT_EQ(motorTypeFromValue(true, 2, 2), MOTOR_ROTARY);
+  EXPECT_EQ(motorTypeFromValue(false, 4, 2), MOTOR_ROTARY);
+  EXPECT_EQ(motorTypeFromValue(true, 4, 7), MOTOR_ROTARY);
+}
+
+TEST(ShellState, SlotTableIsOneToOne) {
+  for (int i = 0; i < MODELESS_SLOT_COUNT; ++i) {
+    EXPECT_EQ(slotOfTemplate(ModelessSlotTable[i].templateId), i);
+    EXPECT_EQ(slotOfCommand(ModelessSlotTable[i].command), i);
+  }
+  EXPECT_EQ(slotOfTemplate(IDD_VERSION), -1);
+  EXPECT_EQ(slotOfCommand(0), -1);
+  EXPECT_TRUE(isListDialog(IDD_POINT_LIST));
+  EXPECT_FALSE(isListDialog(IDD_POINT_SETTING));
+}
+
+TEST(ShellState, StatusFields) {
+  int edges[STATUS_FIELD_COUNT];
+  statusFieldEdges(true, edges);
+  EXPECT_EQ(edges[3], 400);
+  EXPECT_EQ(edges[4], 1600);
+  StatusFieldLook alarm = statusFieldLook(3, 1, 1, 1, 1, false, MOTOR_ROTARY);
+  EXPECT_EQ(alarm.colour, FIELD_RED);
+  EXPECT_EQ(alarm.stringId, IDS_ALARM);
+  StatusFieldLook servoOff = statusFieldLook(1, 1, 0, 1, 0, false, MOTOR_ROTARY);
+  EXPECT_EQ(servoOff.colour, FIELD_GREY);
+  EXPECT_EQ(servoOff.stringId, IDS_SERVO_OFF);
+  EXPECT_EQ(statusFieldLook(4, 0, 0, 0, 0, false, MOTOR_LINEAR).stringId, IDS_LINEAR_MOTOR);
+  StatusFieldLook debug = statusFieldLook(4, 0, 0, 0, 0, true, MOTOR_LINEAR);
+  EXPECT_TRUE(debug.showsPath);
+  EXPECT_EQ(debug.stringId, 0);
+}
+
+}  // namespace
