@@ -65,11 +65,18 @@ TEST(ShellDefinitions, BothFilesBrokenGivesNoMotorType) {
 }
 
 TEST(ShellState, StartDirectoryAndMotorTypeValue) {
-  std::snprintf(g_startDirectory, PATH_BYTES, "%s", "/opt/qz/");
+#ifdef _WIN32
+  const char* root = "C:\\qz\\";
+  const char* expected = "C:\\qz\\ParmDefL.cfg";
+#else
+  const char* root = "/opt/qz/";
+  const char* expected = "/opt/qz/ParmDefL.cfg";
+#endif
+  std::snprintf(g_startDirectory, PATH_BYTES, "%s", root);
   trimStartDirectory(g_startDirectory);
   char path[PATH_BYTES];
   startDefinitionPath(MOTOR_LINEAR, path);
-  EXPECT_STREQ(path, "/opt/qz/ParmDefL.cfg");
+  EXPECT_STREQ(path, expected);
   // Only a four-byte value of 2 means linear.
   EXPECT_EQ(motorTypeFromValue(true, 4, 2), MOTOR_LINEAR);
   EXPECT_EQ(motorTypeFromValue(true, 2, 2), MOTOR_ROTARY);
