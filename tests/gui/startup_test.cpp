@@ -120,8 +120,7 @@ TEST(Startup, DebugDefinitionsWidenTheLastField) {
   closeApp(run);
 }
 
-// Not yet passing under Wine: the ownerless start-up box is not found by the driver.
-TEST(Startup, DISABLED_BrokenDefinitionFileShowsItsLineAndNoWindow) {
+TEST(Startup, BrokenDefinitionFileShowsItsLineAndNoWindow) {
   setMotorTypeValue(-1);
   std::wstring dir = makeRunDirectory(nullptr);
   writeTextFile(dir + L"\\ParmDef.cfg", "MODE:STD\r\nPn0100:\r\nD:\"x\"{1,0,1000}\r\n");
@@ -137,15 +136,19 @@ TEST(Startup, DISABLED_BrokenDefinitionFileShowsItsLineAndNoWindow) {
   EXPECT_EQ(run.exitCode, 0);
 }
 
-TEST(Startup, DISABLED_MissingResourceLibraryIsNamed) {
-  std::wstring dir = makeRunDirectory();
-  DeleteFileW((dir + L"\\res_STD.dll").c_str());
+// The library is looked up next to the executable first, so the test names a mode
+// that has none rather than deleting the shipped one.
+TEST(Startup, MissingResourceLibraryIsNamed) {
+  setMotorTypeValue(-1);
+  std::wstring dir = makeRunDirectory(nullptr);
+  writeTextFile(dir + L"\\ParmDef.cfg", "MODE:QQQ\r\nPn0100:\r\nD:\"x\"{2,0,100}\r\n");
   AppRun run;
   startApp(run, dir);
   std::wstring text;
   HWND box = waitMessageBox(&text);
   ASSERT_NE(box, nullptr);
-  EXPECT_NE(text.find(L"res_STD.dll"), std::wstring::npos);
+  EXPECT_NE(text.find(L"res_QQQ.dll"), std::wstring::npos);
+  EXPECT_EQ(FindWindowW(MAIN_WINDOW_CLASS, nullptr), nullptr);
   clickButton(box, IDOK);
   ASSERT_TRUE(waitAppEnd(run));
 }
