@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource.h"
 #include "shell/shell_win32.h"
 #include "tests/support/sim_control.h"
 
@@ -34,6 +35,18 @@ BOOL CALLBACK findDialog(HWND window, LPARAM data) {
   const wchar_t* wanted = search->anyBox ? L"セットアップツール" : search->caption;
   if (wcscmp(caption, wanted) == 0 && (!search->anyBox || GetDlgItem(window, 0xFFFF))) {
     search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK findFileDialog(HWND window, LPARAM data) {
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, 64);
+  if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  // The common file dialogs hold the file name in combo box cmb13 or edit edt1.
+  if (GetDlgItem(window, 0x47C) || GetDlgItem(window, 0x480)) {
+    *reinterpret_cast<HWND*>(data) = window;
     return FALSE;
   }
   return TRUE;
@@ -146,6 +159,45 @@ HWND waitMessageBox(std::wstring* text, int timeoutMs) {
     Sleep(50);
   }
   return nullptr;
+}
+
+HWND waitFileDialog(int timeoutMs) {
+  for (int waited = 0; waited < timeoutMs; waited += 50) {
+    HWND found = nullptr;
+    EnumWindows(findFileDialog, reinterpret_cast<LPARAM>(&found));
+    if (found) {
+      Sleep(300);
+      return found;
+    }
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+void chooseInFileDialog(HWND dialog, const std::wstring& path) {
+  int id = GetDlgItem(dialog, 0x47C) ? 0x47C : 0x480;
+  setControlText(dialog, id, path.c_str());
+  clickButton(dialog, IDOK);
+}
+
+HWND startAndWaitConnect(AppRun& run, const std::wstring& directory) {
+  startApp(run, directory);
+  return waitDialog(L"接続");
+}
+
+bool startWithoutConnecting(AppRun& run, const std::wstring& directory) {
+  HWND connect = startAndWaitConnect(run, directory);
+  if (!connect) return false;
+  clickButton(connect, IDCANCEL);
+  return waitGone(connect);
+}
+
+bool closeWithYes(AppRun& run) {
+  postCommand(IDM_CLOSE);
+  HWND box = waitMessageBox(nullptr);
+  if (!box) return false;
+  clickButton(box, IDYES);
+  return waitAppEnd(run);
 }
 
 bool noDialog(const wchar_t* caption, int forMs) {

@@ -35,6 +35,15 @@ HWND mainWindow(int timeoutMs = 10000);
 HWND waitDialog(const wchar_t* caption, int timeoutMs = 10000);
 // Any message box (text of its static 0xFFFF), and its text.
 HWND waitMessageBox(std::wstring* text, int timeoutMs = 10000);
+// The open or save dialog of the common dialog library, and a file chosen in it.
+HWND waitFileDialog(int timeoutMs = 10000);
+void chooseInFileDialog(HWND dialog, const std::wstring& path);
+// Starts the program and waits for its connection dialog.
+HWND startAndWaitConnect(AppRun& run, const std::wstring& directory);
+// Starts the program and cancels the connection dialog (true when it went).
+bool startWithoutConnecting(AppRun& run, const std::wstring& directory);
+// Closes the program through its menu, answering Yes (true when it ended).
+bool closeWithYes(AppRun& run);
 bool noDialog(const wchar_t* caption, int forMs);
 std::wstring controlText(HWND dialog, int id);
 void setControlText(HWND dialog, int id, const wchar_t* text);

@@ -16,20 +16,8 @@
 namespace {
 const COLORREF kGreen = RGB(0, 255, 0), kRed = RGB(255, 0, 0), kGrey = RGB(192, 192, 192);
 
-// Answers the connection dialog with Connect on its preselected port.
-HWND connectOnStart() {
-  HWND dialog = waitDialog(L"接続");
-  if (dialog) clickButton(dialog, IDC_CONNECT_OK);
-  return dialog;
-}
-
 void closeApp(AppRun& run) {
-  postCommand(IDM_CLOSE);
-  std::wstring text;
-  HWND box = waitMessageBox(&text);
-  ASSERT_NE(box, nullptr);
-  clickButton(box, IDYES);
-  ASSERT_TRUE(waitAppEnd(run));
+  ASSERT_TRUE(closeWithYes(run));
   EXPECT_EQ(run.exitCode, 0);
 }
 
@@ -94,11 +82,7 @@ TEST(Startup, RotaryConnectsAndTheStatusBarFollowsTheModule) {
 TEST(Startup, LinearFromTheRegistryAndWrittenBack) {
   setMotorTypeValue(2);
   AppRun run;
-  startApp(run, makeRunDirectory());
-  HWND dialog = waitDialog(L"接続");
-  ASSERT_NE(dialog, nullptr);
-  clickButton(dialog, IDCANCEL);
-  ASSERT_TRUE(waitGone(dialog));
+  ASSERT_TRUE(startWithoutConnecting(run, makeRunDirectory()));
   EXPECT_EQ(g_motorType, MOTOR_LINEAR);
   EXPECT_NE(std::string(g_definitionPath).find("ParmDefL.cfg"), std::string::npos);
   EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);   // cancelled: nothing opened
@@ -110,11 +94,7 @@ TEST(Startup, LinearFromTheRegistryAndWrittenBack) {
 TEST(Startup, DebugDefinitionsWidenTheLastField) {
   setMotorTypeValue(-1);
   AppRun run;
-  startApp(run, makeRunDirectory("data/ParmDefDbg.cfg"));
-  HWND dialog = waitDialog(L"接続");
-  ASSERT_NE(dialog, nullptr);
-  clickButton(dialog, IDCANCEL);
-  ASSERT_TRUE(waitGone(dialog));
+  ASSERT_TRUE(startWithoutConnecting(run, makeRunDirectory("data/ParmDefDbg.cfg")));
   EXPECT_EQ(g_mode.debugMode, 1);
   EXPECT_EQ(fieldFourEdge(), 1600);
   closeApp(run);
