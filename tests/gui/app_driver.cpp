@@ -68,8 +68,10 @@ std::wstring makeRunDirectory(const char* rotarySource, const char* linearSource
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   wchar_t dir[MAX_PATH];
-  swprintf(dir, MAX_PATH, L"%lsqzgui_%lu_%d", temp, GetCurrentProcessId(), ++counter);
-  CreateDirectoryW(dir, nullptr);
+  // Wine reuses process ids from run to run: take only a directory that is new, so
+  // no settings file of an earlier run is read.
+  do swprintf(dir, MAX_PATH, L"%lsqzgui_%lu_%d", temp, GetCurrentProcessId(), ++counter);
+  while (!CreateDirectoryW(dir, nullptr) && counter < 100000);
   std::wstring base(dir);
   std::string source = QZ_SOURCE_DIR;
   if (rotarySource) copyFile(source + "/" + rotarySource, base + L"\\ParmDef.cfg");
