@@ -184,6 +184,12 @@ TEST_F(Qzctl, SimpleCommandsAndUsage) {
   for (const char* word : {"--port", "--retry", "--trace", "params check", "points save", "monitor", "alarms",
                            "mem read", "outputs write", "jog", "move station", "home", "stop [--zero]"})
     EXPECT_NE(r.out.find(word), std::string::npos) << word;
+  r = qz("move --help");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("move station N [--dir cw|ccw|near]"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("motion options: --accel"), std::string::npos) << r.out;
+  r = qz("params --help");
+  EXPECT_NE(r.out.find("params check FILE.PRM"), std::string::npos) << r.out;
 }
 
 }  // namespace
@@ -277,10 +283,16 @@ TEST_F(Qzctl, MonitorViewsInTextJsonAndCsv) {
   ASSERT_TRUE(sim_("SET INPUTS 0001 0203 F000"));
   CtlRun r = qz("monitor inputs");
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(r.out.find("word1      0203"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("word 1 TARV→QZXXX 0203"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" 0 warn     ON  ﾜｰﾆﾝｸﾞ"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" 2 c-phase  OFF 擬似C相出力"), std::string::npos) << r.out;
+  r = qz("monitor inputs --json");
+  EXPECT_NE(r.out.find("{\"bit\":9,\"mnemonic\":\"pon\",\"label\":\"主回路完了\",\"on\":true}"), std::string::npos)
+      << r.out;
   r = qz("monitor motion --json");
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(r.out.find("\"state\":\"NEUTRAL\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"keyword\":\"NEUTRAL\",\"text\":\"停止状態\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("{\"bit\":3,\"label\":\"inpos\""), std::string::npos) << r.out;
   r = qz("monitor values --watch --count 3 --csv --interval 20");
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out.rfind("ms,command,feedback", 0), 0u) << r.out;
@@ -293,11 +305,21 @@ TEST_F(Qzctl, MonitorViewsInTextJsonAndCsv) {
 
 namespace {
 
-TEST_F(Qzctl, AlarmsListAndClear) {
-  ASSERT_TRUE(sim_("SET ALARMS QZ 00001234 00000142"));
-  CtlRun r = qz("alarms --json");
+TEST_F(Qzctl, AlarmsWithStampLevelCodeAndTextAndClear) {
+  // 4660 ticks of 8 ms; SVA and SYW both flagged: SVA is the level.
+  ASSERT_TRUE(sim_("SET ALARMS QZ 00001234 00004110 00000000 00000077"));
+  ASSERT_TRUE(sim_("SET ALARMS SV 00000000 00000040"));
+  CtlRun r = qz("alarms");
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(r.out.find("{\"stamp\":4660,\"code\":66,\"word\":322}"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("000 00:00:37.280  SVA  10  過電流\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("000 00:00:00.000       77  \n"), std::string::npos) << r.out;   // no kind, no text
+  r = qz("alarms --json");
+  EXPECT_NE(r.out.find("{\"code\":16,\"text\":\"過電流\",\"ticks\":4660,\"stamp\":\"000 00:00:37.280\","
+                       "\"level\":\"SVA\",\"word\":16656}"),
+            std::string::npos)
+      << r.out;
+  r = qz("alarms --history");
+  EXPECT_EQ(r.out, "40  過電圧\n");
   EXPECT_EQ(qz("alarms --clear").code, 0);
   r = qz("alarms");
   EXPECT_EQ(r.code, 0) << r.err;
@@ -315,7 +337,7 @@ TEST_F(Qzctl, MemoryWriteThenReadBack) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("\"values\":[48879,"), std::string::npos) << r.out;
   r = qz("mem read 2000 2");
-  EXPECT_NE(r.out.find("00002000  EF BE"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out, "00002000  EF BE" + std::string(43, ' ') + "..              \n") << r.out;
   EXPECT_EQ(qz("mem write 2000 1FF --type byte").code, 2);
   EXPECT_EQ(qz("mem read 2000 0").code, 2);
 }

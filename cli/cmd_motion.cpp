@@ -1,0 +1,154 @@
+// Motion commands: home, move, step and jog, with the common motion options.
+#include "cli/qzctl.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "link/request.h"
+
+namespace qzctl {
+namespace {
+
+struct MotionArgs {
+  MotionHead head{1, 0, 0, 0, 0};  // accel, filter and speed follow the parameters
+  bool wait = false;
+  std::vector<std::string> rest;  // positional words and command-specific options
+};
+
+// Takes the motion options out of args[1..]; the rest stays in order.
+int parseMotion(const std::vector<std::string>& args, MotionArgs* m) {
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    bool more = i + 1 < args.size();
+    if (a == "--accel" && more) {
+      int k = keywordIndex(args[++i], {"none", "lacc", "twos", "idea"});
+      if (k < 0) return usage("--accel must be none, lacc, twos or idea");
+      m->head.accelType = static_cast<uint8_t>(k + 1);
+    } else if (a == "--filter" && more) {
+      int k = keywordIndex(args[++i], {"none", "exp", "bias", "mave"});
+      if (k < 0) return usage("--filter must be none, exp, bias or mave");
+      m->head.filterType = static_cast<uint8_t>(k + 1);
+    } else if (a == "--speed" && more) {
+      int32_t v;
+      if (!parseFormatted(g_opt.valueFormat, args[++i], &v) || v < 0) return usage("invalid speed");
+      m->head.speedSource = 4;
+      m->head.speed = static_cast<uint32_t>(v);
+    } else if (a == "--wait") {
+      m->wait = true;
+    } else {
+      m->rest.push_back(a);
+    }
+  }
+  return EXIT_OK;
+}
+
+// Polls the motion state every 100 ms until the block has ended, then prints the command position.
+int waitForBlockEnd() {
+  uint8_t state = 1;
+  uint16_t word = 0;
+  while (g_running) {
+    if (int e = exitForStatus(withRetry([&] { return request_RDMSTS(nullptr, &state, &word); }))) return e;
+    if (state == 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (!g_running) {
+    request_STOP__(nullptr, 0);
+    std::fprintf(stderr, "qzctl %s: interrupted, motion stopped\n", g_command.c_str());
+    return EXIT_COMM;
+  }
+  uint32_t pos = 0, fb, dev, latch, torque, m1, m2;
+  if (int e = exitForStatus(withRetry([&] { return request_RD_MON(nullptr, &pos, &fb, &dev, &latch, &torque, &m1, &m2); })))
+    return e;
+  std::string text = formatted(g_opt.valueFormat, static_cast<int32_t>(pos));
+  if (g_opt.json) std::printf("{\"commandPosition\":%s}\n", text.c_str());
+  else std::printf("command position %s\n", text.c_str());
+  return EXIT_OK;
+}
+
+int finishMotion(uint16_t status, const MotionArgs& m) {
+  if (int e = exitForStatus(status)) return e;
+  return m.wait ? waitForBlockEnd() : EXIT_OK;
+}
+
+}  // namespace
+
+int cmdMotion(const std::vector<std::string>& args) {
+  MotionArgs m;
+  if (int e = parseMotion(args, &m)) return e;
+  const std::string& c = args[0];
+  const std::vector<std::string>& r = m.rest;
+  long n;
+  if (c == "home") {
+    if (!r.empty()) return usage("unexpected argument");
+    if (int e = connectModule()) return e;
+    return finishMotion(withRetry([&] { return request_HOMING(nullptr, m.head); }), m);
+  }
+  if (c == "move" && r.size() == 2 && (r[0] == "abs" || r[0] == "inc")) {
+    int32_t target;
+    if (!parseFormatted(g_opt.valueFormat, r[1], &target)) return usage("invalid target");
+    m.head.moveType = r[0] == "abs" ? 1 : 2;
+    if (int e = connectModule()) return e;
+    return finishMotion(withRetry([&] { return request_POSING(nullptr, m.head, static_cast<uint32_t>(target)); }), m);
+  }
+  if (c == "move" && r.size() == 2 && r[0] == "point") {
+    if (!parseDecimal(r[1], 1, 50, &n)) return usage("point number must be 1..50");
+    if (int e = connectModule()) return e;
+    return finishMotion(withRetry([&] {
+      return request_GOTOPT(nullptr, 1, m.head.accelType, m.head.filterType, static_cast<uint16_t>(n));
+    }), m);
+  }
+  if (c == "move" && r.size() >= 2 && r[0] == "station") {
+    uint8_t dir = 2;
+    if (r.size() == 4 && r[2] == "--dir") {
+      int k = keywordIndex(r[3], {"cw", "ccw", "near"});
+      if (k < 0) return usage("--dir must be cw, ccw or near");
+      dir = static_cast<uint8_t>(k);
+    } else if (r.size() != 2) {
+      return usage("unexpected argument");
+    }
+    if (!parseDecimal(r[1], 0, 0x7FFFFFFF, &n)) return usage("invalid station number");
+    if (int e = connectModule()) return e;
+    return finishMotion(withRetry([&] { return request_GOTOST(nullptr, m.head, static_cast<uint32_t>(n), dir); }), m);
+  }
+  if (c == "step" && !r.empty() && (r[0] == "+" || r[0] == "-")) {
+    uint8_t source = 0;
+    uint32_t amount = 0;
+    if (r.size() == 3 && r[1] == "--param") {
+      if (!parseDecimal(r[2], 1, 4, &n)) return usage("--param must be 1..4");
+      source = static_cast<uint8_t>(n - 1);
+    } else if (r.size() == 3 && r[1] == "--amount") {
+      int32_t a;
+      if (!parseFormatted(g_opt.valueFormat, r[2], &a) || a < 0) return usage("invalid amount");
+      source = 4;
+      amount = static_cast<uint32_t>(a);
+    } else if (r.size() != 1) {
+      return usage("unexpected argument");
+    }
+    if (int e = connectModule()) return e;
+    uint8_t dir = r[0] == "+" ? 0 : 1;
+    return finishMotion(withRetry([&] { return request_STEP__(nullptr, m.head, dir, source, amount); }), m);
+  }
+  if (c == "jog" && r.size() == 3 && (r[0] == "cw" || r[0] == "ccw") && r[1] == "--for") {
+    if (!parseDecimal(r[2], 1, 3600000, &n)) return usage("--for needs milliseconds 1..3600000");
+    if (int e = connectModule()) return e;
+    uint8_t dir = r[0] == "cw" ? 0 : 1;
+    uint16_t fed = withRetry([&] {
+      return request_FEED__(nullptr, m.head.accelType, m.head.filterType, m.head.speedSource, m.head.speed, dir);
+    });
+    if (fed != STATUS_OK) return exitForStatus(fed);
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(n);
+    while (g_running && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The stop is sent in every case, also after Ctrl-C.
+    int e = exitForStatus(withRetry([&] { return request_STOP__(nullptr, 0); }));
+    if (!g_running) {
+      std::fprintf(stderr, "qzctl %s: interrupted, feed stopped\n", g_command.c_str());
+      return EXIT_COMM;
+    }
+    return e;
+  }
+  return usage("unknown motion arguments");
+}
+
+}  // namespace qzctl

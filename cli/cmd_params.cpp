@@ -1,0 +1,210 @@
+// params: list, get, set, save, load, verify and the offline check.
+#include "cli/qzctl.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "files/definitions.h"
+#include "files/parameter_file.h"
+#include "files/transfer.h"
+#include "link/request.h"
+
+namespace qzctl {
+namespace {
+
+uint8_t bankFor(uint16_t number) { return number < FIRST_OPTION_PARAMETER ? 1 : 0; }
+
+uint16_t readParam(const ParameterDefinition& def, uint32_t* value) {
+  uint16_t echoed = 0;
+  return withRetry([&] { return request_RDPARM(nullptr, bankFor(def.number), def.number, &echoed, value); });
+}
+
+
+ParameterTable g_fileTable;
+
+int cmdParamsList(const std::vector<std::string>& args) {
+  bool servo = true, option = true;
+  for (size_t i = 2; i < args.size(); ++i) {
+    if (args[i] == "--servo") option = false;
+    else if (args[i] == "--option") servo = false;
+    else return usage("unknown option");
+  }
+  Progress p;
+  p.terminal = stderrIsTerminal();
+  p.total = g_parameterTable.count;
+  std::string json = "[";
+  bool first = true;
+  for (uint16_t i = 0; i < g_parameterTable.count && g_running; ++i) {
+    const ParameterDefinition& def = g_parameterTable.entries[i];
+    bool isServo = def.number < FIRST_OPTION_PARAMETER;
+    if ((isServo && !servo) || (!isServo && !option)) continue;
+    char label[8];
+    std::snprintf(label, sizeof label, "%04X", def.number);
+    progressStep(&p, LABEL_PARAMETER_SAVE, label);
+    uint32_t raw = 0;
+    uint16_t echoed = 0;
+    uint16_t st = request_RDPARM(nullptr, bankFor(def.number), def.number, &echoed, &raw);
+    if (st == STATUS_ERROR_REPLY) continue;   // not on this module
+    if (st) { progressEnd(p); return exitForStatus(st); }
+    int32_t v = storedValue(def, raw);
+    std::string name = toUtf8(def.name), unit = toUtf8(def.unit);
+    if (g_opt.json) {
+      json += std::string(first ? "" : ",") + "{\"number\":" + std::to_string(def.number) + ",\"pn\":" +
+              jsonString(pnName(def.number)) + ",\"name\":" + jsonString(name) + ",\"value\":" +
+              std::to_string(v) + ",\"text\":" + jsonString(valueText(def, v)) + ",\"unit\":" + jsonString(unit) + "}";
+    } else {
+      std::printf("%-7s %-40s %14s %s\n", pnName(def.number).c_str(), name.c_str(), valueText(def, v).c_str(), unit.c_str());
+    }
+    first = false;
+  }
+  progressEnd(p);
+  if (g_opt.json) std::printf("%s]\n", json.c_str());
+  return g_running ? EXIT_OK : EXIT_COMM;
+}
+
+int cmdParamsGet(const std::vector<std::string>& args) {
+  uint16_t number;
+  if (args.size() != 3 || !parsePn(args[2], &number)) return usage("expected params get PnXXXX");
+  ParameterDefinition* def = findDefinition(number);
+  if (!def) { std::fprintf(stderr, "qzctl %s: %s is not defined\n", g_command.c_str(), pnName(number).c_str()); return EXIT_USAGE; }
+  uint32_t raw = 0;
+  uint16_t st = readParam(*def, &raw);
+  // A rejected number comes back without a box: say so here.
+  if (st == STATUS_ERROR_REPLY)
+    std::fprintf(stderr, "qzctl %s: RDPARM error reply, the module rejects %s\n", g_command.c_str(),
+                 pnName(number).c_str());
+  if (st) return exitForStatus(st);
+  int32_t v = storedValue(*def, raw);
+  if (g_opt.json)
+    std::printf("{\"number\":%u,\"pn\":%s,\"name\":%s,\"value\":%d,\"text\":%s,\"unit\":%s}\n", def->number,
+                jsonString(pnName(number)).c_str(), jsonString(toUtf8(def->name)).c_str(), v,
+                jsonString(valueText(*def, v)).c_str(), jsonString(toUtf8(def->unit)).c_str());
+  else
+    std::printf("%s %s %s %s\n", pnName(number).c_str(), toUtf8(def->name).c_str(), valueText(*def, v).c_str(),
+                toUtf8(def->unit).c_str());
+  return EXIT_OK;
+}
+
+int cmdParamsSet(const std::vector<std::string>& args) {
+  uint16_t number;
+  if (args.size() != 4 || !parsePn(args[2], &number)) return usage("expected params set PnXXXX VALUE");
+  ParameterDefinition* def = findDefinition(number);
+  if (!def) { std::fprintf(stderr, "qzctl %s: %s is not defined\n", g_command.c_str(), pnName(number).c_str()); return EXIT_USAGE; }
+  int32_t value = 0;
+  if (def->kind == 'D') {
+    if (!parseFormatted(def->format, args[3], &value)) return usage("invalid decimal value");
+  } else {
+    uint32_t v;
+    if (!parseHex(args[3], &v)) return usage("invalid hexadecimal value");
+    if (def->size < 4 && v >> (8 * def->size)) return usage("value too wide for the parameter");
+    value = widenStored(static_cast<int32_t>(v), def->size, definitionSigned(*def));
+  }
+  if (const char* why = checkValue(*def, value)) {
+    std::fprintf(stderr, "qzctl %s: %s value %s: %s\n", g_command.c_str(), pnName(number).c_str(), args[3].c_str(), why);
+    return EXIT_USAGE;
+  }
+  uint16_t st = withRetry([&] { return request_WRPARM(nullptr, bankFor(number), number, static_cast<uint32_t>(value)); });
+  if (st) return exitForStatus(st);
+  if (g_opt.json) std::printf("{\"number\":%u,\"pn\":%s,\"value\":%d}\n", number, jsonString(pnName(number)).c_str(), value);
+  else std::printf("%s %s\n", pnName(number).c_str(), valueText(*def, value).c_str());
+  return EXIT_OK;
+}
+
+int paramsVerify(const std::string& path) {
+  uint16_t line = readParameterVerifyFile(nullptr, path.c_str(), g_parameterTable, &g_fileTable);
+  if (line) return EXIT_FILE;
+  Progress p;
+  TransferSink sink = makeSink(&p);
+  g_rows.clear();
+  uint16_t r = verifyParameters(nullptr, &g_parameterTable, g_fileTable, g_running, sink);
+  int code = transferExit(r, p, statusFromLastBox());
+  if (code) return code;
+  printVerifyRows();
+  return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
+}
+
+int cmdParamsFile(const std::vector<std::string>& args) {
+  const std::string& sub = args[1];
+  if (args.size() < 3) return usage("a file name is needed");
+  const std::string path = args[2];
+  bool verify = args.size() == 4 && args[3] == "--verify" && sub == "load";
+  if (args.size() > 3 && !verify) return usage("unexpected argument");
+  if (sub == "save") {
+    Progress p;
+    TransferSink sink = makeSink(&p);
+    uint16_t r = saveParameters(nullptr, &g_parameterTable, g_running, sink);
+    int code = transferExit(r, p, statusFromLastBox());
+    if (code) return code;
+    if (writeParameterFile(path.c_str(), &g_parameterTable) != 0)
+      return fileError("cannot write the parameter file", path, 0xFFFF);
+    if (g_opt.json) std::printf("{\"saved\":%u,\"file\":%s}\n", p.total, jsonString(path).c_str());
+    else if (!g_opt.quiet) std::fprintf(stderr, "saved %u parameters to %s\n", p.total, path.c_str());
+    return EXIT_OK;
+  }
+  if (sub == "load") {
+    uint16_t line = readParameterFile(path.c_str(), &g_parameterTable);
+    if (line) return fileError("cannot read the parameter file", path, line);
+    Progress p;
+    TransferSink sink = makeSink(&p);
+    uint16_t r = loadParameters(nullptr, g_parameterTable, g_running, sink);
+    int code = transferExit(r, p, statusFromLastBox());
+    if (code) return code;
+    if (!verify) {
+      if (g_opt.json) std::printf("{\"loaded\":%u,\"file\":%s}\n", p.total, jsonString(path).c_str());
+      return EXIT_OK;
+    }
+    return paramsVerify(path);
+  }
+  if (sub == "verify") return paramsVerify(path);
+  return usage("unknown params command");
+}
+
+int cmdParamsCheck(const std::vector<std::string>& args) {
+  if (args.size() != 3) return usage("expected params check FILE.PRM");
+  uint16_t line = readParameterFile(args[2].c_str(), &g_parameterTable);
+  if (line) return fileError("cannot read the parameter file", args[2], line);
+  int offenders = 0;
+  std::string json = "[";
+  for (uint16_t i = 0; i < g_parameterTable.count; ++i) {
+    const ParameterDefinition& def = g_parameterTable.entries[i];
+    if (!def.valueValid) continue;
+    int32_t v = widenStored(def.value, def.size, definitionSigned(def));
+    const char* why = checkValue(def, v);
+    if (!why) continue;
+    if (g_opt.json)
+      json += std::string(offenders ? "," : "") + "{\"pn\":" + jsonString(pnName(def.number)) + ",\"value\":" +
+              std::to_string(v) + ",\"reason\":" + jsonString(why) + "}";
+    else
+      std::printf("%s %s %s: %s\n", pnName(def.number).c_str(), toUtf8(def.name).c_str(), valueText(def, v).c_str(), why);
+    ++offenders;
+  }
+  if (g_opt.json) std::printf("{\"offenders\":%d,\"rows\":%s]}\n", offenders, json.c_str());
+  else if (offenders == 0) std::printf("all values within their definitions\n");
+  return offenders ? EXIT_DIFFERS : EXIT_OK;
+}
+
+}  // namespace
+
+int cmdParams(const std::vector<std::string>& args) {
+  if (args.size() < 2) return usage("params needs a subcommand");
+  const std::string& sub = args[1];
+  if (sub == "check") return cmdParamsCheck(args);
+  if (int code = loadDefs()) return code;
+  if (sub == "list") { if (int c = connectModule()) return c; return cmdParamsList(args); }
+  if (sub == "get") { if (int c = connectModule()) return c; return cmdParamsGet(args); }
+  if (sub == "set") { if (int c = connectModule()) return c; return cmdParamsSet(args); }
+  if (sub == "save" || sub == "load" || sub == "verify") {
+    if (sub != "save" && args.size() >= 3) {
+      // A broken file is reported before the port is touched.
+      ParameterTable* probe = &g_fileTable;
+      std::memcpy(probe, &g_parameterTable, sizeof g_parameterTable);
+      uint16_t line = readParameterFile(args[2].c_str(), probe);
+      if (line) return fileError("cannot read the parameter file", args[2], line);
+    }
+    if (int c = connectModule()) return c;
+    return cmdParamsFile(args);
+  }
+  return usage("unknown params command");
+}
+
+}  // namespace qzctl

@@ -1,0 +1,38 @@
+// Opening the port named on the command line.
+#include "cli/qzctl.h"
+
+#include <cstdio>
+
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/serial_port.h"
+
+namespace qzctl {
+bool g_connected = false;
+
+int connectModule() {
+  if (linkStart() != 0) {
+    std::fprintf(stderr, "qzctl %s: cannot start the module link\n", g_command.c_str());
+    return EXIT_COMM;
+  }
+#ifdef _WIN32
+  uint16_t port = 0;
+  if (g_opt.port.size() == 4 && g_opt.port.compare(0, 3, "COM") == 0 && g_opt.port[3] >= '1' &&
+      g_opt.port[3] <= '8')
+    port = static_cast<uint16_t>(g_opt.port[3] - '1');
+  else
+    return usage("the port must be COM1..COM8");
+#else
+  uint16_t port = 0;
+  setPortDevicePath(port, g_opt.port.c_str());
+#endif
+  g_mode.currentPort = port;
+  if (postConnectionRequest(1, 1, port) != 0) {
+    std::fprintf(stderr, "qzctl %s: cannot open port %s\n", g_command.c_str(), g_opt.port.c_str());
+    return EXIT_COMM;
+  }
+  g_connected = true;
+  return EXIT_OK;
+}
+
+}  // namespace qzctl

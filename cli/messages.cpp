@@ -1,0 +1,92 @@
+// Messages on stderr in place of the desktop program's boxes, and the exit codes.
+#include "cli/qzctl.h"
+
+#include <cstdio>
+#include <string>
+
+#include "files/definitions.h"
+#include "files/file_error.h"
+#include "link/prompt.h"
+#include "link/request.h"
+#include "resources/resource.h"
+
+namespace qzctl {
+namespace {
+
+uint16_t g_lastBoxText = 0;   // string id of the last message, for the exit code
+
+// Messages the core would show in a box, in English on stderr; never answers Yes.
+uint16_t cliShowMessage(OwnerHandle, uint16_t textId, const char* extra, uint16_t, uint32_t) {
+  const char* text = "message";
+  switch (textId) {
+    case IDS_COMM_ERROR: text = "communication failure, no valid reply from the module"; break;
+    case IDS_ERROR_REPLY: text = "error reply from the module"; break;
+    case IDS_BAD_REPLY_FORMAT: text = "malformed reply from the module"; break;
+    case IDS_PORT_INIT_FAILED: text = "cannot open the port"; break;
+    case IDS_DEFINITION_READ_FAILED: text = "cannot read the definition file"; break;
+    case IDS_DATA_READ_FAILED: text = "cannot read the parameter file"; break;
+    case IDS_DATA_WRITE_FAILED: text = "cannot write the parameter file"; break;
+    case IDS_POINT_READ_FAILED: text = "cannot read the point file"; break;
+    case IDS_POINT_WRITE_FAILED: text = "cannot write the point file"; break;
+    default: break;
+  }
+  std::string more;
+  for (const char* p = extra; p && *p; ++p) more += (*p == '\n') ? ' ' : *p;
+  std::fprintf(stderr, "qzctl %s: %s%s\n", g_command.c_str(), text, more.c_str());
+  return ANSWER_NO;
+}
+
+void cliStatusChanged() {}
+void cliNotify(uint32_t, uintptr_t, intptr_t) {}
+
+uint16_t recordingShow(OwnerHandle o, uint16_t textId, const char* extra, uint16_t c, uint32_t s) {
+  g_lastBoxText = textId;
+  return cliShowMessage(o, textId, extra, c, s);
+}
+const PromptInterface kRecordingPrompt = {recordingShow, cliStatusChanged, cliNotify};
+
+}  // namespace
+
+void installCliPrompt() { setPromptInterface(&kRecordingPrompt); }
+
+int exitForStatus(uint16_t status) {
+  switch (status) {
+    case STATUS_OK: return EXIT_OK;
+    case STATUS_ERROR_REPLY: return EXIT_ERROR_REPLY;
+    case STATUS_MALFORMED: return EXIT_MALFORMED;
+    default: return EXIT_COMM;
+  }
+}
+
+int usage(const char* why) {
+  if (why) std::fprintf(stderr, "qzctl %s: %s (see qzctl --help)\n", g_command.c_str(), why);
+  return EXIT_USAGE;
+}
+
+uint16_t statusFromLastBox() {
+  if (g_lastBoxText == IDS_ERROR_REPLY) return STATUS_ERROR_REPLY;
+  if (g_lastBoxText == IDS_BAD_REPLY_FORMAT) return STATUS_MALFORMED;
+  return STATUS_COMM_FAILURE;
+}
+
+int loadDefs() {
+  clearDefinitions();
+  uint16_t line = loadDefinitions(g_opt.defs.c_str());
+  if (line != 0) {
+    char text[12];
+    formatFileErrorLine(line, text);
+    std::fprintf(stderr, "qzctl %s: cannot read the definition file %s %s\n", g_command.c_str(),
+                 g_opt.defs.c_str(), text);
+    return EXIT_FILE;
+  }
+  return EXIT_OK;
+}
+
+int fileError(const char* what, const std::string& path, uint16_t line) {
+  char text[12];
+  formatFileErrorLine(line, text);
+  std::fprintf(stderr, "qzctl %s: %s %s %s\n", g_command.c_str(), what, path.c_str(), text);
+  return EXIT_FILE;
+}
+
+}  // namespace qzctl

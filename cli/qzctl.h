@@ -1,0 +1,113 @@
+// qzctl's shared state and the pieces its commands have in common: options, exit
+// codes, messages, number parsing, progress and the retrying request call.
+#pragma once
+#include <atomic>
+#include <cstdio>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "cli/trace.h"
+#include "files/definitions.h"
+#include "files/point_table.h"
+#include "files/settings.h"
+#include "files/transfer.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/request.h"
+
+namespace qzctl {
+
+constexpr int EXIT_OK = 0, EXIT_DIFFERS = 1, EXIT_USAGE = 2, EXIT_FILE = 3, EXIT_COMM = 4,
+              EXIT_ERROR_REPLY = 5, EXIT_MALFORMED = 6;
+
+struct Options {
+  std::string port;
+  std::string defs;
+  uint16_t valueFormat = VALUE_FORMAT_0_001;
+  bool json = false;
+  bool quiet = false;
+  int retry = 0;
+  std::string trace;
+};
+
+struct Progress {
+  uint32_t total = 0;
+  uint32_t count = 0;
+  bool terminal = false;
+};
+
+extern Options g_opt;
+extern std::string g_command;        // shown in every message
+extern std::atomic<bool> g_running;  // cleared by Ctrl-C
+extern PointTable g_points;
+extern std::vector<VerifyRow> g_rows;
+extern const char kHelp[];
+
+// messages.cpp
+void installCliPrompt();
+int exitForStatus(uint16_t status);
+int usage(const char* why);
+uint16_t statusFromLastBox();   // the status behind the last message the core showed
+int loadDefs();
+int fileError(const char* what, const std::string& path, uint16_t line);
+
+// connect.cpp
+int connectModule();
+
+// help.cpp: the help of one command (null when it has none) and, for motion
+// commands, the common motion options ("" otherwise).
+const char* commandHelp(const std::string& command);
+const char* motionOptionsHelp(const std::string& command);
+
+// values.cpp
+bool parseFormatted(uint16_t format, const std::string& text, int32_t* out);
+std::string formatted(uint16_t format, int32_t value);
+bool parseHex(std::string text, uint32_t* out);
+bool parseDecimal(const std::string& text, long lo, long hi, long* out);
+bool parsePn(const std::string& text, uint16_t* number);
+std::string toUtf8(const char* text);
+std::string jsonString(const std::string& s);
+std::string pnName(uint16_t number);
+std::string valueText(const ParameterDefinition& def, int32_t value);
+int32_t storedValue(const ParameterDefinition& def, uint32_t raw);
+const char* checkValue(const ParameterDefinition& def, int32_t value);
+int keywordIndex(const std::string& word, std::initializer_list<const char*> names);
+
+// transfer_output.cpp
+bool stderrIsTerminal();
+void progressStep(void* ctx, uint16_t labelId, const char* placeholder);
+void progressEnd(const Progress& p);
+TransferSink makeSink(Progress* p);
+int transferExit(uint16_t result, const Progress& p, uint16_t lastStatus);
+void printVerifyRows();
+
+// The commands; args[0] is the command word.
+int cmdStatus();
+int cmdId();
+int cmdParams(const std::vector<std::string>& args);
+int cmdPoints(const std::vector<std::string>& args);
+int cmdOutputs(const std::vector<std::string>& args);
+int cmdMotion(const std::vector<std::string>& args);
+int cmdMonitor(const std::vector<std::string>& args);
+int cmdAlarms(const std::vector<std::string>& args);
+int cmdMem(const std::vector<std::string>& args);
+int cmdSimple(const std::vector<std::string>& args);
+
+// Runs one request; a communication failure reopens the port and repeats it.
+template <typename F>
+uint16_t withRetry(F call) {
+  uint16_t status = call();
+  for (int attempt = 0; status == STATUS_COMM_FAILURE && attempt < g_opt.retry; ++attempt) {
+    if (!g_opt.quiet) std::fprintf(stderr, "qzctl %s: retry %d of %d\n", g_command.c_str(), attempt + 1, g_opt.retry);
+    postConnectionRequest(0, 1, g_mode.currentPort);
+    if (postConnectionRequest(1, 1, g_mode.currentPort) != 0) continue;
+    traceNoteRetry();
+    status = call();
+  }
+  traceNoteStatus(status);
+  return status;
+}
+
+}  // namespace qzctl

@@ -1,0 +1,86 @@
+// Progress of transfers and lists on stderr, and the verify rows on stdout.
+#include "cli/qzctl.h"
+
+#include <cstdio>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace qzctl {
+namespace {
+
+void progressStart(void* ctx, uint32_t maximum) {
+  auto* p = static_cast<Progress*>(ctx);
+  p->total = maximum;
+  p->count = 0;
+}
+
+void collectRow(void*, const VerifyRow& row) { g_rows.push_back(row); }
+
+}  // namespace
+
+std::vector<VerifyRow> g_rows;
+
+#ifdef _WIN32
+bool stderrIsTerminal() { return _isatty(2) != 0; }
+#else
+bool stderrIsTerminal() { return isatty(2) != 0; }
+#endif
+
+void progressStep(void* ctx, uint16_t labelId, const char* placeholder) {
+  auto* p = static_cast<Progress*>(ctx);
+  ++p->count;
+  if (g_opt.quiet) return;
+  std::string label;
+  if (labelId == LABEL_PARAMETER_LOAD || labelId == LABEL_PARAMETER_SAVE || labelId == LABEL_PARAMETER_VERIFY)
+    label = std::string("Pn") + (placeholder ? placeholder : "");
+  else if (labelId != 0)
+    label = std::string("No.") + (placeholder ? placeholder : "");
+  if (p->terminal)
+    std::fprintf(stderr, "\r%s %u/%u %s   ", g_command.c_str(), p->count, p->total, label.c_str());
+  else
+    std::fprintf(stderr, "%s %u/%u %s\n", g_command.c_str(), p->count, p->total, label.c_str());
+  std::fflush(stderr);
+}
+
+void progressEnd(const Progress& p) {
+  if (!g_opt.quiet && p.terminal) std::fprintf(stderr, "\n");
+}
+
+TransferSink makeSink(Progress* p) {
+  p->terminal = stderrIsTerminal();
+  return TransferSink{p, progressStart, progressStep, nullptr, collectRow};
+}
+
+int transferExit(uint16_t result, const Progress& p, uint16_t lastStatus) {
+  progressEnd(p);
+  if (result == TRANSFER_CANCELLED) {
+    std::fprintf(stderr, "qzctl %s: interrupted after %u of %u entries\n", g_command.c_str(), p.count, p.total);
+    return EXIT_COMM;
+  }
+  if (result == TRANSFER_STOPPED) return exitForStatus(lastStatus ? lastStatus : static_cast<uint16_t>(STATUS_COMM_FAILURE));
+  return EXIT_OK;
+}
+
+void printVerifyRows() {
+  if (g_opt.json) {
+    std::printf("{\"differences\":%zu,\"rows\":[", g_rows.size());
+    for (size_t i = 0; i < g_rows.size(); ++i) {
+      std::printf("%s[", i ? "," : "");
+      for (int c = 0; c < VERIFY_COLUMNS; ++c)
+        std::printf("%s%s", c ? "," : "", jsonString(toUtf8(g_rows[i].columns[c])).c_str());
+      std::printf("]");
+    }
+    std::printf("]}\n");
+    return;
+  }
+  for (const VerifyRow& r : g_rows) {
+    std::printf("%-8s %-40s %14s %14s %s\n", toUtf8(r.columns[0]).c_str(), toUtf8(r.columns[1]).c_str(),
+                toUtf8(r.columns[2]).c_str(), toUtf8(r.columns[3]).c_str(), toUtf8(r.columns[4]).c_str());
+  }
+  std::printf("%zu difference%s\n", g_rows.size(), g_rows.size() == 1 ? "" : "s");
+}
+
+}  // namespace qzctl
