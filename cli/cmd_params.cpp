@@ -53,7 +53,7 @@ int cmdParamsList(const std::vector<std::string>& args) {
               jsonString(pnName(def.number)) + ",\"name\":" + jsonString(name) + ",\"value\":" +
               std::to_string(v) + ",\"text\":" + jsonString(valueText(def, v)) + ",\"unit\":" + jsonString(unit) + "}";
     } else {
-      std::printf("%-7s %-40s %14s %s\n", pnName(def.number).c_str(), name.c_str(), valueText(def, v).c_str(), unit.c_str());
+      std::printf("%-7s %s %14s %s\n", pnName(def.number).c_str(), padColumns(name, 40).c_str(), valueText(def, v).c_str(), unit.c_str());
     }
     first = false;
   }
@@ -188,8 +188,8 @@ int cmdParamsCheck(const std::vector<std::string>& args) {
 int cmdParams(const std::vector<std::string>& args) {
   if (args.size() < 2) return usage("params needs a subcommand");
   const std::string& sub = args[1];
-  if (sub == "check") return cmdParamsCheck(args);
   if (int code = loadDefs()) return code;
+  if (sub == "check") return cmdParamsCheck(args);
   if (sub == "list") { if (int c = connectModule()) return c; return cmdParamsList(args); }
   if (sub == "get") { if (int c = connectModule()) return c; return cmdParamsGet(args); }
   if (sub == "set") { if (int c = connectModule()) return c; return cmdParamsSet(args); }

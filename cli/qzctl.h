@@ -68,6 +68,7 @@ bool parseHex(std::string text, uint32_t* out);
 bool parseDecimal(const std::string& text, long lo, long hi, long* out);
 bool parsePn(const std::string& text, uint16_t* number);
 std::string toUtf8(const char* text);
+std::string padColumns(const std::string& text, int columns);   // blanks up to a terminal width
 std::string jsonString(const std::string& s);
 std::string pnName(uint16_t number);
 std::string valueText(const ParameterDefinition& def, int32_t value);

@@ -77,7 +77,7 @@ void printVerifyRows() {
     return;
   }
   for (const VerifyRow& r : g_rows) {
-    std::printf("%-8s %-40s %14s %14s %s\n", toUtf8(r.columns[0]).c_str(), toUtf8(r.columns[1]).c_str(),
+    std::printf("%-8s %s %14s %14s %s\n", toUtf8(r.columns[0]).c_str(), padColumns(toUtf8(r.columns[1]), 40).c_str(),
                 toUtf8(r.columns[2]).c_str(), toUtf8(r.columns[3]).c_str(), toUtf8(r.columns[4]).c_str());
   }
   std::printf("%zu difference%s\n", g_rows.size(), g_rows.size() == 1 ? "" : "s");

@@ -158,4 +158,23 @@ int keywordIndex(const std::string& word, std::initializer_list<const char*> nam
   return -1;
 }
 
+std::string padColumns(const std::string& text, int columns) {
+  // Terminal columns of UTF-8 text: half-width katakana and ASCII take one, the
+  // other East Asian characters two.
+  int used = 0;
+  for (size_t i = 0; i < text.size();) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    uint32_t code = c;
+    int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    if (length > 1) {
+      code = c & (0x3F >> (length - 1));
+      for (int k = 1; k < length && i + k < text.size(); ++k) code = code << 6 | (text[i + k] & 0x3F);
+    }
+    bool narrow = code < 0x1100 || (code >= 0xFF61 && code <= 0xFF9F);
+    used += narrow ? 1 : 2;
+    i += static_cast<size_t>(length);
+  }
+  return used >= columns ? text : text + std::string(static_cast<size_t>(columns - used), ' ');
+}
+
 }  // namespace qzctl

@@ -118,6 +118,15 @@ TEST_F(Qzctl, ParameterSaveLoadVerifyRoundTripAndDifference) {
   ASSERT_TRUE(sim_("GET PARAM 0803", &reply));
   EXPECT_NE(reply.find("00000077"), std::string::npos) << reply;
   EXPECT_EQ(qz("params check " + file("a.PRM")).code, 0);
+  // Pn0803 is limited to 1..240000: an edited file over the limit is an offender.
+  size_t at = saved.find("Pn0803,D,");
+  size_t value = saved.find(',', at + 9) + 1;
+  saved.replace(value, saved.find(',', value) - value, "240001");
+  std::ofstream(file("edited.PRM"), std::ios::binary) << saved;
+  r = qz("params check " + file("edited.PRM"));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("Pn0803"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("outside the limits"), std::string::npos) << r.out;
 }
 
 TEST_F(Qzctl, BrokenParameterFileIsAFileErrorWithItsLine) {
