@@ -1,0 +1,105 @@
+// Modeless dialogs under the main window: opened once, closed before the link goes
+// away at exit, each with exactly one close request. A stand-in dialog registered
+// for the motion monitor's template records what it receives.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app_driver.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/status_poll.h"
+#include "resources/resource.h"
+#include "shell/modeless_dialogs.h"
+#include "shell/shell_state.h"
+#include "shell/shell_win32.h"
+
+namespace {
+int g_created = 0;
+int g_cancels = 0;
+bool g_linkRunningAtCancel = false;
+
+INT_PTR CALLBACK standInProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+    ++g_cancels;
+    g_linkRunningAtCancel = linkRunning();
+    SendMessageW(GetParent(dialog), UM_DIALOG_CLOSED, IDD_MOTION_MONITOR, 0);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+// A captioned dialog built in memory: no resource of its own is needed.
+HWND createStandIn(HWND parent, uint16_t, LPARAM) {
+  alignas(4) static WORD buffer[64] = {};
+  auto* t = reinterpret_cast<DLGTEMPLATE*>(buffer);
+  t->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME;
+  t->cx = 120;
+  t->cy = 40;
+  WORD* p = reinterpret_cast<WORD*>(t + 1);
+  *p++ = 0;   // no menu
+  *p++ = 0;   // standard class
+  for (const wchar_t* c = L"スタンドイン"; (*p++ = *c) != 0; ++c) {}
+  ++g_created;
+  return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), t, parent, standInProc, 0);
+}
+}  // namespace
+
+TEST(Modeless, OpenedOnceAndClosedFirstAtExit) {
+  registerModelessDialog(IDD_MOTION_MONITOR, createStandIn);
+  g_created = g_cancels = 0;
+  setMotorTypeValue(-1);
+  AppRun run;
+  ASSERT_TRUE(startWithoutConnecting(run, makeRunDirectory()));
+  postCommand(IDM_MOTION_MONITOR);
+  HWND dialog = waitDialog(L"スタンドイン");
+  ASSERT_NE(dialog, nullptr);
+  postCommand(IDM_MOTION_MONITOR);   // brings the open one forward
+  Sleep(500);
+  EXPECT_EQ(g_created, 1);
+
+  // No keeps the program and the dialog.
+  postCommand(IDM_CLOSE);
+  HWND box = waitMessageBox(nullptr);
+  ASSERT_NE(box, nullptr);
+  clickButton(box, IDNO);
+  ASSERT_TRUE(waitGone(box));
+  Sleep(300);
+  EXPECT_TRUE(IsWindow(dialog));
+  EXPECT_EQ(g_cancels, 0);
+
+  ASSERT_TRUE(closeWithYes(run));
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(g_cancels, 1);
+  EXPECT_TRUE(g_linkRunningAtCancel);
+  EXPECT_FALSE(IsWindow(dialog));
+  registerModelessDialog(IDD_MOTION_MONITOR, nullptr);
+}
+
+// The poll is inside a read that will time out when the user closes: the program
+// still ends once that read gives up, without a box, and the port is closed.
+TEST(Modeless, ClosingWhileTheLineIsDeadEnds) {
+  sim("RESET");
+  setMotorTypeValue(-1);
+  AppRun run;
+  HWND connect = startAndWaitConnect(run, makeRunDirectory());
+  ASSERT_NE(connect, nullptr);
+  clickButton(connect, IDC_CONNECT_OK);
+  ASSERT_TRUE(waitGone(connect));
+  ASSERT_TRUE(waitFor([] { return statusPollingActive(); }, 10000));
+  sim("FAULT SILENT");
+  Sleep(1000);
+  DWORD started = GetTickCount();
+  postCommand(IDM_CLOSE);
+  HWND box = waitMessageBox(nullptr);
+  ASSERT_NE(box, nullptr);
+  clickButton(box, IDYES);
+  EXPECT_TRUE(waitAppEnd(run, 60000));
+  sim("FAULT NONE");
+  EXPECT_TRUE(noDialog(nullptr, 500));
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+  // Bounded by the read in flight: three attempts of ten seconds at most.
+  EXPECT_LT(GetTickCount() - started, 45000u);
+}
