@@ -82,6 +82,18 @@ TEST_F(Qzctl, ParamsGetSetWithChecksAndUtf8Names) {
   std::string reply;
   ASSERT_TRUE(sim_("GET PARAM 0803", &reply));
   EXPECT_NE(reply.find("000000FA"), std::string::npos) << reply;
+  // --option leaves out the servo parameters (below Pn0800).
+  r = qz("-q params list --option");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("Pn0803  原点復帰速度"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("250 [r/min]"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Pn0100"), std::string::npos);
+  r = qz("-q --json params list");
+  EXPECT_NE(r.out.find("{\"number\":2051,\"pn\":\"Pn0803\",\"name\":\"原点復帰速度\",\"value\":250,"), std::string::npos)
+      << r.out;
+  r = qz("-q points list");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 50);
   // Outside the limits: refused before anything is sent.
   r = qz("params set Pn0803 999999");
   EXPECT_EQ(r.code, 2);
