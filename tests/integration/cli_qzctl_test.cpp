@@ -49,6 +49,16 @@ class Qzctl : public ::testing::Test {
     r.err = slurp(dir + "/err");
     return r;
   }
+  // Runs qzctl ARGS in the background, sends it SIGINT after a second and returns
+  // its exit code; stderr goes to file("err").
+  int interrupted(const std::string& args) {
+    std::string script = std::string("'") + QZ_CTL_PATH + "' -p " + sim.pty + " -d '" + QZ_SOURCE_DIR +
+                         "/data/ParmDef.cfg' " + args + " 2>'" + file("err") +
+                         "' & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo $? >'" + file("rc") + "'";
+    std::ofstream(file("run.sh")) << script << "\n";
+    std::system(("sh '" + file("run.sh") + "'").c_str());
+    return std::atoi(slurp(file("rc")).c_str());
+  }
   bool sim_(const std::string& line, std::string* reply = nullptr) { return simCommand(sim.control, line, reply); }
   std::string file(const char* name) { return dir + "/" + name; }
   SimProcess sim;
@@ -255,16 +265,19 @@ TEST_F(Qzctl, InterruptedSaveLeavesTheTargetFileUntouched) {
     std::ofstream keep(file("keep.PRM"), std::ios::binary);
     keep << "previous contents\r\n";
   }
-  std::string script = std::string("'") + QZ_CTL_PATH + "' -p " + sim.pty + " -d '" + QZ_SOURCE_DIR +
-                       "/data/ParmDef.cfg' params save '" + file("keep.PRM") + "' 2>'" + file("err") +
-                       "' & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo $? >'" + file("rc") + "'";
-  {
-    std::ofstream sh(file("run.sh"));
-    sh << script << "\n";
-  }
-  std::system(("sh '" + file("run.sh") + "'").c_str());
-  EXPECT_EQ(std::atoi(slurp(file("rc")).c_str()), 4) << slurp(file("err"));
+  EXPECT_EQ(interrupted("params save '" + file("keep.PRM") + "'"), 4) << slurp(file("err"));
   EXPECT_EQ(slurp(file("keep.PRM")), "previous contents\r\n");
+}
+
+TEST_F(Qzctl, InterruptedJogStillStops) {
+  ASSERT_TRUE(sim_("LOG CLEAR"));
+  EXPECT_EQ(interrupted("jog ccw --for 60000"), 4) << slurp(file("err"));
+  std::string log;
+  ASSERT_TRUE(sim_("LOG", &log));
+  size_t feed = log.find("FEED__");
+  ASSERT_NE(feed, std::string::npos) << log;
+  EXPECT_NE(log.find("STOP__01CM:DEC_", feed), std::string::npos) << log;
+  EXPECT_NE(slurp(file("err")).find("interrupted, feed stopped"), std::string::npos);
 }
 
 }  // namespace
