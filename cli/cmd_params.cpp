@@ -1,5 +1,6 @@
 // params: list, get, set, save, load, verify and the offline check.
 #include "cli/qzctl.h"
+#include "cli/console.h"
 
 #include <cstdio>
 #include <cstring>

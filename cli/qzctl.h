@@ -77,7 +77,6 @@ const char* checkValue(const ParameterDefinition& def, int32_t value);
 int keywordIndex(const std::string& word, std::initializer_list<const char*> names);
 
 // transfer_output.cpp
-bool stderrIsTerminal();
 void progressStep(void* ctx, uint16_t labelId, const char* placeholder);
 void progressEnd(const Progress& p);
 TransferSink makeSink(Progress* p);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/console.h"
 #include "cli/qzctl.h"
 #include "cli/trace.h"
 #include "files/definitions.h"
@@ -24,6 +25,7 @@ void onInterrupt(int) { g_running = false; }
 }  // namespace
 
 int main(int argc, char** argv) {
+  prepareConsole();
   std::vector<std::string> rest;
   const char* env = std::getenv("QZ_PORT");
 #ifdef _WIN32

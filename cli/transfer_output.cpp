@@ -1,12 +1,8 @@
 // Progress of transfers and lists on stderr, and the verify rows on stdout.
 #include "cli/qzctl.h"
+#include "cli/console.h"
 
 #include <cstdio>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace qzctl {
 namespace {
@@ -22,12 +18,6 @@ void collectRow(void*, const VerifyRow& row) { g_rows.push_back(row); }
 }  // namespace
 
 std::vector<VerifyRow> g_rows;
-
-#ifdef _WIN32
-bool stderrIsTerminal() { return _isatty(2) != 0; }
-#else
-bool stderrIsTerminal() { return isatty(2) != 0; }
-#endif
 
 void progressStep(void* ctx, uint16_t labelId, const char* placeholder) {
   auto* p = static_cast<Progress*>(ctx);
