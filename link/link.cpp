@@ -7,6 +7,7 @@
 #include "link/comm_thread.h"
 #include "link/link_state.h"
 #include "link/status_poll.h"
+#include "protocol/framing.h"
 #include "protocol/request_record.h"
 
 namespace {
@@ -68,6 +69,7 @@ uint16_t linkStart() {
     std::lock_guard<std::mutex> guard(g_gateLock);
     if (g_gateOpen || g_commandChannel) return 1;
   }
+  setTransactionsAbandoned(false);
   Channel* command = channelCreate(kChannelCapacity);
   Channel* connection = command ? channelCreate(kChannelCapacity) : nullptr;
   if (!command || !connection) {
@@ -94,7 +96,8 @@ void linkShutdown() {
     g_gateOpen = false;
   }
   // Request functions now return at once, so a poll thread not held in a box
-  // ends within one pass.
+  // ends within one pass; a request on a dead line stops after its current read.
+  setTransactionsAbandoned(true);
   stopStatusPolling();
   {
     // The communication thread still runs and answers every post already inside.

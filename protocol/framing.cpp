@@ -12,6 +12,7 @@
 namespace {
 std::atomic<int> g_retryPauseMs{kRetryPauseMs};
 std::atomic<FrameObserver> g_observer{nullptr};
+std::atomic<bool> g_abandoned{false};
 }  // namespace
 
 void setRetryPauseMs(int milliseconds) { g_retryPauseMs = milliseconds; }
@@ -19,6 +20,8 @@ void retryPause() {
   std::this_thread::sleep_for(std::chrono::milliseconds(g_retryPauseMs.load()));
 }
 void setFrameObserver(FrameObserver observer) { g_observer = observer; }
+
+void setTransactionsAbandoned(bool abandoned) { g_abandoned = abandoned; }
 
 int buildHeader(uint8_t commandCode, uint8_t* data) {
   data[0] = 0x02;
@@ -62,6 +65,7 @@ uint16_t receiveReply(uint16_t port, FrameBuffer& reply) {
 uint16_t runTransaction(uint16_t port, FrameBuffer& request, FrameBuffer& reply) {
   for (int attempt = 0; attempt < kTransactionAttempts; ++attempt) {
     if (sendRequest(port, request) == PORT_OK && receiveReply(port, reply) == PORT_OK) return 0;
+    if (g_abandoned.load()) break;
     if (attempt < kTransactionAttempts - 1) retryPause();
   }
   return 1;

@@ -26,6 +26,10 @@ uint16_t receiveReply(uint16_t port, FrameBuffer& reply);
 // 0: a reply was read; 1: three attempts failed.
 uint16_t runTransaction(uint16_t port, FrameBuffer& request, FrameBuffer& reply);
 
+// While set, a transaction gives up after the attempt in progress: shutdown then
+// waits for at most one read on a dead line instead of three.
+void setTransactionsAbandoned(bool abandoned);
+
 // Pause between attempts; tests shorten it. Default 500 ms.
 void setRetryPauseMs(int milliseconds);
 void retryPause();

@@ -78,7 +78,7 @@ TEST(Modeless, OpenedOnceAndClosedFirstAtExit) {
 }
 
 // The poll is inside a read that will time out when the user closes: the program
-// still ends once that read gives up, without a box, and the port is closed.
+// ends once that one read gives up, without a box, and the port is closed.
 TEST(Modeless, ClosingWhileTheLineIsDeadEnds) {
   sim("RESET");
   setMotorTypeValue(-1);
@@ -100,6 +100,6 @@ TEST(Modeless, ClosingWhileTheLineIsDeadEnds) {
   EXPECT_TRUE(noDialog(nullptr, 500));
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
-  // Bounded by the read in flight: three attempts of ten seconds at most.
-  EXPECT_LT(GetTickCount() - started, 55000u);
+  // Only the read in flight is waited for (ten seconds), not all three attempts.
+  EXPECT_LT(GetTickCount() - started, 25000u);
 }

@@ -147,6 +147,24 @@ TEST_F(LinkThread, ShutdownClosesTheOpenPortAndStartWorksAgain) {
   EXPECT_EQ(prompt.messageCount(), 0u);
 }
 
+// A request in flight on a silent line: shutdown waits for its current read only,
+// not for the remaining attempts, and shows no box.
+TEST_F(LinkThread, ShutdownDuringASilentRequestWaitsForOneReadOnly) {
+  ScriptedPrompt prompt;
+  ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
+  uint16_t status = 0;
+  std::thread worker([&] { status = request_STOP__(nullptr, 0); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  auto start = Clock::now();
+  linkShutdown();
+  // One read lasts 10 s; three attempts would take 31 s.
+  EXPECT_LT(msSince(start), 20000);
+  worker.join();
+  EXPECT_EQ(status, STATUS_COMM_FAILURE);
+  EXPECT_EQ(prompt.messageCount(), 0u);
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+}
+
 TEST_F(LinkThread, ABoxLeftOpenAtShutdownNeitherBlocksItNorReconnectsAfterwards) {
   ScriptedPrompt prompt;
   ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
