@@ -94,7 +94,11 @@ std::string pnName(uint16_t number) {
 
 // A parameter value as the lists show it: D and H in their format, others hexadecimal.
 std::string valueText(const ParameterDefinition& def, int32_t value) {
-  if (def.kind == 'D' || def.kind == 'H') return formatted(def.format, value);
+  if (def.kind == 'D' || def.kind == 'H') {
+    std::string text = formatted(def.format, value);
+    // A module value wider than its format still shows, as the stored number.
+    return text == "?" ? std::to_string(value) + " (raw)" : text;
+  }
   char b[12];
   std::snprintf(b, sizeof b, "%04X", static_cast<unsigned>(value) & 0xFFFF);
   return b;
