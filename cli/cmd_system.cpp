@@ -8,6 +8,7 @@
 #include "system/memory_dump.h"
 
 namespace qzctl {
+
 int cmdStatus() {
   uint16_t value = 0;
   uint8_t ready = 0, servo = 0, main = 0, alarm = 0;

@@ -8,6 +8,7 @@
 #include "link/serial_port.h"
 
 namespace qzctl {
+
 bool g_connected = false;
 
 int connectModule() {

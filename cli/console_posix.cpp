@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 namespace qzctl {
+
 void prepareConsole() {}
 bool stderrIsTerminal() { return isatty(2) != 0; }
 }  // namespace qzctl

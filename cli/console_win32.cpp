@@ -5,6 +5,7 @@
 #include <io.h>
 
 namespace qzctl {
+
 void prepareConsole() { SetConsoleOutputCP(CP_UTF8); }
 bool stderrIsTerminal() { return _isatty(2) != 0; }
 }  // namespace qzctl

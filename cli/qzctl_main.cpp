@@ -12,6 +12,7 @@
 #include "link/link.h"
 
 namespace qzctl {
+
 Options g_opt;
 std::string g_command;
 std::atomic<bool> g_running{true};

@@ -9,6 +9,7 @@
 #include "protocol/number_format.h"
 
 namespace qzctl {
+
 // Parses decimal text in a value format word (right-aligned into its width).
 bool parseFormatted(uint16_t format, const std::string& text, int32_t* out) {
   int width = formatWidth(format);
