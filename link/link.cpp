@@ -69,7 +69,6 @@ uint16_t linkStart() {
     std::lock_guard<std::mutex> guard(g_gateLock);
     if (g_gateOpen || g_commandChannel) return 1;
   }
-  setTransactionsAbandoned(false);
   Channel* command = channelCreate(kChannelCapacity);
   Channel* connection = command ? channelCreate(kChannelCapacity) : nullptr;
   if (!command || !connection) {
@@ -108,6 +107,9 @@ void linkShutdown() {
   if (linkFlagTest(LINK_PORT_OPEN) && port != kNoOpenPort)
     postConnectionTo(g_connectionChannel, 0, 1, port);
   commThreadStop(&g_comm);
+  // No transaction runs any more: later ones (a new link, direct exchanges) make
+  // all their attempts again.
+  setTransactionsAbandoned(false);
   std::lock_guard<std::mutex> guard(g_gateLock);
   channelDestroy(g_commandChannel);
   channelDestroy(g_connectionChannel);
