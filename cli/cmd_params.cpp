@@ -20,8 +20,30 @@ uint16_t readParam(const ParameterDefinition& def, uint32_t* value) {
   return withRetry([&] { return request_RDPARM(nullptr, bankFor(def.number), def.number, &echoed, value); });
 }
 
-
 ParameterTable g_fileTable;
+
+// The definition named by args[2] when args has `count` words, else null with the
+// exit code in *code.
+ParameterDefinition* namedDefinition(const std::vector<std::string>& args, size_t count, const char* form,
+                                     int* code) {
+  uint16_t number;
+  if (args.size() != count || !parsePn(args[2], &number)) {
+    *code = usage(form);
+    return nullptr;
+  }
+  ParameterDefinition* def = findDefinition(number);
+  if (!def) {
+    std::fprintf(stderr, "qzctl %s: %s is not defined\n", g_command.c_str(), pnName(number).c_str());
+    *code = EXIT_USAGE;
+  }
+  return def;
+}
+
+std::string parameterJson(const ParameterDefinition& def, int32_t value) {
+  return "{\"number\":" + std::to_string(def.number) + ",\"pn\":" + jsonString(pnName(def.number)) +
+         ",\"name\":" + jsonString(toUtf8(def.name)) + ",\"value\":" + std::to_string(value) +
+         ",\"text\":" + jsonString(valueText(def, value)) + ",\"unit\":" + jsonString(toUtf8(def.unit)) + "}";
+}
 
 int cmdParamsList(const std::vector<std::string>& args) {
   bool servo = true, option = true;
@@ -48,14 +70,11 @@ int cmdParamsList(const std::vector<std::string>& args) {
     if (st == STATUS_ERROR_REPLY) continue;   // not on this module
     if (st) { progressEnd(p); return exitForStatus(st); }
     int32_t v = storedValue(def, raw);
-    std::string name = toUtf8(def.name), unit = toUtf8(def.unit);
-    if (g_opt.json) {
-      json += std::string(first ? "" : ",") + "{\"number\":" + std::to_string(def.number) + ",\"pn\":" +
-              jsonString(pnName(def.number)) + ",\"name\":" + jsonString(name) + ",\"value\":" +
-              std::to_string(v) + ",\"text\":" + jsonString(valueText(def, v)) + ",\"unit\":" + jsonString(unit) + "}";
-    } else {
-      std::printf("%-7s %s %14s %s\n", pnName(def.number).c_str(), padColumns(name, 40).c_str(), valueText(def, v).c_str(), unit.c_str());
-    }
+    if (g_opt.json)
+      json += std::string(first ? "" : ",") + parameterJson(def, v);
+    else
+      std::printf("%-7s %s %14s %s\n", pnName(def.number).c_str(), padColumns(toUtf8(def.name), 40).c_str(),
+                  valueText(def, v).c_str(), toUtf8(def.unit).c_str());
     first = false;
   }
   progressEnd(p);
@@ -64,10 +83,10 @@ int cmdParamsList(const std::vector<std::string>& args) {
 }
 
 int cmdParamsGet(const std::vector<std::string>& args) {
-  uint16_t number;
-  if (args.size() != 3 || !parsePn(args[2], &number)) return usage("expected params get PnXXXX");
-  ParameterDefinition* def = findDefinition(number);
-  if (!def) { std::fprintf(stderr, "qzctl %s: %s is not defined\n", g_command.c_str(), pnName(number).c_str()); return EXIT_USAGE; }
+  int code = EXIT_OK;
+  ParameterDefinition* def = namedDefinition(args, 3, "expected params get PnXXXX", &code);
+  if (!def) return code;
+  uint16_t number = def->number;
   uint32_t raw = 0;
   uint16_t st = readParam(*def, &raw);
   // A rejected number comes back without a box: say so here.
@@ -77,9 +96,7 @@ int cmdParamsGet(const std::vector<std::string>& args) {
   if (st) return exitForStatus(st);
   int32_t v = storedValue(*def, raw);
   if (g_opt.json)
-    std::printf("{\"number\":%u,\"pn\":%s,\"name\":%s,\"value\":%d,\"text\":%s,\"unit\":%s}\n", def->number,
-                jsonString(pnName(number)).c_str(), jsonString(toUtf8(def->name)).c_str(), v,
-                jsonString(valueText(*def, v)).c_str(), jsonString(toUtf8(def->unit)).c_str());
+    std::printf("%s\n", parameterJson(*def, v).c_str());
   else
     std::printf("%s %s %s %s\n", pnName(number).c_str(), toUtf8(def->name).c_str(), valueText(*def, v).c_str(),
                 toUtf8(def->unit).c_str());
@@ -87,10 +104,10 @@ int cmdParamsGet(const std::vector<std::string>& args) {
 }
 
 int cmdParamsSet(const std::vector<std::string>& args) {
-  uint16_t number;
-  if (args.size() != 4 || !parsePn(args[2], &number)) return usage("expected params set PnXXXX VALUE");
-  ParameterDefinition* def = findDefinition(number);
-  if (!def) { std::fprintf(stderr, "qzctl %s: %s is not defined\n", g_command.c_str(), pnName(number).c_str()); return EXIT_USAGE; }
+  int code = EXIT_OK;
+  ParameterDefinition* def = namedDefinition(args, 4, "expected params set PnXXXX VALUE", &code);
+  if (!def) return code;
+  uint16_t number = def->number;
   int32_t value = 0;
   if (def->kind == 'D') {
     if (!parseFormatted(def->format, args[3], &value)) return usage("invalid decimal value");

@@ -112,7 +112,8 @@ int cmdMem(const std::vector<std::string>& args) {
   }
   // The memory dialog's lines; characters a terminal cannot show become '.'.
   uint8_t type = unit == 4 ? 2 : unit == 2 ? 1 : 0;
-  for (uint32_t line = 0; line < dumpLinesFor(total); ++line) {
+  uint32_t lines = dumpLinesFor(total);
+  for (uint32_t line = 0; line < lines; ++line) {
     uint32_t off = line * DUMP_BYTES_PER_LINE;
     MemoryDumpLine text;
     makeDumpLine(address + off, bytes.data() + (off < total ? off : 0), off < total ? total - off : 0, type, &text);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "link/status_poll.h"
 #include "resources/resource.h"
 #include "shell/shell_win32.h"
 #include "tests/support/sim_control.h"
@@ -192,6 +193,13 @@ bool startWithoutConnecting(AppRun& run, const std::wstring& directory) {
   if (!connect) return false;
   clickButton(connect, IDCANCEL);
   return waitGone(connect);
+}
+
+bool startConnected(AppRun& run, const std::wstring& directory) {
+  HWND connect = startAndWaitConnect(run, directory);
+  if (!connect) return false;
+  clickButton(connect, IDC_CONNECT_OK);
+  return waitGone(connect) && waitFor([] { return statusPollingActive(); }, 10000);
 }
 
 bool closeWithYes(AppRun& run) {

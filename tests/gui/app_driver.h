@@ -42,6 +42,9 @@ void chooseInFileDialog(HWND dialog, const std::wstring& path);
 HWND startAndWaitConnect(AppRun& run, const std::wstring& directory);
 // Starts the program and cancels the connection dialog (true when it went).
 bool startWithoutConnecting(AppRun& run, const std::wstring& directory);
+// Starts the program, connects on the preselected port and waits for the status
+// poll (true when it runs).
+bool startConnected(AppRun& run, const std::wstring& directory);
 // Closes the program through its menu, answering Yes (true when it ended).
 bool closeWithYes(AppRun& run);
 bool noDialog(const wchar_t* caption, int forMs);

@@ -151,11 +151,7 @@ TEST(Dialogs, SilentModuleOffersReconnectionAndNoStopsPolling) {
   sim("RESET");
   setMotorTypeValue(-1);
   AppRun run;
-  HWND connect = startAndWaitConnect(run, makeRunDirectory());
-  ASSERT_NE(connect, nullptr);
-  clickButton(connect, IDC_CONNECT_OK);
-  ASSERT_TRUE(waitGone(connect));
-  ASSERT_TRUE(waitFor([] { return statusPollingActive(); }, 5000));
+  ASSERT_TRUE(startConnected(run, makeRunDirectory()));
 
   // Three attempts of ten seconds each, then the box. Yes: the port is closed and
   // reopened and the same poll goes on.

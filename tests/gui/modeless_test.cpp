@@ -8,7 +8,6 @@
 #include "app_driver.h"
 #include "link/link.h"
 #include "link/link_state.h"
-#include "link/status_poll.h"
 #include "resources/resource.h"
 #include "shell/modeless_dialogs.h"
 #include "shell/shell_state.h"
@@ -83,11 +82,7 @@ TEST(Modeless, ClosingWhileTheLineIsDeadEnds) {
   sim("RESET");
   setMotorTypeValue(-1);
   AppRun run;
-  HWND connect = startAndWaitConnect(run, makeRunDirectory());
-  ASSERT_NE(connect, nullptr);
-  clickButton(connect, IDC_CONNECT_OK);
-  ASSERT_TRUE(waitGone(connect));
-  ASSERT_TRUE(waitFor([] { return statusPollingActive(); }, 10000));
+  ASSERT_TRUE(startConnected(run, makeRunDirectory()));
   sim("FAULT SILENT");
   Sleep(1000);
   DWORD started = GetTickCount();
