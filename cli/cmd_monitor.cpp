@@ -163,7 +163,7 @@ int cmdAlarms(const std::vector<std::string>& args) {
   if (!clear)
     if (int e = loadDefs()) return e;
   if (int e = connectModule()) return e;
-  if (clear) return exitForStatus(withRetry([&] { return request_CLRALM(nullptr, 1, device); }));
+  if (clear) return exitForStatus(withoutRetry("CLRALM", [&] { return request_CLRALM(nullptr, 1, device); }));
   AlarmEntry entries[kMaxAlarmEntries] = {};
   uint16_t count = 0;
   if (int e = exitForStatus(withRetry([&] { return request_RD_ALM(nullptr, device, &count, entries); }))) return e;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "link/link.h"
+#include "link/link_state.h"
 #include "link/request.h"
 
 namespace qzctl {
@@ -43,13 +45,17 @@ int parseMotion(const std::vector<std::string>& args, MotionArgs* m) {
   return EXIT_OK;
 }
 
-// Polls the motion state every 100 ms until the block has ended, then prints the command position.
+// Bit 0 of the motion status word: the block has ended. The state keyword does not
+// tell: a block can end in "STOP___", and "NEUTRAL" can be read before it has ended.
+constexpr uint16_t kBlockEndBit = 0x0001;
+
+// Polls the motion status every 100 ms until the block has ended, then prints the command position.
 int waitForBlockEnd() {
-  uint8_t state = 1;
+  uint8_t state = 0;
   uint16_t word = 0;
   while (g_running) {
     if (int e = exitForStatus(withRetry([&] { return request_RDMSTS(nullptr, &state, &word); }))) return e;
-    if (state == 0) break;
+    if (word & kBlockEndBit) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   if (!g_running) {
@@ -64,6 +70,13 @@ int waitForBlockEnd() {
   if (g_opt.json) std::printf("{\"commandPosition\":%s}\n", text.c_str());
   else std::printf("command position %s\n", text.c_str());
   return EXIT_OK;
+}
+
+// The decelerating stop, repeated under --retry; the port is reopened first when a
+// failed request has closed it.
+uint16_t sendStop() {
+  if (!linkFlagTest(LINK_PORT_OPEN)) postConnectionRequest(1, 1, g_mode.currentPort);
+  return withRetry([&] { return request_STOP__(nullptr, 0); });
 }
 
 int finishMotion(uint16_t status, const MotionArgs& m) {
@@ -82,19 +95,19 @@ int cmdMotion(const std::vector<std::string>& args) {
   if (c == "home") {
     if (!r.empty()) return usage("unexpected argument");
     if (int e = connectModule()) return e;
-    return finishMotion(withRetry([&] { return request_HOMING(nullptr, m.head); }), m);
+    return finishMotion(withoutRetry("HOMING", [&] { return request_HOMING(nullptr, m.head); }), m);
   }
   if (c == "move" && r.size() == 2 && (r[0] == "abs" || r[0] == "inc")) {
     int32_t target;
     if (!parseFormatted(g_opt.valueFormat, r[1], &target)) return usage("invalid target");
     m.head.moveType = r[0] == "abs" ? 1 : 2;
     if (int e = connectModule()) return e;
-    return finishMotion(withRetry([&] { return request_POSING(nullptr, m.head, static_cast<uint32_t>(target)); }), m);
+    return finishMotion(withoutRetry("POSING", [&] { return request_POSING(nullptr, m.head, static_cast<uint32_t>(target)); }), m);
   }
   if (c == "move" && r.size() == 2 && r[0] == "point") {
     if (!parseDecimal(r[1], 1, 50, &n)) return usage("point number must be 1..50");
     if (int e = connectModule()) return e;
-    return finishMotion(withRetry([&] {
+    return finishMotion(withoutRetry("GOTOPT", [&] {
       return request_GOTOPT(nullptr, 1, m.head.accelType, m.head.filterType, static_cast<uint16_t>(n));
     }), m);
   }
@@ -109,7 +122,7 @@ int cmdMotion(const std::vector<std::string>& args) {
     }
     if (!parseDecimal(r[1], 0, 0x7FFFFFFF, &n)) return usage("invalid station number");
     if (int e = connectModule()) return e;
-    return finishMotion(withRetry([&] { return request_GOTOST(nullptr, m.head, static_cast<uint32_t>(n), dir); }), m);
+    return finishMotion(withoutRetry("GOTOST", [&] { return request_GOTOST(nullptr, m.head, static_cast<uint32_t>(n), dir); }), m);
   }
   if (c == "step" && !r.empty() && (r[0] == "+" || r[0] == "-")) {
     uint8_t source = 0;
@@ -127,21 +140,26 @@ int cmdMotion(const std::vector<std::string>& args) {
     }
     if (int e = connectModule()) return e;
     uint8_t dir = r[0] == "+" ? 0 : 1;
-    return finishMotion(withRetry([&] { return request_STEP__(nullptr, m.head, dir, source, amount); }), m);
+    return finishMotion(withoutRetry("STEP__", [&] { return request_STEP__(nullptr, m.head, dir, source, amount); }), m);
   }
   if (c == "jog" && r.size() == 3 && (r[0] == "cw" || r[0] == "ccw") && r[1] == "--for") {
     if (!parseDecimal(r[2], 1, 3600000, &n)) return usage("--for needs milliseconds 1..3600000");
     if (int e = connectModule()) return e;
     uint8_t dir = r[0] == "cw" ? 0 : 1;
-    uint16_t fed = withRetry([&] {
+    uint16_t fed = withoutRetry("FEED__", [&] {
       return request_FEED__(nullptr, m.head.accelType, m.head.filterType, m.head.speedSource, m.head.speed, dir);
     });
-    if (fed != STATUS_OK) return exitForStatus(fed);
+    if (fed != STATUS_OK) {
+      // Only an error reply says the module refused the feed. After a lost or
+      // garbled reply it may be feeding already, with nothing to end it: stop it.
+      if (fed != STATUS_ERROR_REPLY) sendStop();
+      return exitForStatus(fed);
+    }
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(n);
     while (g_running && std::chrono::steady_clock::now() < until)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     // The stop is sent in every case, also after Ctrl-C.
-    int e = exitForStatus(withRetry([&] { return request_STOP__(nullptr, 0); }));
+    int e = exitForStatus(sendStop());
     if (!g_running) {
       std::fprintf(stderr, "qzctl %s: interrupted, feed stopped\n", g_command.c_str());
       return EXIT_COMM;

@@ -13,11 +13,13 @@
 namespace qzctl {
 namespace {
 
-uint8_t bankFor(uint16_t number) { return number < FIRST_OPTION_PARAMETER ? 1 : 0; }
+// Servo and option parameters alike live in the one bank the module has, "NORM";
+// any other code would leave the keyword out and the module rejects the request.
+constexpr uint8_t kBankNorm = 0;
 
 uint16_t readParam(const ParameterDefinition& def, uint32_t* value) {
   uint16_t echoed = 0;
-  return withRetry([&] { return request_RDPARM(nullptr, bankFor(def.number), def.number, &echoed, value); });
+  return withRetry([&] { return request_RDPARM(nullptr, kBankNorm, def.number, &echoed, value); });
 }
 
 ParameterTable g_fileTable;
@@ -66,7 +68,7 @@ int cmdParamsList(const std::vector<std::string>& args) {
     progressStep(&p, LABEL_PARAMETER_SAVE, label);
     uint32_t raw = 0;
     uint16_t echoed = 0;
-    uint16_t st = request_RDPARM(nullptr, bankFor(def.number), def.number, &echoed, &raw);
+    uint16_t st = request_RDPARM(nullptr, kBankNorm, def.number, &echoed, &raw);
     if (st == STATUS_ERROR_REPLY) continue;   // not on this module
     if (st) { progressEnd(p); return exitForStatus(st); }
     int32_t v = storedValue(def, raw);
@@ -121,7 +123,7 @@ int cmdParamsSet(const std::vector<std::string>& args) {
     std::fprintf(stderr, "qzctl %s: %s value %s: %s\n", g_command.c_str(), pnName(number).c_str(), args[3].c_str(), why);
     return EXIT_USAGE;
   }
-  uint16_t st = withRetry([&] { return request_WRPARM(nullptr, bankFor(number), number, static_cast<uint32_t>(value)); });
+  uint16_t st = withRetry([&] { return request_WRPARM(nullptr, kBankNorm, number, static_cast<uint32_t>(value)); });
   if (st) return exitForStatus(st);
   if (g_opt.json) std::printf("{\"number\":%u,\"pn\":%s,\"value\":%d}\n", number, jsonString(pnName(number)).c_str(), value);
   else std::printf("%s %s\n", pnName(number).c_str(), valueText(*def, value).c_str());
@@ -145,8 +147,12 @@ int cmdParamsFile(const std::vector<std::string>& args) {
   const std::string& sub = args[1];
   if (args.size() < 3) return usage("a file name is needed");
   const std::string path = args[2];
-  bool verify = args.size() == 4 && args[3] == "--verify" && sub == "load";
-  if (args.size() > 3 && !verify) return usage("unexpected argument");
+  bool verify = false;
+  for (size_t i = 3; i < args.size(); ++i) {
+    if (sub == "load" && args[i] == "--verify") verify = true;
+    else if (sub == "load" && args[i] == "--force") continue;   // acted on before connecting
+    else return usage("unexpected argument");
+  }
   if (sub == "save") {
     Progress p;
     TransferSink sink = makeSink(&p);
@@ -177,18 +183,29 @@ int cmdParamsFile(const std::vector<std::string>& args) {
   return usage("unknown params command");
 }
 
-int cmdParamsCheck(const std::vector<std::string>& args) {
-  if (args.size() != 3) return usage("expected params check FILE.PRM");
-  uint16_t line = readParameterFile(args[2].c_str(), &g_parameterTable);
-  if (line) return fileError("cannot read the parameter file", args[2], line);
+// Why the definition does not allow the value a file gave it; null when it does or
+// when the file gave none.
+const char* fileValueOffence(const ParameterDefinition& def) {
+  if (!def.valueValid) return nullptr;
+  return checkValue(def, widenStored(def.value, def.size, definitionSigned(def)));
+}
+
+int countOffenders(const ParameterTable& table) {
+  int offenders = 0;
+  for (uint16_t i = 0; i < table.count; ++i) offenders += fileValueOffence(table.entries[i]) != nullptr;
+  return offenders;
+}
+
+// Prints every value of `table` that its definition does not allow, as one list or
+// one JSON document; returns how many there are.
+int printOffenders(const ParameterTable& table) {
   int offenders = 0;
   std::string json = "[";
-  for (uint16_t i = 0; i < g_parameterTable.count; ++i) {
-    const ParameterDefinition& def = g_parameterTable.entries[i];
-    if (!def.valueValid) continue;
-    int32_t v = widenStored(def.value, def.size, definitionSigned(def));
-    const char* why = checkValue(def, v);
+  for (uint16_t i = 0; i < table.count; ++i) {
+    const ParameterDefinition& def = table.entries[i];
+    const char* why = fileValueOffence(def);
     if (!why) continue;
+    int32_t v = widenStored(def.value, def.size, definitionSigned(def));
     if (g_opt.json)
       json += std::string(offenders ? "," : "") + "{\"pn\":" + jsonString(pnName(def.number)) + ",\"value\":" +
               std::to_string(v) + ",\"reason\":" + jsonString(why) + "}";
@@ -198,7 +215,14 @@ int cmdParamsCheck(const std::vector<std::string>& args) {
   }
   if (g_opt.json) std::printf("{\"offenders\":%d,\"rows\":%s]}\n", offenders, json.c_str());
   else if (offenders == 0) std::printf("all values within their definitions\n");
-  return offenders ? EXIT_DIFFERS : EXIT_OK;
+  return offenders;
+}
+
+int cmdParamsCheck(const std::vector<std::string>& args) {
+  if (args.size() != 3) return usage("expected params check FILE.PRM");
+  uint16_t line = readParameterFile(args[2].c_str(), &g_parameterTable);
+  if (line) return fileError("cannot read the parameter file", args[2], line);
+  return printOffenders(g_parameterTable) ? EXIT_DIFFERS : EXIT_OK;
 }
 
 }  // namespace
@@ -218,6 +242,20 @@ int cmdParams(const std::vector<std::string>& args) {
       std::memcpy(probe, &g_parameterTable, sizeof g_parameterTable);
       uint16_t line = readParameterFile(args[2].c_str(), probe);
       if (line) return fileError("cannot read the parameter file", args[2], line);
+      // A load sends nothing while any value is outside its definition, unless forced.
+      bool force = false;
+      for (size_t i = 3; i < args.size(); ++i) {
+        if (sub != "load" || (args[i] != "--force" && args[i] != "--verify")) return usage("unexpected argument");
+        force |= args[i] == "--force";
+      }
+      if (sub == "load" && !force) {
+        if (int offenders = countOffenders(*probe)) {
+          printOffenders(*probe);
+          std::fprintf(stderr, "qzctl %s: %d value%s outside the definitions, nothing sent (--force sends the file)\n",
+                       g_command.c_str(), offenders, offenders == 1 ? "" : "s");
+          return EXIT_DIFFERS;
+        }
+      }
     }
     if (int c = connectModule()) return c;
     return cmdParamsFile(args);

@@ -72,11 +72,14 @@ int cmdPoints(const std::vector<std::string>& args) {
     if (int c = connectModule()) return c;
     uint16_t point = static_cast<uint16_t>(n);
     if (sub == "set") {
-      // Without --position the module keeps its current position (source PARM).
-      uint16_t st = withRetry([&] {
+      // Without --position the position is left out of SET_PT, and the module
+      // takes the axis's present position as the point's target (teaching).
+      // Teaching is not repeated by --retry: the axis may have moved in between.
+      auto setPoint = [&] {
         return request_SET_PT(nullptr, point, static_cast<uint32_t>(speed), havePos ? kExplicitValueCode : 0,
                               static_cast<uint32_t>(position));
-      });
+      };
+      uint16_t st = havePos ? withRetry(setPoint) : withoutRetry("SET_PT", setPoint);
       if (st) return exitForStatus(st);
     }
     uint32_t s = 0, pos = 0;

@@ -23,20 +23,29 @@ int cmdStatus() {
 }
 
 int cmdId() {
-  static const char* const kItems[6] = {"QZ_TYP", "QZ_VER", "SV_TYP", "SV_VER", "EN_VER", "MT_TYP"};
+  // The ID dialog's order: servo amplifier, module, encoder, motor. The request
+  // carries the item's keyword code, which is not its place in this order.
+  struct Item {
+    uint8_t code;
+    const char* keyword;
+  };
+  static const Item kItems[6] = {{2, "SV_TYP"}, {3, "SV_VER"}, {0, "QZ_TYP"},
+                                 {1, "QZ_VER"}, {4, "EN_VER"}, {5, "MT_TYP"}};
   std::string texts[6];
-  for (uint8_t i = 0; i < 6; ++i) {
+  for (int i = 0; i < 6; ++i) {
     char text[kIdTextLength + 1] = {};
-    uint16_t st = withRetry([&] { return request_RDDVID(nullptr, i, text); });
+    // The first failure ends the command: the remaining items are not asked for.
+    uint16_t st = withRetry([&] { return request_RDDVID(nullptr, kItems[i].code, text); });
     if (st) return exitForStatus(st);
     texts[i] = toUtf8(text);
   }
   if (g_opt.json) {
     std::printf("{");
-    for (int i = 0; i < 6; ++i) std::printf("%s%s:%s", i ? "," : "", jsonString(kItems[i]).c_str(), jsonString(texts[i]).c_str());
+    for (int i = 0; i < 6; ++i)
+      std::printf("%s%s:%s", i ? "," : "", jsonString(kItems[i].keyword).c_str(), jsonString(texts[i]).c_str());
     std::printf("}\n");
   } else {
-    for (int i = 0; i < 6; ++i) std::printf("%-8s %s\n", kItems[i], texts[i].c_str());
+    for (int i = 0; i < 6; ++i) std::printf("%-8s %s\n", kItems[i].keyword, texts[i].c_str());
   }
   return EXIT_OK;
 }
@@ -89,7 +98,7 @@ int cmdMem(const std::vector<std::string>& args) {
   if (!reading) {
     uint8_t data[4];
     for (int k = 0; k < unit; ++k) data[k] = static_cast<uint8_t>(value >> (8 * k));
-    return exitForStatus(withRetry([&] { return request_WR_MEM(nullptr, 0, address, static_cast<uint16_t>(unit), data); }));
+    return exitForStatus(withoutRetry("WR_MEM", [&] { return request_WR_MEM(nullptr, 0, address, static_cast<uint16_t>(unit), data); }));
   }
   uint32_t total = static_cast<uint32_t>(size) * static_cast<uint32_t>(unit);
   std::vector<uint8_t> bytes(total);
@@ -129,7 +138,7 @@ int cmdSimple(const std::vector<std::string>& args) {
   if (c == "reset") {
     if (args.size() != 1) return usage("unexpected argument");
     if (int e = connectModule()) return e;
-    return exitForStatus(withRetry([&] { return request_RSTMDL(nullptr); }));
+    return exitForStatus(withoutRetry("RSTMDL", [&] { return request_RSTMDL(nullptr); }));
   }
   if (c == "servo" || c == "brake") {
     if (args.size() != 2 || (args[1] != "on" && args[1] != "off")) return usage("expected on or off");

@@ -16,10 +16,17 @@ extern const char kHelp[] =
     "      --json          machine-readable output on stdout (one JSON document per command)\n"
     "  -q, --quiet         no progress on stderr\n"
     "      --retry N       after a communication failure, close and reopen the port and repeat the\n"
-    "                      request up to N times (default 0: report and stop)\n"
+    "                      request up to N times (default 0: report and stop). Only reads and writes\n"
+    "                      that are safe to repeat: status, monitors, alarms, parameters, points with\n"
+    "                      --position, id, mem read, outputs, servo, brake and stop. Never repeated:\n"
+    "                      motions (jog, step, move, home), reset, alarms --clear, mem write and\n"
+    "                      points set without --position; a lost reply may hide a command the module\n"
+    "                      has carried out, and a relative move sent twice moves the axis twice\n"
     "      --trace FILE    log every frame sent and received, with a millisecond time stamp and its\n"
     "                      direction, as printable text (control bytes as <STX>, <CR>, \\xNN); \"-\" is stderr;\n"
-    "                      at exit, the link statistics: requests, replies, retries, failures by status\n"
+    "                      at exit, the link statistics: requests written, replies read, reads with no\n"
+    "                      reply, retries (requests written again after no reply), reopens of --retry,\n"
+    "                      failures by status\n"
     "  -h, --help          usage; every command also takes --help\n"
     "\n"
     "commands\n"
@@ -31,12 +38,15 @@ extern const char kHelp[] =
     "                                          fraction digits, H/B/N/S hexadecimal); checked like the editors\n"
     "                                          (limits for D and H, a defined choice for S) before sending\n"
     "  params save FILE.PRM                    the parameter save transfer, then the PRM file\n"
-    "  params load FILE.PRM [--verify]         read the PRM file, the load transfer; --verify reads back and compares\n"
+    "  params load FILE.PRM [--verify] [--force]  read the PRM file and check it as params check does;\n"
+    "                                          any offender: listed, nothing sent, exit 1 (--force sends\n"
+    "                                          anyway); then the load transfer; --verify reads back and compares\n"
     "  params verify FILE.PRM                  differing rows as the verify list shows them\n"
     "  params check FILE.PRM                   offline, no port: every value of the file against its\n"
     "                                          definition (limits of D and H, defined choices of S, defined\n"
     "                                          fields of B and N); lists offenders, exit 1 when any\n"
-    "  points list | get N | set N --speed S [--position P]\n"
+    "  points list | get N | set N --speed S [--position P]   (without --position the module\n"
+    "                                          takes the axis's present position: the point is taught)\n"
     "  points save FILE.PNT | load FILE.PNT [--verify] | verify FILE.PNT\n"
     "  monitor motion|inputs|outputs|values [--watch [--count N] [--csv]] [--interval MS]\n"
     "                                          (--csv: one time-stamped row per poll, for recording)\n"
@@ -61,7 +71,9 @@ extern const char kHelp[] =
     "  home [--speed S]\n"
     "  stop [--zero]\n"
     "  motion options: --accel none|lacc|twos|idea, --filter none|exp|bias|mave (default: follow the\n"
-    "  parameters), --wait (poll RDMSTS every 100 ms until block end, then print the command position)\n"
+    "  parameters), --wait (poll RDMSTS every 100 ms until block end, bit 0 of the motion status\n"
+    "  word, whatever the state; then print the command position). --retry never repeats a motion\n"
+    "  command; a jog whose FEED__ got no valid reply is stopped (STOP__ DEC_)\n"
     "\n"
     "number forms\n"
     "  ADDRESS, VALUE of mem, W0..W2 and M0..M2: hexadecimal as the memory and output dialogs take them\n"
@@ -85,13 +97,13 @@ struct CommandHelp {
 const CommandHelp kCommandHelp[] = {
     {"status", "usage: qzctl status\n  Reads ready, servo, main circuit and alarm (RDSSTS).\n"},
     {"id", "usage: qzctl id\n  Reads the six identification texts (RDDVID) in the ID dialog's order:\n"
-           "  QZ_TYP, QZ_VER, SV_TYP, SV_VER, EN_VER, MT_TYP.\n"},
+           "  SV_TYP, SV_VER, QZ_TYP, QZ_VER, EN_VER, MT_TYP. The first failure ends the command.\n"},
     {"params",
      "usage: qzctl params list [--servo | --option]\n"
      "       qzctl params get PnXXXX\n"
      "       qzctl params set PnXXXX VALUE\n"
      "       qzctl params save FILE.PRM\n"
-     "       qzctl params load FILE.PRM [--verify]\n"
+     "       qzctl params load FILE.PRM [--verify] [--force]\n"
      "       qzctl params verify FILE.PRM\n"
      "       qzctl params check FILE.PRM\n"
      "  list    every defined parameter the module has: No, name, value, unit\n"
@@ -99,7 +111,10 @@ const CommandHelp kCommandHelp[] = {
      "          H/B/N/S hexadecimal; checked against the limits (D, H) or the defined\n"
      "          choices (S) before it is sent; a rejected value exits with 2\n"
      "  save    the save transfer, then the PRM file (written only when the transfer ended)\n"
-     "  load    reads the PRM file, then the load transfer; --verify reads back and compares\n"
+     "  load    reads the PRM file and checks every value as check does; when any value is\n"
+     "          outside its definition it lists them, sends nothing and exits with 1\n"
+     "          (--force sends the file anyway); then the load transfer; --verify reads\n"
+     "          back and compares\n"
      "  verify  prints the differing rows as the verify list shows them; exit 1 when any\n"
      "  check   offline, no port: every value of the file against its definition; exit 1\n"
      "          when any value is outside its limits, choices or defined fields\n"},
@@ -107,7 +122,8 @@ const CommandHelp kCommandHelp[] = {
      "usage: qzctl points list | get N | set N --speed S [--position P]\n"
      "       qzctl points save FILE.PNT | load FILE.PNT [--verify] | verify FILE.PNT\n"
      "  N is the point number 1..50; S and P are decimal in the value format of --unit.\n"
-     "  Without --position the module keeps the point's position.\n"},
+     "  Without --position the point is taught: SET_PT goes out without a position and the\n"
+     "  module takes the axis's present position as the point's target position.\n"},
     {"monitor",
      "usage: qzctl monitor motion|inputs|outputs|values [--watch [--count N] [--csv]] [--interval MS]\n"
      "  motion   the state text and the 16 status bits by their labels (RDMSTS)\n"
@@ -151,8 +167,11 @@ const CommandHelp kCommandHelp[] = {
 
 const char kMotionOptions[] =
     "motion options: --accel none|lacc|twos|idea, --filter none|exp|bias|mave (default: follow\n"
-    "  the parameters), --wait (poll RDMSTS every 100 ms until block end, then print the\n"
-    "  command position). Without --speed the parameter's speed is used (V:PARM).\n";
+    "  the parameters), --wait (poll RDMSTS every 100 ms until block end, bit 0 of the motion\n"
+    "  status word, whatever the state; then print the command position). Without --speed the\n"
+    "  parameter's speed is used (V:PARM). --retry never repeats a motion command: after a\n"
+    "  lost reply the axis may already be moving. A jog whose FEED__ got no valid reply is\n"
+    "  stopped (STOP__ DEC_).\n";
 }  // namespace
 
 const char* commandHelp(const std::string& command) {

@@ -95,17 +95,32 @@ int cmdAlarms(const std::vector<std::string>& args);
 int cmdMem(const std::vector<std::string>& args);
 int cmdSimple(const std::vector<std::string>& args);
 
-// Runs one request; a communication failure reopens the port and repeats it.
+// Runs one request that is safe to repeat: a read, or a write of a value or state
+// (parameter, point with its position, memory, outputs, servo, brake, stop). A
+// communication failure reopens the port and repeats it, up to --retry times.
 template <typename F>
 uint16_t withRetry(F call) {
   uint16_t status = call();
   for (int attempt = 0; status == STATUS_COMM_FAILURE && attempt < g_opt.retry; ++attempt) {
     if (!g_opt.quiet) std::fprintf(stderr, "qzctl %s: retry %d of %d\n", g_command.c_str(), attempt + 1, g_opt.retry);
+    traceNoteReopen();
     postConnectionRequest(0, 1, g_mode.currentPort);
     if (postConnectionRequest(1, 1, g_mode.currentPort) != 0) continue;
-    traceNoteRetry();
     status = call();
   }
+  traceNoteStatus(status);
+  return status;
+}
+
+// Runs one request that --retry never repeats: motion commands, the module reset,
+// alarm clearing and teaching a point. A lost reply does not mean the module missed
+// the request; repeating a relative move would move the axis twice.
+template <typename F>
+uint16_t withoutRetry(const char* name, F call) {
+  uint16_t status = call();
+  if (status == STATUS_COMM_FAILURE && g_opt.retry > 0)
+    std::fprintf(stderr, "qzctl %s: %s not repeated (--retry repeats no motion, reset, alarm clear or teach)\n",
+                 g_command.c_str(), name);
   traceNoteStatus(status);
   return status;
 }

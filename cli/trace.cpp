@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 #include "protocol/framing.h"
@@ -12,17 +13,39 @@ namespace {
 std::FILE* g_trace = nullptr;
 std::mutex g_traceLock;
 std::chrono::steady_clock::time_point g_start;
-unsigned long g_requests = 0, g_replies = 0, g_retries = 0;
+// requests: frames written; replies: reads that brought bytes; silent: reads that
+// brought none; retries: a request written again after its attempt got no reply
+// (the transaction's own attempts and the repeats of --retry); reopens: --retry's
+// closing and reopening of the port.
+unsigned long g_requests = 0, g_replies = 0, g_silent = 0, g_retries = 0, g_reopens = 0;
 unsigned long g_failures[8] = {};  // by status 1..7; index 0 holds every larger status
+// The last request written and whether its attempt has failed: a read that brought
+// nothing, or a write followed by another write with no read between (failed write).
+uint8_t g_lastRequest[256];
+uint16_t g_lastLength = 0;
+bool g_attemptFailed = false;
+bool g_awaitingRead = false;
 
 void observe(bool sent, const uint8_t* data, uint16_t length) {
   std::lock_guard<std::mutex> hold(g_traceLock);
   if (!g_trace) return;
-  (sent ? g_requests : g_replies)++;
+  if (sent) {
+    ++g_requests;
+    bool failedBefore = g_attemptFailed || g_awaitingRead;
+    if (failedBefore && length == g_lastLength && std::memcmp(data, g_lastRequest, length) == 0) ++g_retries;
+    g_lastLength = length < sizeof g_lastRequest ? length : static_cast<uint16_t>(sizeof g_lastRequest);
+    std::memcpy(g_lastRequest, data, g_lastLength);
+    g_attemptFailed = false;
+    g_awaitingRead = true;
+  } else {
+    g_awaitingRead = false;
+    g_attemptFailed = length == 0;
+    (length ? g_replies : g_silent)++;
+  }
   long ms = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                   std::chrono::steady_clock::now() - g_start).count());
   std::fprintf(g_trace, "%8ld.%03ld %s %s\n", ms / 1000, ms % 1000, sent ? ">" : "<",
-               tracePrintable(data, length).c_str());
+               !sent && length == 0 ? "(no reply)" : tracePrintable(data, length).c_str());
   std::fflush(g_trace);
 }
 
@@ -64,16 +87,17 @@ void traceNoteStatus(uint16_t status) {
   g_failures[status < 8 ? status : 0]++;
 }
 
-void traceNoteRetry() {
+void traceNoteReopen() {
   std::lock_guard<std::mutex> hold(g_traceLock);
-  ++g_retries;
+  ++g_reopens;
 }
 
 void traceClose() {
   setFrameObserver(nullptr);
   std::lock_guard<std::mutex> hold(g_traceLock);
   if (!g_trace) return;
-  std::fprintf(g_trace, "requests %lu\nreplies %lu\nretries %lu\n", g_requests, g_replies, g_retries);
+  std::fprintf(g_trace, "requests %lu\nreplies %lu\nno reply %lu\nretries %lu\nreopens %lu\n", g_requests, g_replies,
+               g_silent, g_retries, g_reopens);
   for (int s = 1; s < 8; ++s)
     if (g_failures[s]) std::fprintf(g_trace, "failures status %d: %lu\n", s, g_failures[s]);
   if (g_failures[0]) std::fprintf(g_trace, "failures other status: %lu\n", g_failures[0]);

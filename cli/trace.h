@@ -5,9 +5,10 @@
 
 // Opens the trace ("-" is stderr) and hooks the framing layer; false if the file cannot be opened.
 bool traceOpen(const std::string& path);
-// A request's final status (0 ok) and a reopen-and-repeat after a failure.
+// A request's final status (0 ok), and a closing and reopening of the port before
+// a request is repeated (the repeated frame itself is counted as a retry).
 void traceNoteStatus(uint16_t status);
-void traceNoteRetry();
+void traceNoteReopen();
 // Writes the statistics, unhooks and closes.
 void traceClose();
 // One frame as printable text: control bytes as <STX>, <CR>, others outside 0x20..0x7E as \xNN.
