@@ -64,6 +64,12 @@ uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& ti
   if (slot.used) return PORT_ALREADY_OPEN;
   int fd = ::open(portDevicePath(port), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return PORT_OPEN_FAILED;
+  // Only a terminal is a serial line: a plain file or a pipe would swallow the
+  // requests as if they had been sent, and no line settings could be applied.
+  if (!isatty(fd)) {
+    ::close(fd);
+    return PORT_OPEN_FAILED;
+  }
   // Exclusive like a Windows COM port: the lock is what stops a second opener
   // (TIOCEXCL does not stop root).
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -116,10 +116,17 @@ uint16_t parseNumber(uint16_t format, const char* text, void* result) {
   const int radix = radixOf(format);
   const int storage = storageOf(format);
 
+  // Magnitudes beyond 32 bits fit no storage; the value is held at a ceiling
+  // above every limit so that no digit string, however long, can wrap into range.
+  constexpr uint64_t kCeiling = uint64_t(1) << 33;
   char sign = 0;
   bool point = false;
   int fractionLeft = fraction;
-  int64_t value = 0;
+  uint64_t magnitude = 0;
+  auto shiftIn = [&](int digit) {
+    magnitude = magnitude * static_cast<uint64_t>(radix) + static_cast<uint64_t>(digit);
+    if (magnitude > kCeiling) magnitude = kCeiling;
+  };
   for (int i = 0; i < width; ++i) {
     char c = text[i];
     if (c == '+' || c == '-') {
@@ -145,22 +152,21 @@ uint16_t parseNumber(uint16_t format, const char* text, void* result) {
       if (fractionLeft == 0) return PARSE_BAD_CHARACTER;
       --fractionLeft;
     }
-    // Keep within 64 bits; 32-bit storage keeps the low bits as the line does.
-    value = static_cast<int64_t>((static_cast<uint64_t>(value) * static_cast<uint64_t>(radix) +
-                                  static_cast<uint64_t>(d)) & 0xFFFFFFFFFFFFull);
+    shiftIn(d);
   }
-  for (int i = 0; i < fractionLeft; ++i)
-    value = static_cast<int64_t>((static_cast<uint64_t>(value) * static_cast<uint64_t>(radix)) &
-                                 0xFFFFFFFFFFFFull);
-  if (sign == '-') value = -value;
+  for (int i = 0; i < fractionLeft; ++i) shiftIn(0);
+  const int64_t value = sign == '-' ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
 
+  int64_t low = 0, high = 0;
   switch (storage) {
-    case 0: if (value < 0 || value > 255) return PARSE_OUT_OF_RANGE; break;
-    case 1: if (value < -128 || value > 127) return PARSE_OUT_OF_RANGE; break;
-    case 2: if (value < 0 || value > 65535) return PARSE_OUT_OF_RANGE; break;
-    case 3: if (value < -32768 || value > 32767) return PARSE_OUT_OF_RANGE; break;
-    default: break;
+    case 0: high = 255; break;
+    case 1: low = -128; high = 127; break;
+    case 2: high = 65535; break;
+    case 3: low = -32768; high = 32767; break;
+    case 5: low = -2147483648LL; high = 2147483647LL; break;
+    default: high = 4294967295LL; break;   // 4, and 6/7 stored as 32-bit unsigned
   }
+  if (value < low || value > high) return PARSE_OUT_OF_RANGE;
   switch (storage) {
     case 0: case 1: { uint8_t v = static_cast<uint8_t>(value); std::memcpy(result, &v, 1); break; }
     case 2: case 3: { uint16_t v = static_cast<uint16_t>(value); std::memcpy(result, &v, 2); break; }

@@ -30,7 +30,8 @@ constexpr uint16_t PARSE_SECOND_POINT = 7;
 // Writes exactly W characters (no terminator). `value` points at storage of the
 // width the format's storage code names (1, 2 or 4 bytes).
 uint16_t formatNumber(uint16_t format, const void* value, char* out);
-// Examines exactly W characters of `text`; on success stores into `result` in the
+// Examines exactly W characters of `text`; a value outside the storage type's range
+// (8, 16 or 32 bits) is refused with PARSE_OUT_OF_RANGE. On success stores into `result` in the
 // width of the storage code; on failure stores nothing.
 uint16_t parseNumber(uint16_t format, const char* text, void* result);
 

@@ -130,6 +130,48 @@ TEST(ParseNumber, ValuesAndResultCodes) {
   }
 }
 
+// 32-bit storage is range-checked like the narrower ones: a value one past either end
+// is refused, never wrapped into the opposite sign or to a small number.
+TEST(ParseNumber, ThirtyTwoBitBoundariesInEveryRadix) {
+  const uint16_t s32milli = word(12, 3, 5, 0);   // the 0.001 command unit
+  const uint16_t u32dec = word(10, 0, 4, 0);
+  const uint16_t s32dec = word(11, 0, 5, 0);
+  struct Case {
+    uint16_t fmt;
+    const char* text;
+    uint16_t result;
+    int64_t value;
+  } cases[] = {
+      {s32milli, " 2147483.647", PARSE_OK, INT32_MAX},
+      {s32milli, " 2147483.648", PARSE_OUT_OF_RANGE, 0},
+      {s32milli, "-2147483.648", PARSE_OK, INT32_MIN},
+      {s32milli, "-2147483.649", PARSE_OUT_OF_RANGE, 0},
+      {s32milli, "    99999999", PARSE_OUT_OF_RANGE, 0},   // a speed that once became 1215751.192
+      {s32dec, " 2147483648", PARSE_OUT_OF_RANGE, 0},
+      {u32dec, "4294967295", PARSE_OK, 4294967295LL},
+      {u32dec, "4294967296", PARSE_OUT_OF_RANGE, 0},
+      {word(10, 0, 4, 0), "-1        ", PARSE_OUT_OF_RANGE, 0},
+      {hex8, "FFFFFFFF", PARSE_OK, 4294967295LL},
+      {word(9, 0, 4, 4), "100000000", PARSE_OUT_OF_RANGE, 0},
+      {word(9, 0, 5, 4), " 80000000", PARSE_OUT_OF_RANGE, 0},
+      {word(9, 0, 5, 4), "-80000000", PARSE_OK, INT32_MIN},
+      {word(15, 0, 4, 3), "000037777777777", PARSE_OK, 4294967295LL},
+      {word(15, 0, 4, 3), "000040000000000", PARSE_OUT_OF_RANGE, 0},
+      {word(15, 0, 4, 2), "111111111111111", PARSE_OK, 32767},
+      // Fifteen digits are more than 48 bits: long text must not wrap into range.
+      {word(15, 0, 2, 0), "281474976710656", PARSE_OUT_OF_RANGE, 0},
+      {word(15, 0, 4, 4), "1000000000000FF", PARSE_OUT_OF_RANGE, 0},
+      {word(15, 0, 4, 4), "FFFFFFFFFFFFFFF", PARSE_OUT_OF_RANGE, 0},
+  };
+  for (const Case& c : cases) {
+    Parsed p = parse(c.fmt, c.text);
+    EXPECT_EQ(p.result, c.result) << c.text;
+    if (c.result == PARSE_OK) {
+      EXPECT_EQ(p.value, c.value) << c.text;
+    }
+  }
+}
+
 TEST(ParseNumber, FormatAndParseAgreeOverSignedRanges) {
   const uint16_t fmt = word(10, 3, 5, 0);
   for (int64_t v : {-9999999LL, -1000LL, -1LL, 0LL, 7LL, 1234567LL}) {

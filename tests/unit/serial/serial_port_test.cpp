@@ -60,6 +60,15 @@ TEST_F(Serial, ResultCodes) {
 
   setPortDevicePath(4, "/dev/qz-no-such-device");
   EXPECT_EQ(openPort(4, kLineSettings, kPortTimings), PORT_OPEN_FAILED);
+  // A path that is not a terminal is refused, and nothing is written into it.
+  char plain[] = "/tmp/qz-not-a-tty-XXXXXX";
+  int plainFd = mkstemp(plain);
+  ASSERT_GE(plainFd, 0);
+  ::close(plainFd);
+  setPortDevicePath(4, plain);
+  EXPECT_EQ(openPort(4, kLineSettings, kPortTimings), PORT_OPEN_FAILED);
+  EXPECT_EQ(writePort(4, 1, buffer, &count), PORT_NOT_OPEN);
+  ::unlink(plain);
 
   ASSERT_EQ(openPort(3, kLineSettings, kPortTimings), PORT_OK);
   EXPECT_EQ(openPort(3, kLineSettings, kPortTimings), PORT_ALREADY_OPEN);
