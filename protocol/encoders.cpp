@@ -1,9 +1,7 @@
 // The 28 command encoders and their reply decoders.
 #include "protocol/encoders.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "link/link_state.h"
 #include "protocol/exchange.h"
@@ -337,7 +335,7 @@ void encode_POS_MS(RequestRecord* r) {
     r->status = STATUS_COMM_FAILURE;
     return;
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  splitPause();
   beginRequest(x, CMD_POS_MS);
   putText(x, "B:0000");
   putText(x, "X:");

@@ -11,6 +11,7 @@
 
 namespace {
 std::atomic<int> g_retryPauseMs{kRetryPauseMs};
+std::atomic<int> g_splitPauseMs{kRetryPauseMs};
 std::atomic<FrameObserver> g_observer{nullptr};
 std::atomic<bool> g_abandoned{false};
 }  // namespace
@@ -18,6 +19,10 @@ std::atomic<bool> g_abandoned{false};
 void setRetryPauseMs(int milliseconds) { g_retryPauseMs = milliseconds; }
 void retryPause() {
   std::this_thread::sleep_for(std::chrono::milliseconds(g_retryPauseMs.load()));
+}
+void setSplitPauseMs(int milliseconds) { g_splitPauseMs = milliseconds; }
+void splitPause() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(g_splitPauseMs.load()));
 }
 void setFrameObserver(FrameObserver observer) { g_observer = observer; }
 

@@ -33,6 +33,10 @@ void setTransactionsAbandoned(bool abandoned);
 // Pause between attempts; tests shorten it. Default 500 ms.
 void setRetryPauseMs(int milliseconds);
 void retryPause();
+// Pause between the two messages of a split multi-speed request; tests shorten
+// it. Default 500 ms.
+void setSplitPauseMs(int milliseconds);
+void splitPause();
 
 // Observer of every frame written (sent = true) or read; null when none. Used for
 // traces; called on the communication thread.

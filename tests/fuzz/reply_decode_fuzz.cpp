@@ -1,0 +1,169 @@
+// Fuzz target: every command encoder, with arguments and module replies taken from
+// the input, through an in-memory serial port. This file defines the four port
+// functions itself, so the tty back end of the core is not linked in.
+//
+// Input layout:
+//   byte 0      command code (modulo 28)
+//   byte 1      bit 0 debug mode; bits 1-3 make write 1, 2, 3 fail; bit 4 gives a
+//               memory write no data pointer
+//   byte 2      n, then n bytes copied over the record's arguments
+//   the rest    the line: bursts of a little-endian u16 length and that many
+//               bytes; length 0 is a read that gets nothing; a burst longer than
+//               256 bytes is cut as the real port cuts it. After the last burst
+//               the line is silent.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "link/link_state.h"
+#include "link/serial_port.h"
+#include "protocol/command_table.h"
+#include "protocol/encoders.h"
+#include "protocol/framing.h"
+
+namespace {
+
+struct FakeLine {
+  const uint8_t* script;
+  size_t left;
+  uint8_t failingWrites;   // bit k: write k fails
+  int writes;
+  int reads;
+  bool badRequest;         // a request the tool should never have sent
+  uint8_t opCode;
+};
+FakeLine g_line;
+
+[[noreturn]] void fail(const char* what) {
+  __builtin_printf("reply_decode_fuzz: %s (command %u)\n", what, g_line.opCode);
+  std::abort();
+}
+
+}  // namespace
+
+uint16_t openPort(uint16_t port, const LineSettings&, const PortTimings&) {
+  return port < kSerialPortSlots ? PORT_OK : PORT_BAD_NUMBER;
+}
+uint16_t closePort(uint16_t port) { return port < kSerialPortSlots ? PORT_OK : PORT_BAD_NUMBER; }
+
+uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t* count) {
+  *count = 0;
+  if (port != 0) fail("write to a port other than the current one");
+  // Every request is one whole message of this command, within the frame.
+  uint8_t header[kHeaderLength];
+  buildHeader(g_line.opCode, header);
+  if (length <= kHeaderLength || length > kFrameSize || data[length - 1] != 0x0D ||
+      std::memcmp(data, header, kHeaderLength) != 0)
+    g_line.badRequest = true;
+  for (uint16_t i = kHeaderLength; i + 1 < length; ++i)
+    if (data[i] < 0x20 || data[i] > 0x7E) g_line.badRequest = true;
+  const int n = g_line.writes++;
+  if (n < 3 && (g_line.failingWrites >> n) & 1) return PORT_NOTHING_WRITTEN;
+  *count = length;
+  return PORT_OK;
+}
+
+uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* count,
+                  uint16_t mode) {
+  *count = 0;
+  if (port != 0 || maxLength != kFrameSize || mode != kReadWait) fail("unexpected read");
+  ++g_line.reads;
+  if (g_line.left < 2) {
+    g_line.left = 0;
+    return PORT_NOTHING_READ;
+  }
+  size_t burst = g_line.script[0] | (g_line.script[1] << 8);
+  g_line.script += 2;
+  g_line.left -= 2;
+  if (burst > g_line.left) burst = g_line.left;
+  const size_t n = burst < maxLength ? burst : maxLength;
+  std::memcpy(buffer, g_line.script, n);
+  g_line.script += burst;
+  g_line.left -= burst;
+  *count = static_cast<uint16_t>(n);
+  return n > 0 ? PORT_OK : PORT_NOTHING_READ;
+}
+
+namespace {
+
+// What holds whatever the reply said.
+void checkOutcome(const RequestRecord& r, int maxWrites) {
+  if (r.status > STATUS_MALFORMED) fail("status out of range");
+  if (r.status == STATUS_ERROR_REPLY && r.errorCode == 0) fail("error reply without a code");
+  if (r.status == STATUS_OK && r.errorCode != 0) fail("success with an error code");
+  if (r.status == STATUS_COMM_FAILURE && r.errorCode != 0) fail("communication failure with a code");
+  if (r.status != STATUS_COMM_FAILURE && r.status != STATUS_MALFORMED && g_line.reads == 0)
+    fail("an outcome without any reply");
+  if (g_line.badRequest) fail("malformed request written");
+  if (g_line.writes > maxWrites) fail("too many writes");
+  if (r.opCode == CMD_WR_MEM && r.wrMem.byteCount > kMaxWriteMemoryBytes && g_line.writes != 0)
+    fail("oversized memory write sent");
+  if (r.status != STATUS_OK) return;
+  switch (r.opCode) {
+    case CMD_RD_ALM:
+      if (r.rdAlm.alarmCount > kMaxAlarmEntries) fail("more alarms than the record holds");
+      break;
+    case CMD_RDPARM:
+      if (r.rdparm.echoedNumber != r.rdparm.parameterNumber) fail("parameter echo differs");
+      break;
+    case CMD_RDMSTS:
+      if (r.rdmsts.motionState == kTableEnd) fail("unknown motion state accepted");
+      break;
+    case CMD_RDSSTS:
+      for (uint8_t v : {r.rdssts.ready, r.rdssts.servoOn, r.rdssts.mainCircuitOn, r.rdssts.alarm})
+        if (v > 1) fail("unknown on/off keyword accepted");
+      break;
+    case CMD_WR_MEM:
+      if (r.wrMem.byteCount > kMaxWriteMemoryBytes) fail("oversized memory write accepted");
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static RequestRecord* record = [] {
+    setRetryPauseMs(0);
+    setSplitPauseMs(0);
+    return static_cast<RequestRecord*>(std::malloc(sizeof(RequestRecord)));
+  }();
+  if (size < 3) return 0;
+  const uint8_t code = data[0] % COMMAND_COUNT;
+  const uint8_t flags = data[1];
+  size_t argumentBytes = data[2];
+  data += 3;
+  size -= 3;
+  if (argumentBytes > size) argumentBytes = size;
+
+  clearRecord(*record);
+  record->opCode = code;
+  uint8_t* arguments = reinterpret_cast<uint8_t*>(&record->bkctrl);
+  std::memcpy(arguments, data, argumentBytes);
+
+  // A memory write gets a block of exactly byteCount bytes, so reading past it is caught.
+  uint8_t* block = nullptr;
+  if (code == CMD_WR_MEM) {
+    const uint16_t n = record->wrMem.byteCount;
+    if (!(flags & 0x10)) {
+      block = static_cast<uint8_t*>(std::malloc(n ? n : 1));
+      for (uint16_t i = 0; i < n; ++i) block[i] = static_cast<uint8_t>(i * 37 + n);
+    }
+    record->wrMem.dataPointer = block;
+  }
+
+  g_mode.currentPort = 0;
+  g_mode.debugMode = flags & 1;
+  g_line = {data + argumentBytes, size - argumentBytes, static_cast<uint8_t>((flags >> 1) & 7),
+            0, 0, false, code};
+
+  runCommandEncoder(record);
+
+  // A split multi-speed request writes its first message once, then runs the second.
+  const bool split = code == CMD_POS_MS && record->posMs.changeCount > 11;
+  checkOutcome(*record, split ? 4 : 3);
+  std::free(block);
+  return 0;
+}
