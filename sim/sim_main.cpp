@@ -55,22 +55,44 @@ struct Sim {
   std::vector<std::string> log;
 };
 
-void usage() {
-  std::puts(
-      "usage: qzsim [--defs FILE] [--prm FILE] [--pnt FILE] [--link PATH] [--control-port N]\n"
-      "             [--pace] [--quiet]\n"
-      "Serves the module protocol on a pseudo-terminal (printed as \"QZSIM PTY <path>\") and a\n"
-      "loopback control port (\"QZSIM CONTROL <port>\"; 0 picks a free one). One command per\n"
-      "line, each answer ends with OK or ERR <reason>:\n"
-      "  PING | RESET | PACE ON|OFF | LOG | LOG CLEAR\n"
-      "  FAULT NONE|SILENT | FAULT NOREPLY|HEADER|PREFIX|SPLIT <n> | FAULT TRUNCATE <n> <bytes>\n"
-      "  FAULT ERROR <CMD> <hex4> | REJECT <hex4>\n"
-      "  GET STATUS | SET READY|SERVO|MAIN|ALARM 0|1 | GET MOTION\n"
-      "  GET PARAM <hex4> | SET PARAM <hex4> <hex8> | GET POINT <n> | SET POINT <n> <hex8> <hex8>\n"
-      "  SET INPUTS <hex4> <hex4> <hex4> | SET ALARMS QZ|SV [<hex8 stamp> <hex8 word>]...\n"
-      "  SET ID <0-5> <text> | GET OUTPUTS | GET MEM QZ|SV <hex4 address>\n"
-      "Motion status word: bit 0 block end, bit 1 moving, bit 2 servo on.");
-}
+const char* const kHelp =
+    "usage: qzsim [--defs FILE] [--prm FILE] [--pnt FILE] [--link PATH] [--control-port N]\n"
+    "             [--pace] [--quiet]\n"
+    "Serves the module protocol on a pseudo-terminal (printed as \"QZSIM PTY <path>\") and a\n"
+    "loopback control port (\"QZSIM CONTROL <port>\"; 0 picks a free one). One command per\n"
+    "line, each answer ends with OK or ERR <reason>:\n"
+    "  PING | HELP | RESET | PACE ON|OFF | LOG | LOG CLEAR\n"
+    "  GET STATUS | SET READY|SERVO|MAIN|ALARM 0|1 | GET MOTION\n"
+    "  SET EMSTOP 0|1       emergency stop input: the axis halts, RDMSTS says EM_STOP\n"
+    "  SET SETTLE <ms>      time from block end until the state keyword says NEUTRAL\n"
+    "  GET PARAM <hex4> | SET PARAM <hex4> <hex8> | GET POINT <n> | SET POINT <n> <hex8> <hex8>\n"
+    "  SET INPUTS <hex4> <hex4> <hex4> | SET ALARMS QZ|SV [<hex8 stamp> <hex8 word>]...\n"
+    "  SET ID <0-5> <text> | GET OUTPUTS | GET MEM QZ|SV <hex4 address>\n"
+    "Faults (<n>: for that many replies; FAULT NONE clears them all):\n"
+    "  FAULT SILENT                  the line is dead: nothing is answered\n"
+    "  FAULT NOREPLY <n>             requests are not answered\n"
+    "  FAULT HEADER <n>              the reply's command name is wrong\n"
+    "  FAULT PREFIX <n>              a byte in front of the reply's STX\n"
+    "  FAULT SPLIT <n>               the reply comes in two bursts 80 ms apart\n"
+    "  FAULT TRUNCATE <n> <bytes>    the reply is cut after <bytes> bytes\n"
+    "  FAULT ERROR <CMD> <hex4>      every <CMD> is answered with that error code\n"
+    "  FAULT ECHO <n>                RDPARM, GET_PT: the echoed number is one higher\n"
+    "  FAULT KEYWORD <n>             RDMSTS, RDSSTS: a state keyword the tool does not know\n"
+    "  FAULT NOSEMI <n>              RDDVID: 40 characters of text without \";\"\n"
+    "  FAULT MEMCOUNT <n> <delta>    RD_MEM: the chain carries <delta> bytes more (or fewer)\n"
+    "  FAULT CHAINLOST <k>           the next RD_ALM or RD_MEM chain loses its k-th reply\n"
+    "  FAULT CHAINERROR <k> <hex4>   ... its k-th reply is an error reply, ending the chain\n"
+    "  REJECT <hex4>                 the parameter is refused with error 0001\n"
+    "The module refuses, with an error reply: an unreadable field or lower-case hex digit\n"
+    "(0002), a parameter value outside its definition's limits or size (0003), a number or\n"
+    "position out of range or more than 15 POS_MS pairs (0004), a POS_MS continuation with no\n"
+    "first part (0005), and a motion while the servo is off (0010), an alarm is active (0011)\n"
+    "or the emergency stop is on (0012). STOP__ is always accepted; DEC_ reports STOP___ while\n"
+    "decelerating. SET_PT without a position takes the current command position.\n"
+    "It does not answer: bytes before STX, a request longer than 256 bytes, an unknown command.\n"
+    "Motion status word: bit 0 block end, bit 1 moving, bit 2 servo on.\n";
+
+void usage() { std::fputs(kHelp, stdout); }
 
 // Writes one reply as the module would: one burst, or at 9600 baud 8E1 (11 bits
 // a character) when pacing is on.
@@ -121,20 +143,15 @@ void sendReply(Sim& sim, std::string bytes) {
 
 void serveRequests(Sim& sim) {
   for (;;) {
-    size_t stx = sim.input.find('\x02');
-    if (stx == std::string::npos) {
-      sim.input.clear();
-      return;
+    std::string body, raw;
+    const char* why = "";
+    Frame frame = takeFrame(sim.protocol, sim.input, &body, &raw, &why);
+    if (frame == Frame::None) return;
+    if (frame == Frame::Rejected) {
+      sim.log.push_back(printable(raw) + " [not answered: " + why + "]");
+      continue;
     }
-    size_t cr = sim.input.find('\r', stx);
-    if (cr == std::string::npos) {
-      sim.input.erase(0, stx);
-      if (sim.input.size() > 4096) sim.input.clear();
-      return;
-    }
-    std::string body = sim.input.substr(stx + 1, cr - stx - 1);
-    sim.input.erase(0, cr + 1);
-    sim.log.push_back(printable("\x02" + body + "\r"));
+    sim.log.push_back(printable(raw));
     if (sim.faults.silent) continue;
     if (sim.faults.noReply > 0) {
       --sim.faults.noReply;
@@ -186,10 +203,12 @@ std::string control(Sim& sim, const std::string& line) {
   updateMotion(m, nowMs());
 
   if (verb == "PING") return "OK\n";
+  if (verb == "HELP") return std::string(kHelp) + "OK\n";
   if (verb == "RESET") {
     resetModel(m);
     sim.faults = Faults{};
     sim.protocol.forcedErrors.clear();
+    sim.protocol.faults = ReplyFaults{};
     sim.protocol.splitPending = false;
     return "OK\n";
   }
@@ -215,6 +234,7 @@ std::string control(Sim& sim, const std::string& line) {
     if (a1 == "NONE") {
       f = Faults{};
       sim.protocol.forcedErrors.clear();
+      sim.protocol.faults = ReplyFaults{};
       return "OK\n";
     }
     if (a1 == "SILENT") {
@@ -229,6 +249,21 @@ std::string control(Sim& sim, const std::string& line) {
     if (a1 == "TRUNCATE" && n > 0 && w.size() == 4) {
       f.truncate = n;
       f.truncateBytes = static_cast<size_t>(std::atoi(w[3].c_str()));
+      return "OK\n";
+    }
+    ReplyFaults& r = sim.protocol.faults;
+    if (a1 == "ECHO" && n > 0) { r.wrongEcho = n; return "OK\n"; }
+    if (a1 == "KEYWORD" && n > 0) { r.unknownKeyword = n; return "OK\n"; }
+    if (a1 == "NOSEMI" && n > 0) { r.noSemicolon = n; return "OK\n"; }
+    if (a1 == "MEMCOUNT" && n > 0 && w.size() == 4 && std::atoi(w[3].c_str()) != 0) {
+      r.memoryCount = n;
+      r.memoryDelta = std::atoi(w[3].c_str());
+      return "OK\n";
+    }
+    if (a1 == "CHAINLOST" && n > 0 && w.size() == 3) { r.chainLost = n; return "OK\n"; }
+    if (a1 == "CHAINERROR" && n > 0 && w.size() == 4 && hexArg(w[3], 4, &v) && v != 0) {
+      r.chainError = n;
+      r.chainErrorCode = static_cast<uint16_t>(v);
       return "OK\n";
     }
     if (a1 == "ERROR" && w.size() == 4 && w[2].size() == 6 && hexArg(w[3], 4, &v)) {
@@ -271,6 +306,19 @@ std::string control(Sim& sim, const std::string& line) {
     if (w.size() == 3 && (a1 == "READY" || a1 == "SERVO" || a1 == "MAIN" || a1 == "ALARM") &&
         flagArg(w[2], &flag)) {
       (a1 == "READY" ? m.ready : a1 == "SERVO" ? m.servo : a1 == "MAIN" ? m.mainCircuit : m.alarm) = flag;
+      // Servo off or an alarm halts the axis, as on the module.
+      if ((a1 == "SERVO" && !flag) || (a1 == "ALARM" && flag)) stopMotion(m, nowMs());
+      return "OK\n";
+    }
+    if (a1 == "EMSTOP" && w.size() == 3 && flagArg(w[2], &flag)) {
+      setEmergency(m, nowMs(), flag != 0);
+      return "OK\n";
+    }
+    if (a1 == "SETTLE" && w.size() == 3) {
+      int ms = std::atoi(w[2].c_str());
+      if (ms < 0 || ms > 60000 || w[2].find_first_not_of("0123456789") != std::string::npos)
+        return "ERR settle time 0-60000 ms\n";
+      m.settleMs = ms;
       return "OK\n";
     }
     if (a1 == "PARAM" && w.size() == 4 && hexArg(w[2], 4, &v) && hexArg(w[3], 8, &v2)) {

@@ -39,7 +39,13 @@ bool loadModelDefinitions(SimModel& model, const char* path) {
     if (d.kind == 'D' || d.kind == 'H') value = static_cast<uint32_t>(d.minimum);
     if (d.size == 1) value &= 0xFF;
     if (d.size == 2) value &= 0xFFFF;
-    model.parameters.push_back({d.number, value});
+    SimParameter p{d.number, value};
+    p.size = d.size == 1 || d.size == 2 ? d.size : 4;
+    p.isSigned = definitionSigned(d);
+    p.limited = d.kind == 'D' || d.kind == 'H';
+    p.minimum = widenStored(d.minimum, p.size, p.isSigned);
+    p.maximum = widenStored(d.maximum, p.size, p.isSigned);
+    model.parameters.push_back(p);
   }
   model.initial = model.parameters;
   return true;
@@ -77,23 +83,74 @@ bool parameterRejected(const SimModel& model, uint16_t number) {
   return std::find(model.rejected.begin(), model.rejected.end(), number) != model.rejected.end();
 }
 
-void updateMotion(SimModel& model, int64_t nowMs) {
-  if (!model.moving) return;
-  int64_t elapsed = nowMs - model.startMs;
-  int64_t travelled = elapsed * static_cast<int64_t>(model.speed) / 1000;
-  if (model.feeding) {
-    model.position = static_cast<int32_t>(model.startPosition + model.feedDirection * travelled);
-    return;
+bool parameterValueAllowed(const SimParameter& p, uint32_t value) {
+  int64_t v = static_cast<int32_t>(value);
+  if (p.size < 4) {
+    uint32_t low = p.size == 1 ? value & 0xFFu : value & 0xFFFFu;
+    uint32_t high = value ^ low;
+    int32_t widened = widenStored(static_cast<int32_t>(value), p.size, p.isSigned);
+    // The upper bytes must be zero, or for a signed value its sign extension.
+    bool zeroExtended = high == 0;
+    bool signExtended = p.isSigned && static_cast<uint32_t>(widened) == value;
+    if (!zeroExtended && !signExtended) return false;
+    v = widened;
+  } else if (!p.isSigned) {
+    v = value;
   }
-  int64_t distance = static_cast<int64_t>(model.targetPosition) - model.startPosition;
-  if (travelled >= std::llabs(distance)) {
+  if (!p.limited) return true;
+  int64_t lo = p.minimum, hi = p.maximum;
+  if (!p.isSigned && p.size == 4) {
+    lo = static_cast<uint32_t>(p.minimum);
+    hi = static_cast<uint32_t>(p.maximum);
+  }
+  return v >= lo && v <= hi;
+}
+
+namespace {
+
+// Position reached `elapsed` ms into a deceleration from `speed` to rest.
+int64_t decelerationDistance(uint32_t speed, int64_t elapsed) {
+  int64_t t = std::clamp<int64_t>(elapsed, 0, kStopDecelerationMs);
+  // v(t) = v (1 - t / T), so s(t) = v t (2T - t) / 2T.
+  return static_cast<int64_t>(speed) * t * (2 * kStopDecelerationMs - t) / (2 * kStopDecelerationMs * 1000);
+}
+
+}  // namespace
+
+void updateMotion(SimModel& model, int64_t nowMs) {
+  if (model.moving) {
+    int64_t elapsed = std::max<int64_t>(nowMs - model.startMs, 0);
+    if (model.stopping) {
+      int64_t travelled = decelerationDistance(model.speed, elapsed);
+      int64_t next = model.startPosition + model.feedDirection * travelled;
+      // A positioning move that is stopped never runs past its target.
+      if (!model.feeding && (next - model.targetPosition) * model.feedDirection > 0) next = model.targetPosition;
+      model.position = static_cast<int32_t>(next);
+      if (elapsed >= kStopDecelerationMs) {
+        model.moving = model.feeding = model.stopping = false;
+        model.blockEnd = true;
+        model.motionState = 0;
+      }
+      return;
+    }
+    int64_t travelled = elapsed * static_cast<int64_t>(model.speed) / 1000;
+    if (model.feeding) {
+      model.position = static_cast<int32_t>(model.startPosition + model.feedDirection * travelled);
+      return;
+    }
+    int64_t distance = static_cast<int64_t>(model.targetPosition) - model.startPosition;
+    if (travelled < std::llabs(distance)) {
+      model.position = static_cast<int32_t>(model.startPosition + (distance < 0 ? -travelled : travelled));
+      return;
+    }
+    // Block end comes with the target; the state keyword follows after settling.
     model.position = model.targetPosition;
     model.moving = false;
     model.blockEnd = true;
-    model.motionState = 0;
-    return;
+    model.endMs = model.startMs + std::llabs(distance) * 1000 / model.speed;
   }
-  model.position = static_cast<int32_t>(model.startPosition + (distance < 0 ? -travelled : travelled));
+  if (!model.emergency && model.motionState != 0 && nowMs >= model.endMs + model.settleMs)
+    model.motionState = 0;
 }
 
 void startMove(SimModel& model, int64_t nowMs, uint8_t state, int32_t target, uint32_t speed) {
@@ -103,6 +160,8 @@ void startMove(SimModel& model, int64_t nowMs, uint8_t state, int32_t target, ui
   model.targetPosition = target;
   model.speed = speed ? speed : 10000;
   model.feeding = false;
+  model.stopping = false;
+  model.feedDirection = target < model.position ? -1 : 1;
   model.moving = true;
   model.blockEnd = false;
   model.motionState = state;
@@ -115,6 +174,7 @@ void startFeed(SimModel& model, int64_t nowMs, int direction, uint32_t speed) {
   model.startPosition = model.position;
   model.speed = speed ? speed : 10000;
   model.feeding = true;
+  model.stopping = false;
   model.feedDirection = direction;
   model.moving = true;
   model.blockEnd = false;
@@ -123,10 +183,32 @@ void startFeed(SimModel& model, int64_t nowMs, int direction, uint32_t speed) {
 
 void stopMotion(SimModel& model, int64_t nowMs) {
   updateMotion(model, nowMs);
-  model.moving = false;
-  model.feeding = false;
+  model.moving = model.feeding = model.stopping = false;
+  if (model.emergency) return;   // stays EM_STOP until the input is released
   model.blockEnd = true;
   model.motionState = 0;
+}
+
+void decelerateMotion(SimModel& model, int64_t nowMs) {
+  updateMotion(model, nowMs);
+  if (!model.moving || model.stopping) return;   // at rest, or already stopping
+  model.stopping = true;
+  model.startMs = nowMs;
+  model.startPosition = model.position;
+  model.motionState = 9;
+}
+
+void setEmergency(SimModel& model, int64_t nowMs, bool on) {
+  updateMotion(model, nowMs);
+  if (on) {
+    // The axis halts where it is; an interrupted move does not report block end.
+    model.moving = model.feeding = model.stopping = false;
+    model.emergency = true;
+    model.motionState = 10;
+  } else if (model.emergency) {
+    model.emergency = false;
+    model.motionState = 0;
+  }
 }
 
 uint16_t motionStatusWord(const SimModel& model) {

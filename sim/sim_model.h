@@ -9,9 +9,17 @@ constexpr uint16_t kMotionBlockEnd = 0x0001;   // bit 0: the last move has ended
 constexpr uint16_t kMotionBusy = 0x0002;       // bit 1: a move is running
 constexpr uint16_t kMotionServo = 0x0004;      // bit 2: servo on
 
+constexpr int64_t kStopDecelerationMs = 200;   // a deceleration stop takes this long
+constexpr int64_t kDefaultSettleMs = 100;      // state keyword lags block end by this much
+
 struct SimParameter {
   uint16_t number;
   uint32_t value;
+  uint16_t size = 4;        // bytes on the module: a wider value does not fit
+  bool isSigned = false;
+  bool limited = false;     // kinds D and H carry limits
+  int32_t minimum = 0;      // widened from the low `size` bytes
+  int32_t maximum = 0;
 };
 
 struct SimAlarm {
@@ -40,13 +48,17 @@ struct SimModel {
   uint8_t motionState = 0;     // MotionStateKeywords code
   bool moving = false;
   bool feeding = false;
-  int feedDirection = 1;
+  bool stopping = false;       // decelerating after a deceleration stop
+  bool emergency = false;      // emergency stop input active
+  int feedDirection = 1;       // also the direction of a deceleration stop
   int64_t startMs = 0;
   int32_t startPosition = 0;
   int32_t targetPosition = 0;
   int32_t position = 0;
   uint32_t speed = 10000;
   bool blockEnd = true;
+  int64_t endMs = 0;           // when the last move reached its target
+  int64_t settleMs = kDefaultSettleMs;
 
   uint32_t monitor1 = 0x12345678, monitor2 = 0x9ABCDEF0;
 };
@@ -61,12 +73,21 @@ bool loadModelPoints(SimModel& model, const char* pntPath);
 
 SimParameter* findSimParameter(SimModel& model, uint16_t number);
 bool parameterRejected(const SimModel& model, uint16_t number);
+// Whether a written value fits the parameter's size and lies within its limits.
+// A value narrower than 32 bits may come zero- or sign-extended.
+bool parameterValueAllowed(const SimParameter& parameter, uint32_t value);
 
-// Advances the motion model to `nowMs`.
+// Advances the motion model to `nowMs`. A positioning move sets block end when it
+// reaches its target; its state keyword returns to NEUTRAL settleMs later.
 void updateMotion(SimModel& model, int64_t nowMs);
 void startMove(SimModel& model, int64_t nowMs, uint8_t state, int32_t target, uint32_t speed);
 void startFeed(SimModel& model, int64_t nowMs, int direction, uint32_t speed);
+// Stops at once (zero-speed stop, servo off, reset).
 void stopMotion(SimModel& model, int64_t nowMs);
+// Decelerates to a stop over kStopDecelerationMs, reporting STOP___ meanwhile.
+void decelerateMotion(SimModel& model, int64_t nowMs);
+// Emergency stop input: on stops at once and reports EM_STOP until it is off.
+void setEmergency(SimModel& model, int64_t nowMs, bool on);
 uint16_t motionStatusWord(const SimModel& model);
 // Output words as the module drives them: servo and brake bits, then the bits the
 // tool took over through the mask.

@@ -1,15 +1,17 @@
 // Request parsing and reply building of the simulated module.
 #include "sim/sim_protocol.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
 constexpr uint16_t kErrNone = 0x0000;
-constexpr uint16_t kErrUndefined = 0x0001;   // parameter not defined or refused
-constexpr uint16_t kErrArgument = 0x0002;    // a field the module cannot read
-constexpr uint16_t kErrRange = 0x0004;       // point number, address or count out of range
+constexpr uint16_t kErrUndefined = kSimErrUndefined;
+constexpr uint16_t kErrArgument = kSimErrArgument;
+constexpr uint16_t kErrRange = kSimErrRange;
 
 // Reads fields from a request body one after another.
 struct Cursor {
@@ -39,7 +41,7 @@ struct Cursor {
   }
   uint32_t hex(int digits) {
     uint32_t v = 0;
-    if (!ok || !parseHexText(text, at, digits, &v)) {
+    if (!ok || !parseRequestHex(text, at, digits, &v)) {
       ok = false;
       return 0;
     }
@@ -87,9 +89,40 @@ Head readHead(Cursor& c, bool withMove, bool withSpeed, const SimModel& model) {
   return h;
 }
 
-int32_t targetOf(const SimModel& model, const Head& head, uint32_t value) {
-  int32_t v = static_cast<int32_t>(value);
-  return head.move == 2 ? model.position + v : v;
+// The absolute target of a move; false when a relative move would leave the
+// 32-bit position range (refused rather than wrapped).
+bool targetOf(const SimModel& model, int move, int64_t value, int32_t* target) {
+  int64_t t = move == 2 ? model.position + value : value;
+  if (t < INT32_MIN || t > INT32_MAX) return false;
+  *target = static_cast<int32_t>(t);
+  return true;
+}
+
+int64_t signedValue(uint32_t value) { return static_cast<int32_t>(value); }
+
+// Why the module refuses to start a motion now, 0 when it may.
+uint16_t motionRefusal(const SimModel& m) {
+  if (m.emergency) return kSimErrEmergency;
+  if (m.alarm) return kSimErrAlarm;
+  if (!m.servo) return kSimErrServoOff;
+  return 0;
+}
+
+// Change pairs after "X:": whole pairs of two hex8 up to the end of the body.
+// Returns the count, -1 when the text is not a whole, non-zero number of pairs.
+int readPairs(Cursor& c) {
+  size_t left = c.text.size() - c.at;
+  if (!c.ok || left == 0 || left % 16 != 0) {
+    c.ok = false;
+    return -1;
+  }
+  int pairs = 0;
+  while (c.ok && c.at < c.text.size()) {
+    c.hex(8);
+    c.hex(8);
+    ++pairs;
+  }
+  return c.ok ? pairs : -1;
 }
 
 std::vector<std::string> chainAlarms(const std::string& name, const std::vector<SimAlarm>& list) {
@@ -114,6 +147,8 @@ std::vector<std::string> chainAlarms(const std::string& name, const std::vector<
   return out;
 }
 
+// `count` bytes from `address`; the address wraps within the 64 KiB so that a
+// chain made longer by a fault still reads memory.
 std::vector<std::string> chainMemory(const std::string& name, const std::vector<uint8_t>& memory,
                                      uint32_t address, uint32_t count) {
   constexpr uint32_t kPerReply = 116;
@@ -122,7 +157,7 @@ std::vector<std::string> chainMemory(const std::string& name, const std::vector<
   for (uint32_t r = 0; r < replies; ++r) {
     std::string items;
     for (uint32_t i = r * kPerReply; i < count && i < (r + 1) * kPerReply; ++i)
-      items += hexText(memory[address + i], 2);
+      items += hexText(memory[(address + i) & 0xFFFFu], 2);
     uint32_t more = replies - r - 1;
     if (more) out.push_back(reply(name, kErrNone, "P:" + hexText(more, 4) + "D:" + items));
     else out.push_back(reply(name, kErrNone, "D:" + items));
@@ -157,6 +192,15 @@ bool parseHexText(const std::string& text, size_t at, int digits, uint32_t* valu
   return true;
 }
 
+bool parseRequestHex(const std::string& text, size_t at, int digits, uint32_t* value) {
+  if (at + static_cast<size_t>(digits) > text.size()) return false;
+  for (int i = 0; i < digits; ++i) {
+    char ch = text[at + static_cast<size_t>(i)];
+    if (!((ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'F'))) return false;
+  }
+  return parseHexText(text, at, digits, value);
+}
+
 std::string printable(const std::string& bytes) {
   std::string out;
   for (unsigned char c : bytes) {
@@ -171,8 +215,51 @@ std::string printable(const std::string& bytes) {
   return out;
 }
 
+// A reply of a chain lost, or replaced by an error reply that ends the chain.
+static void applyChainFaults(ReplyFaults& f, const std::string& name, std::vector<std::string>& chain) {
+  if (f.chainError > 0) {
+    size_t at = static_cast<size_t>(f.chainError);
+    f.chainError = 0;
+    if (at <= chain.size()) {
+      chain.resize(at);
+      chain[at - 1] = reply(name, f.chainErrorCode, "");
+    }
+  }
+  if (f.chainLost > 0) {
+    size_t at = static_cast<size_t>(f.chainLost);
+    f.chainLost = 0;
+    if (at <= chain.size()) chain.erase(chain.begin() + static_cast<std::ptrdiff_t>(at - 1));
+  }
+}
+
+Frame takeFrame(SimProtocol& p, std::string& input, std::string* body, std::string* raw, const char** why) {
+  size_t cr = input.find('\r');
+  if (cr == std::string::npos) {
+    // The receive buffer is full before any CR: drop everything up to the next CR.
+    if (input.size() >= kMaxRequestBytes) {
+      input.clear();
+      p.discarding = true;
+    }
+    return Frame::None;
+  }
+  *raw = input.substr(0, cr + 1);
+  input.erase(0, cr + 1);
+  if (p.discarding || raw->size() > kMaxRequestBytes) {
+    p.discarding = false;
+    *why = "longer than 256 bytes";
+    return Frame::Rejected;
+  }
+  if ((*raw)[0] != '\x02') {
+    *why = "bytes before STX";
+    return Frame::Rejected;
+  }
+  *body = raw->substr(1, raw->size() - 2);
+  return Frame::Request;
+}
+
 std::vector<std::string> handleRequest(SimProtocol& p, const std::string& body, int64_t nowMs) {
   SimModel& m = *p.model;
+  ReplyFaults& f = p.faults;
   if (body.size() < 9 || body.compare(6, 3, "01C") != 0) return {};
   const std::string name = body.substr(0, 6);
   Cursor c{body, 9};
@@ -180,6 +267,10 @@ std::vector<std::string> handleRequest(SimProtocol& p, const std::string& body, 
   uint16_t error = kErrNone;
   std::string fields;
   std::vector<std::string> chain;
+  // A split POS_MS must continue with its second part and nothing else.
+  bool continuation = name == "POS_MS" && c.peek("B:0000X:");
+  bool hadFirstPart = p.splitPending;
+  if (!continuation) p.splitPending = false;
 
   if (name == "BKCTRL" || name == "SVCTRL") {
     c.tag("M:");
@@ -212,12 +303,25 @@ std::vector<std::string> handleRequest(SimProtocol& p, const std::string& body, 
                hexText(m.monitor2, 8);
     }
   } else if (name == "RDMSTS") {
-    if (c.end()) fields = "M:" + std::string(motionStateWord(m.motionState)) + "S:" + hexText(motionStatusWord(m), 4);
+    if (c.end()) {
+      std::string word = motionStateWord(m.motionState);
+      if (f.unknownKeyword > 0) {
+        --f.unknownKeyword;
+        word = "MOVING_";
+      }
+      fields = "M:" + word + "S:" + hexText(motionStatusWord(m), 4);
+    }
   } else if (name == "RDSSTS") {
     auto kw = [](uint8_t on) { return std::string(on ? "ON_" : "OFF"); };
-    if (c.end())
-      fields = "S:" + hexText(m.statusValue, 4) + "R:" + kw(m.ready) + "V:" + kw(m.servo) + "M:" +
+    if (c.end()) {
+      std::string servo = kw(m.servo);
+      if (f.unknownKeyword > 0) {
+        --f.unknownKeyword;
+        servo = "XX_";
+      }
+      fields = "S:" + hexText(m.statusValue, 4) + "R:" + kw(m.ready) + "V:" + servo + "M:" +
                kw(m.mainCircuit) + "A:" + kw(m.alarm);
+    }
   } else if (name == "RDPORT") {
     c.tag("M:");
     int which = c.keyword({{0, "INP"}, {1, "OUT"}});
@@ -237,32 +341,36 @@ std::vector<std::string> handleRequest(SimProtocol& p, const std::string& body, 
     Head h = readHead(c, false, true, m);
     c.tag("D:");
     int dir = c.keyword({{0, "CW_"}, {1, "CCW"}});
-    if (c.end()) startFeed(m, nowMs, dir == 1 ? -1 : 1, h.speed);
+    if (c.end() && !(error = motionRefusal(m))) startFeed(m, nowMs, dir == 1 ? -1 : 1, h.speed);
   } else if (name == "STEP__") {
     Head h = readHead(c, true, true, m);
     c.tag("P:");
     int dir = c.keyword({{0, "+"}, {1, "-"}});
     int source = c.keyword({{0, "SEL1"}, {1, "SEL2"}, {2, "SEL3"}, {3, "SEL4"}, {4, "SET_"}});
     uint32_t amount = source == 4 ? c.hex(8) : 1000u * static_cast<uint32_t>(source + 1);
-    if (c.end()) {
-      int32_t delta = static_cast<int32_t>(amount) * (dir == 1 ? -1 : 1);
-      startMove(m, nowMs, 1, m.position + delta, h.speed);
+    if (c.end() && !(error = motionRefusal(m))) {
+      int64_t delta = dir == 1 ? -static_cast<int64_t>(amount) : static_cast<int64_t>(amount);
+      int32_t target = 0;
+      if (!targetOf(m, 2, delta, &target)) error = kErrRange;
+      else startMove(m, nowMs, 1, target, h.speed);
     }
   } else if (name == "POSING" || name == "HOMING" || name == "GOTOST" || name == "POS_EX" ||
              name == "POS_AS") {
     Head h = readHead(c, true, true, m);
-    int32_t target = 0;
+    int64_t target = 0;
     uint8_t state = 1;
     if (name != "HOMING") {
       c.tag("P:");
-      target = targetOf(m, h, c.hex(8));
+      uint32_t value = c.hex(8);
+      // A station number is a count of 1000-unit stations, never relative.
+      target = name == "GOTOST" ? static_cast<int64_t>(value) * 1000 : signedValue(value);
     } else {
       state = 8;
     }
+    int move = name == "HOMING" || name == "GOTOST" ? 1 : h.move;
     if (name == "GOTOST") {
       c.tag("D:");
       c.keyword({{0, "CW_"}, {1, "CCW"}, {2, "NR_"}});
-      target = static_cast<int32_t>(static_cast<uint32_t>(target) * 1000u);
       state = 6;
     } else if (name == "POS_EX") {
       c.tag("S:");
@@ -287,54 +395,73 @@ std::vector<std::string> handleRequest(SimProtocol& p, const std::string& body, 
       }
       state = 4;
     }
-    if (c.end()) startMove(m, nowMs, state, target, h.speed);
+    int32_t absolute = 0;
+    if (c.end() && !(error = motionRefusal(m))) {
+      if (!targetOf(m, move, target, &absolute)) error = kErrRange;
+      else startMove(m, nowMs, state, absolute, h.speed);
+    }
   } else if (name == "GOTOPT") {
     Head h = readHead(c, true, false, m);
     c.tag("P:");
     uint32_t point = c.hex(4);
-    if (c.end()) {
-      if (point < 1 || point > 50) error = kErrRange;
-      else startMove(m, nowMs, 7, targetOf(m, h, m.pointPosition[point - 1]), m.pointSpeed[point - 1]);
+    if (c.end() && !(error = motionRefusal(m))) {
+      int32_t target = 0;
+      if (point < 1 || point > 50 ||
+          !targetOf(m, h.move, signedValue(m.pointPosition[point - 1]), &target))
+        error = kErrRange;
+      else startMove(m, nowMs, 7, target, m.pointSpeed[point - 1]);
     }
   } else if (name == "POS_MS") {
-    if (c.peek("B:0000X:") && p.splitPending) {
+    if (continuation) {
       // Second message of a split request: the remaining change pairs.
       c.tag("B:0000X:");
-      while (c.ok && c.at < body.size()) {
-        c.hex(8);
-        c.hex(8);
-      }
+      int pairs = readPairs(c);
+      int first = p.splitPairs;
       p.splitPending = false;
-      if (c.end()) startMove(m, nowMs, 3, m.targetPosition, m.speed);
+      if (c.end()) {
+        if (!hadFirstPart) error = kSimErrSequence;
+        else if (first + pairs > kMaxChangePairs) error = kErrRange;
+        else if (!(error = motionRefusal(m))) startMove(m, nowMs, 3, m.targetPosition, m.speed);
+      }
     } else {
       bool first = c.peek("B:0001");
-      if (!c.tag(first ? "B:0001" : "B:0000")) {}
+      c.tag(first ? "B:0001" : "B:0000");
       Head h = readHead(c, true, true, m);
       c.tag("P:");
-      int32_t target = targetOf(m, h, c.hex(8));
+      int64_t value = signedValue(c.hex(8));
       c.tag("D:");
       c.keyword(kMove);
+      int pairs = 0;
       if (c.peek("X:")) {
         c.tag("X:");
-        while (c.ok && c.at < body.size()) {
-          c.hex(8);
-          c.hex(8);
-        }
+        pairs = readPairs(c);
       }
+      int32_t target = 0;
+      bool inRange = targetOf(m, h.move, value, &target);
       if (first) {
-        // Remember the move; the module answers only the second message.
-        p.splitPending = c.end();
-        m.targetPosition = target;
-        m.speed = h.speed ? h.speed : 10000;
+        // Remember the move; the module answers only the second message, and
+        // a first part it cannot use leaves nothing for the second to continue.
+        p.splitPending = c.end() && pairs > 0 && inRange;
+        p.splitPairs = pairs;
+        if (p.splitPending) {
+          m.targetPosition = target;
+          m.speed = h.speed ? h.speed : 10000;
+        }
         return {};
       }
-      p.splitPending = false;
-      if (c.end()) startMove(m, nowMs, 3, target, h.speed);
+      if (c.end()) {
+        if (pairs > kMaxChangePairs || !inRange) error = kErrRange;
+        else if (!(error = motionRefusal(m))) startMove(m, nowMs, 3, target, h.speed);
+      }
     }
   } else if (name == "STOP__") {
     c.tag("M:");
-    c.keyword({{0, "DEC_"}, {1, "ZERO"}});
-    if (c.end()) stopMotion(m, nowMs);
+    int mode = c.keyword({{0, "DEC_"}, {1, "ZERO"}});
+    // A stop is always accepted, whatever the servo, alarm or emergency state.
+    if (c.end()) {
+      if (mode == 0) decelerateMotion(m, nowMs);
+      else stopMotion(m, nowMs);
+    }
   } else if (name == "RDPARM") {
     c.tag("M:");
     c.keyword({{0, "NORM"}});
@@ -343,7 +470,12 @@ std::vector<std::string> handleRequest(SimProtocol& p, const std::string& body, 
     if (c.end()) {
       SimParameter* prm = findSimParameter(m, number);
       if (!prm || parameterRejected(m, number)) error = kErrUndefined;
-      fields = "S:Pn" + hexText(number, 4) + hexText(prm && !error ? prm->value : 0, 8);
+      uint16_t echo = number;
+      if (f.wrongEcho > 0) {
+        --f.wrongEcho;
+        echo = static_cast<uint16_t>(number + 1);
+      }
+      fields = "S:Pn" + hexText(echo, 4) + hexText(prm && !error ? prm->value : 0, 8);
     }
   } else if (name == "WRPARM") {
     c.tag("M:");
@@ -354,17 +486,23 @@ std::vector<std::string> handleRequest(SimProtocol& p, const std::string& body, 
     if (c.end()) {
       SimParameter* prm = findSimParameter(m, number);
       if (!prm || parameterRejected(m, number)) error = kErrUndefined;
+      else if (!parameterValueAllowed(*prm, value)) error = kSimErrLimit;
       else prm->value = value;
     }
   } else if (name == "GET_PT") {
     c.tag("N:");
     uint32_t point = c.hex(4);
     if (c.end()) {
+      uint32_t echo = point;
+      if (f.wrongEcho > 0) {
+        --f.wrongEcho;
+        echo = (point + 1) & 0xFFFFu;
+      }
       if (point < 1 || point > 50) {
         error = kErrRange;
-        fields = "N:" + hexText(point, 4);
+        fields = "N:" + hexText(echo, 4);
       } else {
-        fields = "N:" + hexText(point, 4) + "V:" + hexText(m.pointSpeed[point - 1], 8) + "P:" +
+        fields = "N:" + hexText(echo, 4) + "V:" + hexText(m.pointSpeed[point - 1], 8) + "P:" +
                  hexText(m.pointPosition[point - 1], 8);
       }
     }
@@ -382,8 +520,9 @@ std::vector<std::string> handleRequest(SimProtocol& p, const std::string& body, 
     if (c.end()) {
       if (point < 1 || point > 50) error = kErrRange;
       else {
+        // Without a position the point takes the current command position (teaching).
         m.pointSpeed[point - 1] = speed;
-        if (withPosition) m.pointPosition[point - 1] = position;
+        m.pointPosition[point - 1] = withPosition ? position : static_cast<uint32_t>(m.position);
       }
     }
   } else if (name == "RD_MEM" || name == "WR_MEM") {
@@ -400,13 +539,31 @@ std::vector<std::string> handleRequest(SimProtocol& p, const std::string& body, 
     }
     if (c.end()) {
       if (address > 0xFFFF || address + count > 0x10000) error = kErrRange;
-      else if (name == "RD_MEM") chain = chainMemory(name, m.memory[unit], address, count);
-      else std::memcpy(m.memory[unit].data() + address, bytes.data(), bytes.size());
+      else if (name == "WR_MEM") std::memcpy(m.memory[unit].data() + address, bytes.data(), bytes.size());
+      else {
+        int64_t sent = count;
+        if (f.memoryCount > 0) {
+          --f.memoryCount;
+          sent = std::max<int64_t>(0, sent + f.memoryDelta);
+        }
+        chain = chainMemory(name, m.memory[unit], address, static_cast<uint32_t>(std::min<int64_t>(sent, 0x10000)));
+      }
     }
   } else if (name == "RDDVID") {
     c.tag("M:");
     int item = c.keyword({{0, "QZ_TYP"}, {1, "QZ_VER"}, {2, "SV_TYP"}, {3, "SV_VER"}, {4, "EN_VER"}, {5, "MT_TYP"}});
-    if (c.end()) fields = "M:" + m.idTexts[item].substr(0, 32) + ";";
+    if (c.end()) {
+      std::string text = m.idTexts[item].substr(0, 32) + ";";
+      if (f.noSemicolon > 0) {
+        // Past offset 48 with no ";": the tool cannot find the end of the text.
+        --f.noSemicolon;
+        text = m.idTexts[item].substr(0, 32);
+        text.resize(40, '-');
+        for (auto& ch : text)
+          if (ch == ';') ch = '-';
+      }
+      fields = "M:" + text;
+    }
   } else if (name == "RSTMDL") {
     if (c.end()) {
       stopMotion(m, nowMs);
@@ -428,6 +585,9 @@ std::vector<std::string> handleRequest(SimProtocol& p, const std::string& body, 
     error = forced->second;
     chain.clear();
   }
-  if (!chain.empty()) return chain;
+  if (!chain.empty() && error == kErrNone) {
+    applyChainFaults(f, name, chain);
+    return chain;
+  }
   return {reply(name, error, fields)};
 }

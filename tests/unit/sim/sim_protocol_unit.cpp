@@ -152,7 +152,7 @@ TEST_F(SimFixture, MotionTakesTimeAndReportsBlockEnd) {
   updateMotion(model, 15000);
   EXPECT_EQ(model.position, -50000);
   EXPECT_TRUE(model.moving);
-  ask("STOP__01CM:DEC_", 16000);
+  ask("STOP__01CM:ZERO", 16000);   // zero-speed stop: at once
   EXPECT_FALSE(model.moving);
   EXPECT_EQ(model.position, -55000);
   updateMotion(model, 20000);
@@ -166,6 +166,7 @@ TEST_F(SimFixture, MotionTakesTimeAndReportsBlockEnd) {
 TEST_F(SimFixture, SplitMultiStepAnswersOnlyTheSecondMessage) {
   std::string pairs;
   for (int i = 0; i < 12; ++i) pairs += hexText(100u * i, 8) + hexText(1000, 8);
+  ask("SVCTRL01CM:ON_");
   EXPECT_TRUE(ask("POS_MS01CB:0001T:ABS_A:PARMNONEV:SET_000003E8P:00000BB8D:ABS_X:" + pairs.substr(0, 11 * 16), 0).empty());
   EXPECT_FALSE(model.moving);
   auto r = ask("POS_MS01CB:0000X:" + pairs.substr(11 * 16), 500);
