@@ -10,6 +10,9 @@
 
 namespace {
 
+// The real line waits 10 s for a reply; tests of a silent module shorten it.
+std::atomic<uint16_t> g_readTotalMs{kPortTimings.readTotalConstant};
+
 void answer(Channel* replyChannel, uint16_t value) {
   if (replyChannel) channelSend(replyChannel, &value, sizeof value, nullptr);
 }
@@ -18,7 +21,9 @@ void handleConnection(CommThread* comm, const ConnectionRequest& request, uint32
                       Channel* replyChannel) {
   uint16_t result;
   if (request.action != 0) {
-    result = openPort(request.port, kLineSettings, kPortTimings) == PORT_OK ? 0 : 1;
+    PortTimings timings = kPortTimings;
+    timings.readTotalConstant = g_readTotalMs.load();
+    result = openPort(request.port, kLineSettings, timings) == PORT_OK ? 0 : 1;
     if (result == 0) {
       linkFlagSet(LINK_PORT_OPEN, true);
       comm->openedPort.store(request.port);
@@ -55,6 +60,8 @@ void threadLoop(CommThread* comm, Channel* connectionChannel, Channel* commandCh
 }
 
 }  // namespace
+
+void setLinkReadTotalMs(uint16_t milliseconds) { g_readTotalMs.store(milliseconds); }
 
 bool commThreadStart(CommThread* comm, Channel* connectionChannel, Channel* commandChannel) {
   if (comm->thread.joinable()) return false;

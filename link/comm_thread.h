@@ -28,3 +28,6 @@ struct CommThread {
 bool commThreadStart(CommThread* comm, Channel* connectionChannel, Channel* commandChannel);
 // Clears the running flag and waits for the thread without time-out.
 void commThreadStop(CommThread* comm);
+// Total read time-out of the ports this thread opens from now on (default
+// 10000 ms, the line's own). Tests of a silent module set it shorter.
+void setLinkReadTotalMs(uint16_t milliseconds);

@@ -33,7 +33,7 @@ enum PortResult : uint16_t {
   PORT_ALREADY_OPEN = 2,
   PORT_OPEN_FAILED = 3,
   PORT_NOT_OPEN = 4,
-  PORT_NO_DEVICE = 5,     // the port object had no device to close
+  // 5 is not used: a port in the table always has its device.
   PORT_NOTHING_READ = 6,
   PORT_NOTHING_WRITTEN = 7,
 };
@@ -44,6 +44,9 @@ uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& ti
 uint16_t closePort(uint16_t port);
 uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* count, uint16_t mode);
 uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t* count);
+// The operating system's reason (errno, or GetLastError on Windows) for the last
+// PORT_OPEN_FAILED of this port; 0 when its last open succeeded or never failed.
+uint32_t portOpenError(uint16_t port);
 
 // POSIX only: port number n opens the device path of slot n (default /dev/ttyS0
 // to /dev/ttyS7). The front end fills it before any port is opened. On Windows

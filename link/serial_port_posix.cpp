@@ -8,18 +8,27 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <atomic>
 #include <chrono>
 
 #include "link/serial_port.h"
 
 namespace {
 
+// Touched only by the communication thread, which alone owns the ports.
 struct SerialPort {
   int fd = -1;
-  uint16_t number = 0;
   bool used = false;
+  PortTimings timings{};
 };
 SerialPort g_table[kSerialPortSlots];
+// Read by other threads (qzctl's messages) after the connection request returns.
+std::atomic<uint32_t> g_openError[kSerialPortSlots];
+
+uint16_t openFailed(uint16_t port, int error) {
+  g_openError[port].store(static_cast<uint32_t>(error));
+  return PORT_OPEN_FAILED;
+}
 
 speed_t baudConstant(uint32_t baud) {
   switch (baud) {
@@ -58,23 +67,24 @@ int64_t nowMs() {
 }  // namespace
 
 uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& timings) {
-  (void)timings;
   if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
   SerialPort& slot = g_table[port];
   if (slot.used) return PORT_ALREADY_OPEN;
+  g_openError[port].store(0);
   int fd = ::open(portDevicePath(port), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return PORT_OPEN_FAILED;
+  if (fd < 0) return openFailed(port, errno);
   // Only a terminal is a serial line: a plain file or a pipe would swallow the
   // requests as if they had been sent, and no line settings could be applied.
   if (!isatty(fd)) {
     ::close(fd);
-    return PORT_OPEN_FAILED;
+    return openFailed(port, ENOTTY);
   }
   // Exclusive like a Windows COM port: the lock is what stops a second opener
   // (TIOCEXCL does not stop root).
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    int error = errno;
     ::close(fd);
-    return PORT_OPEN_FAILED;
+    return openFailed(port, error == EWOULDBLOCK ? EBUSY : error);
   }
   ioctl(fd, TIOCEXCL);
   configure(fd, line);
@@ -82,8 +92,8 @@ uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& ti
   int dtr = TIOCM_DTR;
   ioctl(fd, TIOCMBIS, &dtr);   // fails harmlessly on a pseudo-terminal
   slot.fd = fd;
-  slot.number = port;
   slot.used = true;
+  slot.timings = timings;
   return PORT_OK;
 }
 
@@ -91,10 +101,6 @@ uint16_t closePort(uint16_t port) {
   if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
   SerialPort& slot = g_table[port];
   if (!slot.used) return PORT_NOT_OPEN;
-  if (slot.fd < 0) {
-    slot.used = false;
-    return PORT_NO_DEVICE;
-  }
   int dtr = TIOCM_DTR;
   ioctl(slot.fd, TIOCMBIC, &dtr);
   tcflush(slot.fd, TCIOFLUSH);
@@ -115,14 +121,15 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
     int queued = 0;
     if (ioctl(slot.fd, FIONREAD, &queued) != 0 || queued < 1) return PORT_NOTHING_READ;
   }
-  const int64_t deadline = nowMs() + kPortTimings.readTotalConstant +
-                           static_cast<int64_t>(kPortTimings.readTotalMultiplier) * maxLength;
+  const PortTimings& t = slot.timings;
+  const int64_t deadline = nowMs() + t.readTotalConstant +
+                           static_cast<int64_t>(t.readTotalMultiplier) * maxLength;
   uint16_t got = 0;
   bool failed = false;
   while (got < maxLength) {
     int64_t now = nowMs();
     int64_t wait = deadline - now;
-    if (got > 0 && wait > kPortTimings.readInterval) wait = kPortTimings.readInterval;
+    if (got > 0 && wait > t.readInterval) wait = t.readInterval;
     if (wait <= 0) break;
     pollfd p{slot.fd, POLLIN, 0};
     int ready = ::poll(&p, 1, static_cast<int>(wait));
@@ -148,6 +155,9 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
     int64_t left = deadline - nowMs();
     if (left > 0) ::poll(nullptr, 0, static_cast<int>(left < 20 ? left : 20));
   }
+  // A reply is one burst: whatever arrives after the read has ended (the rest of
+  // a reply the module split, or a late answer to an earlier attempt) is thrown
+  // away, so it can never be taken for the start of the next reply.
   tcflush(slot.fd, TCIFLUSH);
   if (count) *count = got;
   return (!failed && got >= 1) ? PORT_OK : PORT_NOTHING_READ;
@@ -158,8 +168,8 @@ uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t
   if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
   SerialPort& slot = g_table[port];
   if (!slot.used || slot.fd < 0) return PORT_NOT_OPEN;
-  const int64_t deadline = nowMs() + kPortTimings.writeTotalConstant +
-                           static_cast<int64_t>(kPortTimings.writeTotalMultiplier) * length;
+  const int64_t deadline = nowMs() + slot.timings.writeTotalConstant +
+                           static_cast<int64_t>(slot.timings.writeTotalMultiplier) * length;
   uint16_t sent = 0;
   while (sent < length) {
     ssize_t n = ::write(slot.fd, data + sent, length - sent);
@@ -175,4 +185,8 @@ uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t
   }
   if (count) *count = sent;
   return sent >= 1 ? PORT_OK : PORT_NOTHING_WRITTEN;
+}
+
+uint32_t portOpenError(uint16_t port) {
+  return port < kSerialPortSlots ? g_openError[port].load() : 0;
 }

@@ -1,16 +1,25 @@
 // Serial port table on COM1 to COM8 through the Win32 communications API.
 #include <windows.h>
 
+#include <atomic>
+
 #include "link/serial_port.h"
 
 namespace {
 
+// Touched only by the communication thread, which alone owns the ports.
 struct SerialPort {
   HANDLE handle = INVALID_HANDLE_VALUE;
-  uint16_t number = 0;
   bool used = false;
 };
 SerialPort g_table[kSerialPortSlots];
+// Read by other threads (qzctl's messages) after the connection request returns.
+std::atomic<uint32_t> g_openError[kSerialPortSlots];
+
+uint16_t openFailed(uint16_t port, DWORD error) {
+  g_openError[port].store(static_cast<uint32_t>(error));
+  return PORT_OPEN_FAILED;
+}
 
 }  // namespace
 
@@ -18,11 +27,12 @@ uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& ti
   if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
   SerialPort& slot = g_table[port];
   if (slot.used) return PORT_ALREADY_OPEN;
+  g_openError[port].store(0);
   wchar_t name[5] = L"COM1";
   name[3] = static_cast<wchar_t>(L'1' + port);
   HANDLE h = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return PORT_OPEN_FAILED;
+  if (h == INVALID_HANDLE_VALUE) return openFailed(port, GetLastError());
 
   SetupComm(h, timings.inputQueue, timings.outputQueue);
   PurgeComm(h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
@@ -38,8 +48,9 @@ uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& ti
   if (!GetCommState(h, &dcb)) {
     // Not a serial device (Wine hands out a handle for a COM name whose device is
     // missing): treat it as a failed open rather than a port that never answers.
+    DWORD error = GetLastError();
     CloseHandle(h);
-    return PORT_OPEN_FAILED;
+    return openFailed(port, error ? error : ERROR_NOT_SUPPORTED);
   }
   dcb.BaudRate = line.baudRate;
   dcb.ByteSize = line.dataBits;
@@ -53,7 +64,6 @@ uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& ti
   EscapeCommFunction(h, SETDTR);
 
   slot.handle = h;
-  slot.number = port;
   slot.used = true;
   return PORT_OK;
 }
@@ -62,10 +72,6 @@ uint16_t closePort(uint16_t port) {
   if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
   SerialPort& slot = g_table[port];
   if (!slot.used) return PORT_NOT_OPEN;
-  if (slot.handle == INVALID_HANDLE_VALUE) {
-    slot = SerialPort{};
-    return PORT_NO_DEVICE;
-  }
   SetCommMask(slot.handle, 0);
   EscapeCommFunction(slot.handle, CLRDTR);
   PurgeComm(slot.handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
@@ -87,6 +93,9 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
   BOOL ok = FALSE;
   if (mode == kReadWait || stat.cbInQue >= 1) {
     ok = ReadFile(slot.handle, buffer, maxLength, &got, nullptr);
+    // A reply is one burst: whatever arrives after the read has ended (the rest
+    // of a reply the module split, or a late answer to an earlier attempt) is
+    // thrown away, so it can never be taken for the start of the next reply.
     PurgeComm(slot.handle, PURGE_RXCLEAR);
   }
   if (count) *count = static_cast<uint16_t>(got);
@@ -105,4 +114,8 @@ uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t
   BOOL ok = WriteFile(slot.handle, data, length, &sent, nullptr);
   if (count) *count = static_cast<uint16_t>(sent);
   return (ok && sent >= 1) ? PORT_OK : PORT_NOTHING_WRITTEN;
+}
+
+uint32_t portOpenError(uint16_t port) {
+  return port < kSerialPortSlots ? g_openError[port].load() : 0;
 }

@@ -3,6 +3,7 @@
 #ifndef _WIN32
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <termios.h>
@@ -60,6 +61,7 @@ TEST_F(Serial, ResultCodes) {
 
   setPortDevicePath(4, "/dev/qz-no-such-device");
   EXPECT_EQ(openPort(4, kLineSettings, kPortTimings), PORT_OPEN_FAILED);
+  EXPECT_EQ(portOpenError(4), static_cast<uint32_t>(ENOENT)) << "the system's reason is kept";
   // A path that is not a terminal is refused, and nothing is written into it.
   char plain[] = "/tmp/qz-not-a-tty-XXXXXX";
   int plainFd = mkstemp(plain);
@@ -67,6 +69,7 @@ TEST_F(Serial, ResultCodes) {
   ::close(plainFd);
   setPortDevicePath(4, plain);
   EXPECT_EQ(openPort(4, kLineSettings, kPortTimings), PORT_OPEN_FAILED);
+  EXPECT_EQ(portOpenError(4), static_cast<uint32_t>(ENOTTY));
   EXPECT_EQ(writePort(4, 1, buffer, &count), PORT_NOT_OPEN);
   ::unlink(plain);
 
@@ -75,6 +78,7 @@ TEST_F(Serial, ResultCodes) {
   // The same device under another port number is in use.
   setPortDevicePath(5, pty_.slave.c_str());
   EXPECT_EQ(openPort(5, kLineSettings, kPortTimings), PORT_OPEN_FAILED);
+  EXPECT_EQ(portOpenError(5), static_cast<uint32_t>(EBUSY));
 
   // 8 data bits, one stop bit, 9600 baud (a pseudo-terminal drops the parity bit,
   // so parity can only be seen on a real port).
@@ -101,6 +105,7 @@ TEST_F(Serial, ResultCodes) {
 
   EXPECT_EQ(closePort(3), PORT_OK);
   EXPECT_EQ(openPort(5, kLineSettings, kPortTimings), PORT_OK) << "free again after the close";
+  EXPECT_EQ(portOpenError(5), 0u);
   closePort(5);
 }
 
@@ -125,6 +130,19 @@ TEST_F(Serial, AReadEndsAfterTheBurstAndDiscardsWhatFollows) {
   EXPECT_EQ(readPort(3, 2, buffer, &count, kReadWait), PORT_OK);
   EXPECT_EQ(count, 2);
   EXPECT_EQ(readPort(3, 256, buffer, &count, 0), PORT_NOTHING_READ);
+}
+
+TEST_F(Serial, AReadWaitsAsLongAsTheTimingsGivenAtOpen) {
+  PortTimings quick = kPortTimings;
+  quick.readTotalConstant = 300;
+  ASSERT_EQ(openPort(3, kLineSettings, quick), PORT_OK);
+  uint8_t buffer[16];
+  uint16_t count = 0;
+  auto t = Clock::now();
+  EXPECT_EQ(readPort(3, 16, buffer, &count, kReadWait), PORT_NOTHING_READ);
+  double ms = msSince(t);
+  EXPECT_GE(ms, 300 + 16 - 20);
+  EXPECT_LT(ms, 3000);
 }
 
 TEST_F(Serial, SilentLineReadAndThreeAttempts) {
