@@ -1,0 +1,122 @@
+// Build check of the resource script: within one dialog template no two controls
+// share an id, and every id a control names is defined. A collision makes
+// GetDlgItem return the first control only, so the second one is never read.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string trim(const std::string& s) {
+  size_t b = s.find_first_not_of(" \t\r");
+  size_t e = s.find_last_not_of(" \t\r");
+  return b == std::string::npos ? "" : s.substr(b, e - b + 1);
+}
+
+// "#define NAME number" lines of a header.
+std::map<std::string, long> readDefines(const std::string& header) {
+  std::map<std::string, long> ids = {{"IDOK", 1}, {"IDCANCEL", 2}};
+  std::istringstream lines(header);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string directive, name, value;
+    if (words >> directive >> name >> value && directive == "#define")
+      ids[name] = std::strtol(value.c_str(), nullptr, 0);
+  }
+  return ids;
+}
+
+// The control fields after the keyword, split at commas outside quotes.
+std::vector<std::string> fields(const std::string& rest) {
+  std::vector<std::string> out(1);
+  bool quoted = false;
+  for (char c : rest) {
+    if (c == '"') quoted = !quoted;
+    if (c == ',' && !quoted) out.emplace_back();
+    else out.back() += c;
+  }
+  for (std::string& f : out) f = trim(f);
+  return out;
+}
+
+// One message per collision or undefined id, naming the dialog.
+std::vector<std::string> findIdProblems(const std::string& script, const std::string& header) {
+  const std::map<std::string, long> ids = readDefines(header);
+  std::vector<std::string> problems;
+  std::istringstream lines(script);
+  std::string line, dialog;
+  std::map<long, std::string> used;
+  bool inside = false;
+  while (std::getline(lines, line)) {
+    std::string t = trim(line);
+    std::istringstream words(t);
+    std::string first, second;
+    words >> first >> second;
+    if (second == "DIALOGEX" || second == "DIALOG") {
+      dialog = first;
+      used.clear();
+      continue;
+    }
+    if (dialog.empty()) continue;
+    if (first == "BEGIN") { inside = true; continue; }
+    if (first == "END") { inside = false; dialog.clear(); continue; }
+    if (!inside || first.empty()) continue;
+    // Edit, combo, list and scroll bars have no text: their id comes first.
+    std::vector<std::string> f = fields(t.substr(first.size()));
+    bool idFirst = first == "EDITTEXT" || first == "COMBOBOX" || first == "LISTBOX" || first == "SCROLLBAR";
+    std::string idText = f.size() > 1 || idFirst ? f[idFirst ? 0 : 1] : "";
+    if (idText == "-1" || idText == "IDC_STATIC") continue;
+    long id;
+    if (!idText.empty() && (std::isdigit(static_cast<unsigned char>(idText[0])))) {
+      id = std::strtol(idText.c_str(), nullptr, 0);
+    } else {
+      auto found = ids.find(idText);
+      if (found == ids.end()) {
+        problems.push_back(dialog + ": undefined id '" + idText + "'");
+        continue;
+      }
+      id = found->second;
+    }
+    auto [at, fresh] = used.emplace(id, idText);
+    if (!fresh) problems.push_back(dialog + ": " + idText + " and " + at->second + " are both " + std::to_string(id));
+  }
+  return problems;
+}
+
+TEST(DialogIds, NoTwoControlsOfOneDialogShareAnId) {
+  const std::string root = QZ_SOURCE_DIR;
+  std::string script = readFile(root + "/resources/qzsetup.rc");
+  std::string header = readFile(root + "/resources/resource.h");
+  ASSERT_NE(script.find("DIALOGEX"), std::string::npos) << "the resource script was read";
+  for (const std::string& problem : findIdProblems(script, header)) ADD_FAILURE() << problem;
+}
+
+TEST(DialogIds, TheCheckFindsACollisionAndAnUndefinedId) {
+  const std::string header = "#define IDC_A 1000\n#define IDC_B 1000\n#define IDC_C 1001\n#define IDD_X 5\n";
+  const std::string script =
+      "IDD_X DIALOGEX 0, 0, 10, 10\nCAPTION \"x, y\"\nBEGIN\n"
+      "  LTEXT \"a, b\", IDC_A, 1, 1, 1, 1\n  EDITTEXT IDC_C, 1, 1, 1, 1\n"
+      "  LTEXT \"\", -1, 1, 1, 1, 1\n  LTEXT \"\", -1, 1, 1, 1, 1\n"
+      "  COMBOBOX IDC_B, 1, 1, 1, 1\n  PUSHBUTTON \"ok\", IDC_NOPE, 1, 1, 1, 1\nEND\n"
+      "IDD_Y DIALOGEX 0, 0, 10, 10\nBEGIN\n  PUSHBUTTON \"ok\", IDC_A, 1, 1, 1, 1\nEND\n";
+  std::vector<std::string> problems = findIdProblems(script, header);
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0], "IDD_X: IDC_B and IDC_A are both 1000");
+  EXPECT_EQ(problems[1], "IDD_X: undefined id 'IDC_NOPE'");
+}
+
+}  // namespace
