@@ -37,11 +37,21 @@ void leaveGate() {
   if (--g_postsInside == 0) g_gateIdle.notify_all();
 }
 
-// Sends `payload` with a fresh reply channel and waits for the u16 answer.
+// Each posting thread keeps one reply channel for its whole life: every post
+// gets exactly one answer before the next post, so the channel is always empty
+// when it is used again.
+struct ThreadReplyChannel {
+  Channel* channel = nullptr;
+  ~ThreadReplyChannel() { channelDestroy(channel); }
+};
+thread_local ThreadReplyChannel t_reply;
+
+// Sends `payload` with this thread's reply channel and waits for the u16 answer.
 // `queued` tells whether the request reached the channel at all.
 uint16_t postAndWait(Channel* channel, const void* payload, uint16_t length, bool* queued) {
   *queued = false;
-  Channel* reply = channelCreate(1);
+  if (!t_reply.channel) t_reply.channel = channelCreate(1);
+  Channel* reply = t_reply.channel;
   if (!reply) return 0;
   uint16_t answer = 0;
   if (channelSend(channel, payload, length, reply)) {
@@ -49,7 +59,6 @@ uint16_t postAndWait(Channel* channel, const void* payload, uint16_t length, boo
     uint16_t got = 0;
     if (!channelReceive(reply, &answer, sizeof answer, &got, kChannelWait, nullptr)) answer = 0;
   }
-  channelDestroy(reply);
   return answer;
 }
 
