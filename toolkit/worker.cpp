@@ -1,0 +1,65 @@
+// Worker helper: one thread per run, a run flag per start, bounded stop.
+#include "toolkit/worker.h"
+
+#include <chrono>
+#include <system_error>
+
+namespace {
+
+void reap(Worker* worker) {
+  if (worker->thread.joinable()) {
+    if (worker->thread.get_id() == std::this_thread::get_id()) worker->thread.detach();
+    else worker->thread.join();
+  }
+  worker->shared.reset();
+}
+
+}  // namespace
+
+bool workerStart(Worker* worker, void* target, WorkerBody body, void* context) {
+  if (worker->shared) {
+    // A run that ended by itself is forgotten; one that still runs is refused.
+    if (!worker->shared->finished.load()) return false;
+    reap(worker);
+  }
+  auto shared = std::make_shared<WorkerShared>();
+  shared->target = target;
+  try {
+    worker->thread = std::thread([shared, body, context] {
+      body(WorkerToken(shared), context);
+      shared->running.store(false);
+      shared->finished.store(true);
+    });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  worker->shared = std::move(shared);
+  return true;
+}
+
+bool workerActive(const Worker* worker) {
+  return worker->shared && worker->shared->running.load() && !worker->shared->finished.load();
+}
+
+bool workerStop(Worker* worker, uint32_t waitMs) {
+  if (!worker->shared) return true;
+  std::shared_ptr<WorkerShared> shared = worker->shared;
+  shared->running.store(false);
+  if (worker->thread.joinable() && worker->thread.get_id() == std::this_thread::get_id()) {
+    worker->thread.detach();
+    worker->shared.reset();
+    return false;
+  }
+  // Polled rather than signalled: a body ends within one request, and a stop is
+  // rare, so a 5 ms look costs nothing and needs no lock shared with the body.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  while (!shared->finished.load() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  bool ended = shared->finished.load();
+  if (ended) reap(worker);
+  else {
+    worker->thread.detach();
+    worker->shared.reset();
+  }
+  return ended;
+}
