@@ -96,8 +96,8 @@ void traceClose() {
   setFrameObserver(nullptr);
   std::lock_guard<std::mutex> hold(g_traceLock);
   if (!g_trace) return;
-  std::fprintf(g_trace, "requests %lu\nreplies %lu\nno reply %lu\nretries %lu\nreopens %lu\n", g_requests, g_replies,
-               g_silent, g_retries, g_reopens);
+  std::fprintf(g_trace, "requests %lu\nreplies %lu\nretries %lu\nno reply %lu\nreopens %lu\n", g_requests, g_replies,
+               g_retries, g_silent, g_reopens);
   for (int s = 1; s < 8; ++s)
     if (g_failures[s]) std::fprintf(g_trace, "failures status %d: %lu\n", s, g_failures[s]);
   if (g_failures[0]) std::fprintf(g_trace, "failures other status: %lu\n", g_failures[0]);

@@ -250,7 +250,8 @@ TEST_F(Qzctl, TraceCountsFailuresOfASilentModule) {
   ASSERT_TRUE(sim_("FAULT SILENT"));
   CtlRun r = qz("--retry 1 --trace - status");
   EXPECT_EQ(r.code, 4);
-  EXPECT_NE(r.err.find("retries 1"), std::string::npos) << r.err;
+  // Two requests of three attempts each: five written again, one reopening.
+  EXPECT_NE(r.err.find("retries 5\nno reply 6\nreopens 1"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("failures status 1: 1"), std::string::npos) << r.err;
   EXPECT_EQ(qz("--trace /nonexistent/dir/t.txt status").code, 3);
 }
@@ -374,6 +375,129 @@ TEST_F(Qzctl, MemoryWriteThenReadBack) {
   EXPECT_EQ(r.out, "00002000  EF BE" + std::string(43, ' ') + "..              \n") << r.out;
   EXPECT_EQ(qz("mem write 2000 1FF --type byte").code, 2);
   EXPECT_EQ(qz("mem read 2000 0").code, 2);
+}
+
+}  // namespace
+
+namespace {
+
+size_t countOf(const std::string& text, const std::string& word) {
+  size_t n = 0;
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
+  return n;
+}
+
+TEST_F(Qzctl, ServoParametersTravelInTheNormBank) {
+  ASSERT_TRUE(sim_("SET PARAM 0100 000001F4"));   // 50.0 Hz
+  ASSERT_TRUE(sim_("LOG CLEAR"));
+  CtlRun r = qz("-q params list --servo");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("Pn0100"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("50.0 [Hz]"), std::string::npos) << r.out;
+  r = qz("params get Pn0100");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("50.0 [Hz]"), std::string::npos) << r.out;
+  r = qz("params set Pn0100 40.0");
+  EXPECT_EQ(r.code, 0) << r.err;
+  std::string log, value;
+  ASSERT_TRUE(sim_("GET PARAM 0100", &value));
+  EXPECT_NE(value.find("00000190"), std::string::npos) << value;
+  ASSERT_TRUE(sim_("LOG", &log));
+  EXPECT_NE(log.find("<STX>RDPARM01CM:NORMS:Pn0100<CR>"), std::string::npos) << log;
+  EXPECT_NE(log.find("<STX>WRPARM01CM:NORMD:Pn010000000190<CR>"), std::string::npos) << log;
+  EXPECT_EQ(log.find("M:S:"), std::string::npos) << log;
+  EXPECT_EQ(log.find("M:D:"), std::string::npos) << log;
+}
+
+TEST_F(Qzctl, IdAsksInTheDialogOrderAndStopsAtTheFirstFailure) {
+  const char* items[6] = {"QZ_TYP", "QZ_VER", "SV_TYP", "SV_VER", "EN_VER", "MT_TYP"};
+  for (int i = 0; i < 6; ++i) ASSERT_TRUE(sim_("SET ID " + std::to_string(i) + " text-" + items[i]));
+  ASSERT_TRUE(sim_("LOG CLEAR"));
+  CtlRun r = qz("id");
+  EXPECT_EQ(r.code, 0) << r.err;
+  std::string log;
+  ASSERT_TRUE(sim_("LOG", &log));
+  size_t at = 0;
+  for (const char* item : {"SV_TYP", "SV_VER", "QZ_TYP", "QZ_VER", "EN_VER", "MT_TYP"}) {
+    size_t next = log.find(std::string("RDDVID01CM:") + item, at);
+    EXPECT_NE(next, std::string::npos) << item << " out of order in\n" << log;
+    at = next == std::string::npos ? at : next;
+    EXPECT_NE(r.out.find(std::string(item) + "   text-" + item), std::string::npos) << r.out;
+  }
+  EXPECT_LT(r.out.find("SV_TYP"), r.out.find("QZ_TYP")) << r.out;
+  ASSERT_TRUE(sim_("FAULT ERROR RDDVID 0012"));
+  ASSERT_TRUE(sim_("LOG CLEAR"));
+  r = qz("id");
+  EXPECT_EQ(r.code, 5);
+  ASSERT_TRUE(sim_("LOG", &log));
+  EXPECT_EQ(countOf(log, "RDDVID"), 1u) << log;
+  EXPECT_NE(log.find("RDDVID01CM:SV_TYP"), std::string::npos) << log;
+}
+
+TEST_F(Qzctl, PointSetWithoutPositionTeachesThePresentPosition) {
+  ASSERT_TRUE(sim_("LOG CLEAR"));
+  EXPECT_EQ(qz("points set 3 --speed 1.5").code, 0);
+  std::string log;
+  ASSERT_TRUE(sim_("LOG", &log));
+  EXPECT_NE(log.find("<STX>SET_PT01CN:0003V:000005DC<CR>"), std::string::npos) << log;
+  CtlRun r = qz("points --help");
+  EXPECT_NE(r.out.find("present position"), std::string::npos) << r.out;
+}
+
+TEST_F(Qzctl, ParameterLoadSendsNothingWhileAValueIsOutsideItsDefinition) {
+  ASSERT_EQ(qz("-q params save " + file("a.PRM")).code, 0);
+  std::string saved = slurp(file("a.PRM"));
+  size_t at = saved.find("Pn0803,D,");
+  ASSERT_NE(at, std::string::npos);
+  size_t value = saved.find(',', at + 9) + 1;
+  saved.replace(value, saved.find(',', value) - value, "999999");
+  std::ofstream(file("edited.PRM"), std::ios::binary) << saved;
+  ASSERT_TRUE(sim_("LOG CLEAR"));
+  CtlRun r = qz("-q params load " + file("edited.PRM") + " --verify");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("Pn0803"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("outside the limits"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("nothing sent"), std::string::npos) << r.err;
+  std::string log;
+  ASSERT_TRUE(sim_("LOG", &log));
+  EXPECT_EQ(log.find("<STX>"), std::string::npos) << "no frame at all for a refused file:\n" << log;
+  // --force sends it; whether the module takes the value is its own decision.
+  r = qz("-q params load " + file("edited.PRM") + " --force");
+  EXPECT_TRUE(r.code == 0 || r.code == 5) << r.code << r.err;
+  ASSERT_TRUE(sim_("LOG", &log));
+  EXPECT_NE(log.find("WRPARM01CM:NORMD:Pn0803000F423F"), std::string::npos) << log;
+  EXPECT_EQ(qz("params load " + file("edited.PRM") + " --fast").code, 2);
+}
+
+TEST_F(Qzctl, RetryRepeatsNoMotionAndTheTraceCountsLostReplies) {
+  // One lost reply: the transaction writes the request again and reads the reply.
+  ASSERT_TRUE(sim_("FAULT NOREPLY 1"));
+  CtlRun r = qz("--trace '" + file("t1") + "' status");
+  EXPECT_EQ(r.code, 0) << r.err;
+  std::string trace = slurp(file("t1"));
+  EXPECT_NE(trace.find("requests 2\nreplies 1\nretries 1\nno reply 1\nreopens 0\n"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("< (no reply)"), std::string::npos) << trace;
+  // Every attempt of a relative move loses its reply: --retry does not send it a fourth time.
+  ASSERT_TRUE(sim_("SET SERVO 1"));
+  ASSERT_TRUE(sim_("FAULT NOREPLY 3"));
+  ASSERT_TRUE(sim_("LOG CLEAR"));
+  r = qz("--retry 2 --trace '" + file("t2") + "' move inc 1");
+  EXPECT_EQ(r.code, 4);
+  EXPECT_NE(r.err.find("POSING not repeated"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("retry 1 of 2"), std::string::npos) << r.err;
+  std::string log;
+  ASSERT_TRUE(sim_("LOG", &log));
+  EXPECT_EQ(countOf(log, "POSING"), 3u) << log;
+  trace = slurp(file("t2"));
+  EXPECT_NE(trace.find("requests 3\nreplies 0\nretries 2\nno reply 3\nreopens 0\n"), std::string::npos) << trace;
+  // A garbled reply to FEED__ may hide a running feed: the jog still ends with a stop.
+  ASSERT_TRUE(sim_("FAULT HEADER 1"));
+  ASSERT_TRUE(sim_("LOG CLEAR"));
+  EXPECT_EQ(qz("jog cw --for 60000").code, 6);
+  ASSERT_TRUE(sim_("LOG", &log));
+  size_t feed = log.find("FEED__");
+  ASSERT_NE(feed, std::string::npos) << log;
+  EXPECT_NE(log.find("STOP__01CM:DEC_", feed), std::string::npos) << log;
 }
 
 }  // namespace
