@@ -12,6 +12,7 @@
 //               256 bytes is cut as the real port cuts it. After the last burst
 //               the line is silent.
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -32,11 +33,16 @@ struct FakeLine {
   int reads;
   bool badRequest;         // a request the tool should never have sent
   uint8_t opCode;
+  uint8_t firstRequest[kFrameSize];   // the message every attempt must repeat
+  uint16_t firstLength;
+  // The tool's reply buffer as the reads left it: zeroed at the start, each read
+  // overwrites only what it brought.
+  uint8_t replyImage[kFrameSize];
 };
 FakeLine g_line;
 
 [[noreturn]] void fail(const char* what) {
-  __builtin_printf("reply_decode_fuzz: %s (command %u)\n", what, g_line.opCode);
+  std::fprintf(stderr, "reply_decode_fuzz: %s (command %u)\n", what, g_line.opCode);
   std::abort();
 }
 
@@ -58,6 +64,20 @@ uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t
     g_line.badRequest = true;
   for (uint16_t i = kHeaderLength; i + 1 < length; ++i)
     if (data[i] < 0x20 || data[i] > 0x7E) g_line.badRequest = true;
+  // Attempts repeat the request in full. A split multi-speed request is the one
+  // exception: its first message ("B:0001") is written once and gets no read,
+  // and the second message is what later attempts repeat.
+  const bool secondOfSplit = g_line.opCode == CMD_POS_MS && g_line.writes == 1 &&
+                             std::memcmp(g_line.firstRequest + kHeaderLength, "B:0001", 6) == 0;
+  if (secondOfSplit && g_line.reads != 0) g_line.badRequest = true;
+  if (length > kFrameSize) {
+    // already marked bad above
+  } else if (g_line.writes == 0 || secondOfSplit) {
+    std::memcpy(g_line.firstRequest, data, length);
+    g_line.firstLength = length;
+  } else if (length != g_line.firstLength || std::memcmp(data, g_line.firstRequest, length) != 0) {
+    g_line.badRequest = true;
+  }
   const int n = g_line.writes++;
   if (n < 3 && (g_line.failingWrites >> n) & 1) return PORT_NOTHING_WRITTEN;
   *count = length;
@@ -79,6 +99,7 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
   if (burst > g_line.left) burst = g_line.left;
   const size_t n = burst < maxLength ? burst : maxLength;
   std::memcpy(buffer, g_line.script, n);
+  std::memcpy(g_line.replyImage, g_line.script, n);
   g_line.script += burst;
   g_line.left -= burst;
   *count = static_cast<uint16_t>(n);
@@ -95,10 +116,20 @@ void checkOutcome(const RequestRecord& r, int maxWrites) {
   if (r.status == STATUS_COMM_FAILURE && r.errorCode != 0) fail("communication failure with a code");
   if (r.status != STATUS_COMM_FAILURE && r.status != STATUS_MALFORMED && g_line.reads == 0)
     fail("an outcome without any reply");
-  if (g_line.badRequest) fail("malformed request written");
+  if (g_line.badRequest) fail("malformed or unexpected request written");
+  const bool chain = r.opCode == CMD_RD_ALM || r.opCode == CMD_RD_MEM;
+  if (!chain && g_line.reads > g_line.writes) fail("more replies read than requests sent");
   if (g_line.writes > maxWrites) fail("too many writes");
   if (r.opCode == CMD_WR_MEM && r.wrMem.byteCount > kMaxWriteMemoryBytes && g_line.writes != 0)
     fail("oversized memory write sent");
+  // An accepted or error reply carries this command's header.
+  if (r.status == STATUS_OK || r.status == STATUS_ERROR_REPLY) {
+    uint8_t header[kHeaderLength];
+    buildHeader(r.opCode, header);
+    header[7] = '1', header[8] = '0', header[9] = 'R';
+    if (std::memcmp(g_line.replyImage, header, kHeaderLength) != 0)
+      fail("outcome from a reply with a foreign header");
+  }
   if (r.status != STATUS_OK) return;
   switch (r.opCode) {
     case CMD_RD_ALM:
@@ -113,6 +144,9 @@ void checkOutcome(const RequestRecord& r, int maxWrites) {
     case CMD_RDSSTS:
       for (uint8_t v : {r.rdssts.ready, r.rdssts.servoOn, r.rdssts.mainCircuitOn, r.rdssts.alarm})
         if (v > 1) fail("unknown on/off keyword accepted");
+      break;
+    case CMD_RDDVID:
+      if (std::memchr(r.rddvid.idText, ';', kIdTextLength)) fail("terminator inside the text");
       break;
     case CMD_WR_MEM:
       if (r.wrMem.byteCount > kMaxWriteMemoryBytes) fail("oversized memory write accepted");
