@@ -1,5 +1,6 @@
 // Definition file parser, the parameter and alarm text tables, and the string pool.
 #include "files/definitions.h"
+#include <atomic>
 #include <cstring>
 #include <new>
 #include "files/guarded_file.h"
@@ -10,6 +11,9 @@ AlarmTextTable g_alarmTexts;
 
 namespace {
 char* g_pool = nullptr;
+// Bumped whenever table indices or pool strings may change meaning; posted
+// notifications carry it so a late one is recognised.
+std::atomic<uint32_t> g_generation{0};
 
 constexpr uint16_t READ_FAILED = 0xFFFF;
 constexpr uint8_t CTRL_Z = 0x1A;
@@ -563,6 +567,7 @@ uint16_t parseDefinitions(const char* data, uint32_t size, ParameterTable* table
                           AlarmTextTable* alarms, ModeRecord* mode) {
   if (!data || size == 0 || !table) return READ_FAILED;
   freeDefinitionPool();
+  g_generation.fetch_add(1);
   g_pool = new (std::nothrow) char[size]();
   if (!g_pool) return READ_FAILED;
   Parser p{};
@@ -622,9 +627,12 @@ uint16_t loadDefinitions(const char* path) {
 void clearParameterTable(ParameterTable* table) { std::memset(table, 0, sizeof *table); }
 
 void clearDefinitions() {
+  g_generation.fetch_add(1);
   clearParameterTable(&g_parameterTable);
   std::memset(&g_alarmTexts, 0, sizeof g_alarmTexts);
 }
+
+uint32_t definitionGeneration() { return g_generation.load(); }
 
 void freeDefinitionPool() {
   delete[] g_pool;

@@ -81,6 +81,9 @@ uint16_t parseDefinitions(const char* data, uint32_t size, ParameterTable* table
 // Zero-fills g_parameterTable (count included) and g_alarmTexts.
 void clearDefinitions();
 void clearParameterTable(ParameterTable* table);
+// Changes with every clearDefinitions and every parse (which replaces the pool), so
+// an index or string taken under one generation is not used under another.
+uint32_t definitionGeneration();
 // Frees the string pool (program exit).
 void freeDefinitionPool();
 

@@ -1,0 +1,56 @@
+// The parameter editors' portable side: what each editor shows when it opens and
+// the value its "設定" button writes. The dialogs only move texts and combo
+// selections; a result other than EDIT_OK means box 256 and nothing sent.
+#pragma once
+#include <cstdint>
+
+#include "editing/field_input.h"
+#include "files/definitions.h"
+#include "toolkit/field_text.h"
+
+// Decimal (D) and hexadecimal (H) editors.
+// The format the edit field is shown and read with: D its own format, H the
+// zero-filled hexadecimal format of its size (hex2, hex4, hex8); 0 for any other
+// kind or a size that is not 1, 2 or 4.
+uint16_t numericEditorFormat(const ParameterDefinition& def);
+// The text at opening (the value left-aligned, trailing blanks removed); false and
+// an empty text when the kind has no numeric editor or the value does not fit.
+bool numericEditorText(const ParameterDefinition& def, char out[FIELD_TEXT_SIZE]);
+// Reads the edit text and checks it against the limits, compared in the width of
+// `size`, signed when the format is signed (H never). On EDIT_OK `value` holds the
+// 32-bit field to write: the number widened from `size` bytes by its sign.
+uint16_t readNumericEditor(const ParameterDefinition& def, const char* text, int32_t* value);
+
+// One combo row of the bit, digit and selection editors. Texts are the definition
+// pool's Shift-JIS bytes.
+struct ChoiceRow {
+  bool enabled;                    // false: label and combo disabled, nothing listed
+  const char* label;               // field name; null for a disabled row
+  uint16_t choiceCount;            // texts listed in the combo
+  const char* texts[MAX_CHOICES];
+  int selected;                    // item selected at opening; -1 when the combo is empty
+};
+
+// Bit editor (B): row i is the i-th field in definition order; rows from
+// entryCount on are disabled. A combo lists at most the first four choices.
+constexpr int BIT_EDITOR_ROWS = 16;
+constexpr int BIT_EDITOR_CHOICES = 4;
+void bitEditorRows(const ParameterDefinition& def, ChoiceRow rows[BIT_EDITOR_ROWS]);
+// From 0, each field's selected choice value shifted to its position is ORed in;
+// bits no field covers stay 0. `selected[i]` is row i's combo selection (-1 none).
+uint16_t composeBitValue(const ParameterDefinition& def, const int selected[BIT_EDITOR_ROWS],
+                         int32_t* value);
+
+// Digit editor (N): row p shows the field of hexadecimal digit p (0 = lowest);
+// rows without a field stay disabled.
+constexpr int DIGIT_EDITOR_ROWS = 4;
+void digitEditorRows(const ParameterDefinition& def, ChoiceRow rows[DIGIT_EDITOR_ROWS]);
+// From 0, each defined digit takes its selected choice value; digits without a
+// field are written 0. A 16-bit value.
+uint16_t composeDigitValue(const ParameterDefinition& def, const int selected[DIGIT_EDITOR_ROWS],
+                           int32_t* value);
+
+// Selection editor (S): every choice, the one equal to the value's low 16 bits
+// selected (else the first).
+void selectionEditorRow(const ParameterDefinition& def, ChoiceRow* row);
+uint16_t selectionEditorValue(const ParameterDefinition& def, int selected, int32_t* value);
