@@ -1,0 +1,14 @@
+// closeModeless: the one way a modeless dialog ends.
+#include "toolkit/modeless.h"
+
+#include "toolkit/window_messages.h"
+
+void closeModeless(HWND dialog, uint16_t templateId, Worker* worker, HWND list, ColumnWidths* widths) {
+  // The worker only posts to its dialog, never sends, so waiting for it here
+  // cannot deadlock; one held in an error box is left detached after the wait.
+  if (worker) workerStop(worker, kWorkerStopWaitMs);
+  if (list && widths) ListViewKeepWidths(list, widths);
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  if (!owner) owner = GetParent(dialog);
+  PostMessageW(owner, UM_DIALOG_CLOSED, templateId, 0);
+}

@@ -1,0 +1,14 @@
+// The program's private window messages, in one place. Portable: plain numbers.
+#pragma once
+#include <cstdint>
+
+// To the main window. wParam = the template id of the modeless dialog to destroy.
+constexpr uint32_t UM_DIALOG_CLOSED = 0x0464;    // WM_USER + 100
+// To the main window, which passes it on to an open list dialog. wParam = the list's
+// template id, lParam = the entry (see the list dialogs for what identifies it).
+constexpr uint32_t UM_DATA_CHANGED = 0x0465;     // WM_USER + 101
+// Posted by the status poll's notice: repaint the status bar.
+constexpr uint32_t UM_STATUS_REPAINT = 0x0466;   // WM_USER + 102
+// Posted by a dialog's worker to its own dialog; what wParam and lParam mean
+// belongs to that dialog.
+constexpr uint32_t UM_WORKER_NOTICE = 0x0467;    // WM_USER + 103
