@@ -122,10 +122,11 @@ TEST_F(LinkSim, ParametersAndPointsRoundTripThroughTheModel) {
   EXPECT_EQ(echoed, 1);
   EXPECT_EQ(value, 0xABCDu);
 
-  ASSERT_EQ(request_WRPARM(nullptr, 0, 2, 0x12345678), 0);
+  // Pn0002 is a 16-bit bit-field parameter.
+  ASSERT_EQ(request_WRPARM(nullptr, 0, 2, 0x1234), 0);
   std::string reply;
   ASSERT_TRUE(control("GET PARAM 0002", &reply));
-  EXPECT_NE(reply.find("12345678"), std::string::npos) << reply;
+  EXPECT_NE(reply.find("00001234"), std::string::npos) << reply;
 
   ASSERT_TRUE(control("SET POINT 5 000003E8 FFFFFC18"));
   uint32_t speed = 0, position = 0;

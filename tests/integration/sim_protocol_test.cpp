@@ -150,6 +150,8 @@ TEST_F(SimLine, InjectedFaultsBecomeTheirOutcomes) {
 }
 
 TEST_F(SimLine, MovesRunToBlockEndAndSplitMultiSpeedIsOneMove) {
+  control("SET SERVO 1");
+  control("SET SETTLE 0");
   RequestRecord& p = fresh();
   p.posing.head = {1, 0, 0, 4, 100000};
   p.posing.targetPosition = 2000;
