@@ -15,6 +15,7 @@
 #include "link/serial_port.h"
 #include "link/status_poll.h"
 #include "protocol/framing.h"
+#include "bench/sim_launch.h"
 
 #if defined(_WIN32) || !defined(QZ_SIM_PATH)
 int main() {
@@ -22,11 +23,6 @@ int main() {
   return 1;
 }
 #else
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace {
 
 std::atomic<uint32_t> g_charsSent{0}, g_charsRead{0}, g_replies{0};
@@ -38,55 +34,6 @@ void countFrames(bool sent, const uint8_t*, uint16_t length) {
     g_charsRead += length;
     g_replies += 1;
   }
-}
-
-struct Sim {
-  pid_t pid = -1;
-  std::string pty;
-};
-
-bool startSim(Sim* sim) {
-  int out[2];
-  if (pipe(out) != 0) return false;
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    close(out[1]);
-    execl(QZ_SIM_PATH, QZ_SIM_PATH, "--defs", QZ_SOURCE_DIR "/data/ParmDef.cfg", "--pace", "--quiet",
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
-  sim->pid = pid;
-  FILE* f = fdopen(out[0], "r");
-  char line[256];
-  bool controlSeen = false;
-  while (!controlSeen && f && std::fgets(line, sizeof line, f)) {
-    if (std::strncmp(line, "QZSIM PTY ", 10) == 0) {
-      sim->pty = line + 10;
-      while (!sim->pty.empty() && (sim->pty.back() == '\n' || sim->pty.back() == '\r'))
-        sim->pty.pop_back();
-    }
-    if (std::strncmp(line, "QZSIM CONTROL ", 14) == 0) controlSeen = true;
-  }
-  // The simulator keeps writing to its stdout; leave the pipe open and unread is
-  // fine for --quiet.
-  return !sim->pty.empty();
-}
-
-void stopSim(Sim* sim) {
-  if (sim->pid > 0) {
-    kill(sim->pid, SIGTERM);
-    waitpid(sim->pid, nullptr, 0);
-  }
-}
-
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 struct Sample {
