@@ -222,7 +222,9 @@ static void applyChainFaults(ReplyFaults& f, const std::string& name, std::vecto
     f.chainError = 0;
     if (at <= chain.size()) {
       chain.resize(at);
-      chain[at - 1] = reply(name, f.chainErrorCode, "");
+      // An empty data field ends the reply, so the tool reads no items from it
+      // (its buffer still holds the previous reply of the chain behind the CR).
+      chain[at - 1] = reply(name, f.chainErrorCode, "D:");
     }
   }
   if (f.chainLost > 0) {

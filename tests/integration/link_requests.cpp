@@ -251,3 +251,108 @@ TEST_F(LinkSim, StatusPollFollowsTheModuleAndEndsAfterAFailedReadAnsweredNo) {
   EXPECT_EQ(g_moduleStatus.ready.load(), 1);   // the last status stays shown
   EXPECT_EQ(g_moduleStatus.alarm.load(), 1);
 }
+
+// A fault in one reply field is a malformed reply: the box names the command in
+// brackets, offers reconnection and, answered No, leaves the line closed.
+TEST_F(LinkSim, FaultyReplyFieldsAreMalformedAndOfferReconnection) {
+  ASSERT_TRUE(control("SET ALARMS QZ 00000001 00000002"));
+  uint32_t value = 0x55, speed = 0, position = 0;
+  uint8_t state = 0, flag = 0;
+  uint16_t word = 0;
+  char id[kIdTextLength] = {};
+  static uint8_t memory[300];
+  const std::pair<const char*, std::function<uint16_t()>> cases[] = {
+      {"ECHO 1", [&] { return request_RDPARM(nullptr, 0, 1, nullptr, &value); }},
+      {"ECHO 1", [&] { return request_GET_PT(nullptr, 4, &speed, &position); }},
+      {"KEYWORD 1", [&] { return request_RDMSTS(nullptr, &state, &word); }},
+      {"KEYWORD 1", [&] { return request_RDSSTS(nullptr, &word, &flag, &flag, &flag, &flag); }},
+      {"NOSEMI 1", [&] { return request_RDDVID(nullptr, 1, id); }},
+      {"MEMCOUNT 1 1", [&] { return request_RD_MEM(nullptr, 0, 0x1000, 4, memory); }},
+      {"MEMCOUNT 1 -1", [&] { return request_RD_MEM(nullptr, 0, 0x1000, 300, memory); }},
+      {"CHAINLOST 2", [&] { return request_RD_MEM(nullptr, 0, 0x1000, 300, memory); }},
+  };
+  const char* names[] = {"RDPARM", "GET_PT", "RDMSTS", "RDSSTS", "RDDVID", "RD_MEM", "RD_MEM", "RD_MEM"};
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(names[i]);
+    ASSERT_TRUE(control(std::string("FAULT ") + cases[i].first));
+    size_t before = prompt.messageCount();
+    prompt.queueAnswer(ANSWER_NO);
+    EXPECT_EQ(cases[i].second(), STATUS_MALFORMED);
+    ASSERT_EQ(prompt.messageCount(), before + 1);
+    ShownMessage box = prompt.messages().back();
+    EXPECT_EQ(box.textId, IDS_BAD_REPLY_FORMAT);
+    EXPECT_EQ(box.extra, std::string("\n(") + names[i] + ")");
+    EXPECT_EQ(box.style, PROMPT_YESNO | PROMPT_ICON_ERROR);
+    EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+    ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
+  }
+  EXPECT_EQ(value, 0x55u);   // results of a failed request are not copied
+  EXPECT_EQ(state, 0);
+}
+
+// An error reply inside a chain ends it: the code is shown with OK only and the
+// line stays open.
+TEST_F(LinkSim, ErrorReplyInsideAChainEndsIt) {
+  std::string alarms = "SET ALARMS SV";
+  for (int i = 0; i < 16; ++i) alarms += " 0000000" + std::to_string(i % 10) + " 00000001";
+  ASSERT_TRUE(control(alarms));   // two replies
+  AlarmEntry entries[kMaxAlarmEntries] = {};
+  uint16_t count = 0;
+  ASSERT_TRUE(control("FAULT CHAINERROR 2 0033"));
+  EXPECT_EQ(request_RD_ALM(nullptr, 1, &count, entries), STATUS_ERROR_REPLY);
+  ASSERT_EQ(prompt.messageCount(), 1u);
+  EXPECT_EQ(prompt.messages()[0].textId, IDS_ERROR_REPLY);
+  EXPECT_EQ(prompt.messages()[0].extra, "\nRD_ALM 0033");
+  EXPECT_EQ(prompt.messages()[0].style, PROMPT_OK | PROMPT_ICON_ERROR);
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 1);
+  // The fault was for one chain only.
+  EXPECT_EQ(request_RD_ALM(nullptr, 1, &count, entries), 0);
+  EXPECT_EQ(count, 16);
+
+}
+
+// The module refuses motion it cannot make, and a refused value, with an error
+// code; a stop is always taken and reports STOP___ while it decelerates.
+TEST_F(LinkSim, RefusedMotionAndValuesAndTheStopStates) {
+  MotionHead head{1, 0, 0, 4, 1000};
+  EXPECT_EQ(request_POSING(nullptr, head, 5000), STATUS_ERROR_REPLY);
+  ASSERT_TRUE(control("SET SERVO 1"));
+  ASSERT_TRUE(control("SET ALARM 1"));
+  EXPECT_EQ(request_FEED__(nullptr, 0, 0, 4, 1000, 0), STATUS_ERROR_REPLY);
+  ASSERT_TRUE(control("SET ALARM 0"));
+  ASSERT_TRUE(control("SET EMSTOP 1"));
+  EXPECT_EQ(request_HOMING(nullptr, head), STATUS_ERROR_REPLY);
+  EXPECT_EQ(request_WRPARM(nullptr, 0, 0x0100, 20001), STATUS_ERROR_REPLY);   // 1.0 to 2000.0 Hz
+  auto shown = prompt.messages();
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_EQ(shown[0].extra, "\nPOSING 0010");
+  EXPECT_EQ(shown[1].extra, "\nFEED__ 0011");
+  EXPECT_EQ(shown[2].extra, "\nHOMING 0012");
+  EXPECT_EQ(shown[3].extra, "\nWRPARM 0003");
+  uint8_t state = 0;
+  uint16_t word = 0;
+  EXPECT_EQ(request_STOP__(nullptr, 0), 0);
+  ASSERT_EQ(request_RDMSTS(nullptr, &state, &word), 0);
+  EXPECT_EQ(state, 10);   // EM_STOP
+  ASSERT_TRUE(control("SET EMSTOP 0"));
+
+  // Block end comes with the target while the keyword still names the move.
+  ASSERT_TRUE(control("SET SETTLE 5000"));
+  ASSERT_EQ(request_POSING(nullptr, head, 100), 0);
+  ASSERT_TRUE(waitFor(3000, [&] { return request_RDMSTS(nullptr, &state, &word) == 0 && (word & 1); }));
+  EXPECT_EQ(state, 1);   // POSING_
+  // Teaching: a point set without a position takes the command position.
+  ASSERT_EQ(request_SET_PT(nullptr, 9, 700, 0, 0), 0);
+  uint32_t speed = 0, position = 0;
+  ASSERT_EQ(request_GET_PT(nullptr, 9, &speed, &position), 0);
+  EXPECT_EQ(position, 100u);
+
+  ASSERT_EQ(request_FEED__(nullptr, 0, 0, 4, 1000, 0), 0);
+  ASSERT_EQ(request_STOP__(nullptr, 0), 0);
+  ASSERT_EQ(request_RDMSTS(nullptr, &state, &word), 0);
+  EXPECT_EQ(state, 9);   // STOP___
+  EXPECT_EQ(word & 1, 0);
+  ASSERT_TRUE(waitFor(3000, [&] { return request_RDMSTS(nullptr, &state, &word) == 0 && state == 0; }));
+  EXPECT_EQ(word & 1, 1);
+  EXPECT_EQ(prompt.messageCount(), 4u);
+}
