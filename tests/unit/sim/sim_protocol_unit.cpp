@@ -2,6 +2,7 @@
 #ifndef _WIN32
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 #include <string>
 #include <vector>
@@ -191,6 +192,129 @@ TEST_F(SimFixture, OutputsFollowServoBrakeAndOverride) {
   EXPECT_EQ(ask("RDPORT01CM:OUT")[0].substr(14), "Y:000500010000\r");
   model.inputs[2] = 0xBEEF;
   EXPECT_EQ(ask("RDPORT01CM:INP")[0].substr(14), "X:00000000BEEF\r");
+}
+
+// What a strict module refuses, and with which code; a refused request changes nothing.
+TEST_F(SimFixture, StrictRefusals) {
+  SimParameter limited{0x0200, 5, 2, true, true, -100, 100};
+  SimParameter bits{0x0201, 0, 2};
+  model.parameters.push_back(limited);
+  model.parameters.push_back(bits);
+  EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn020000000065")), kSimErrLimit);   // 101
+  EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn0200FFFFFF9B")), kSimErrLimit);   // -101
+  EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn020100010000")), kSimErrLimit);   // wider than 16 bits
+  EXPECT_EQ(findSimParameter(model, 0x0200)->value, 5u);
+  EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn0200FFFFFF9C")), 0);              // -100, sign-extended
+  EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn02000000FF9C")), 0);              // -100, 16 bits
+  EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn02010000FFFF")), 0);
+  EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn00010000000a")), kSimErrArgument);  // lower case
+
+  const std::string posing = "POSING01CT:ABS_A:PARMNONEV:SET_000003E8P:000001F4";
+  EXPECT_EQ(errorOf(ask(posing)), kSimErrServoOff);
+  ask("SVCTRL01CM:ON_");
+  model.alarm = 1;
+  EXPECT_EQ(errorOf(ask("FEED__01CA:PARMPARMV:PARMD:CW_")), kSimErrAlarm);
+  model.alarm = 0;
+  setEmergency(model, 0, true);
+  EXPECT_EQ(errorOf(ask("HOMING01CT:ABS_A:PARMNONEV:PARM")), kSimErrEmergency);
+  EXPECT_EQ(errorOf(ask("STOP__01CM:DEC_")), 0);   // a stop is always taken
+  EXPECT_FALSE(model.moving);
+  EXPECT_EQ(ask("RDMSTS01C")[0].substr(14, 9), "M:EM_STOP");
+  setEmergency(model, 0, false);
+  model.position = INT32_MAX - 10;   // a relative move past the range is refused, not wrapped
+  EXPECT_EQ(errorOf(ask("POSING01CT:INC_A:PARMNONEV:PARMP:00000100")), kSimErrRange);
+  EXPECT_EQ(errorOf(ask("STEP__01CT:ABS_A:PARMPARMV:PARMP:+SET_00000100")), kSimErrRange);
+  model.position = 0;
+
+  // Change pairs: whole pairs only, at least one after "X:", at most 15 over both parts.
+  std::string pair = hexText(100, 8) + hexText(1000, 8), eleven;
+  for (int i = 0; i < 11; ++i) eleven += pair;
+  const std::string head = "POS_MS01CB:0000T:ABS_A:PARMNONEV:PARMP:00000BB8D:ABS_";
+  EXPECT_EQ(errorOf(ask(head + "X:" + pair + "0000")), kSimErrArgument);
+  EXPECT_EQ(errorOf(ask(head + "X:")), kSimErrArgument);
+  EXPECT_EQ(errorOf(ask("POS_MS01CB:0000X:" + pair)), kSimErrSequence);
+  const std::string first = "POS_MS01CB:0001T:ABS_A:PARMNONEV:PARMP:00000BB8D:ABS_X:" + eleven;
+  EXPECT_TRUE(ask(first).empty());
+  EXPECT_EQ(errorOf(ask("POS_MS01CB:0000X:" + pair + pair + pair + pair + pair)), kSimErrRange);
+  EXPECT_EQ(errorOf(ask("POS_MS01CB:0000X:" + pair)), kSimErrSequence);   // the first part is used up
+  EXPECT_TRUE(ask(first).empty());
+  ask("RDMSTS01C");   // anything in between drops the first part
+  EXPECT_EQ(errorOf(ask("POS_MS01CB:0000X:" + pair)), kSimErrSequence);
+  EXPECT_FALSE(model.moving);
+  EXPECT_TRUE(ask(first).empty());
+  EXPECT_EQ(errorOf(ask("POS_MS01CB:0000X:" + pair + pair + pair + pair)), 0);
+  EXPECT_TRUE(model.moving);
+}
+
+TEST_F(SimFixture, FramingRejectsBytesBeforeStxAndOverlongRequests) {
+  std::string input = std::string("Z\x02RDSSTS01C\r\x02RDMSTS01C\r\x02RD");
+  std::string body, raw;
+  const char* why = "";
+  EXPECT_EQ(takeFrame(protocol, input, &body, &raw, &why), Frame::Rejected);
+  EXPECT_STREQ(why, "bytes before STX");
+  EXPECT_EQ(takeFrame(protocol, input, &body, &raw, &why), Frame::Request);
+  EXPECT_EQ(body, "RDMSTS01C");
+  EXPECT_EQ(takeFrame(protocol, input, &body, &raw, &why), Frame::None);
+  // 256 bytes from STX to CR pass; one more is dropped up to its CR, even when
+  // it arrives in pieces.
+  std::string fits = "\x02WR_MEM01CT:QZA:00001000N:006FD:" + std::string(223, '0') + "\r";
+  ASSERT_EQ(fits.size(), 256u);
+  input = fits;
+  EXPECT_EQ(takeFrame(protocol, input, &body, &raw, &why), Frame::Request);
+  input = fits.substr(0, 255) + "0";
+  EXPECT_EQ(takeFrame(protocol, input, &body, &raw, &why), Frame::None);
+  input += "0\r\x02RDMSTS01C\r";
+  EXPECT_EQ(takeFrame(protocol, input, &body, &raw, &why), Frame::Rejected);
+  EXPECT_STREQ(why, "longer than 256 bytes");
+  EXPECT_EQ(takeFrame(protocol, input, &body, &raw, &why), Frame::Request);
+  EXPECT_EQ(body, "RDMSTS01C");
+}
+
+TEST_F(SimFixture, StopStatesSettlingAndTeaching) {
+  ask("SVCTRL01CM:ON_", 0);
+  ask("FEED__01CA:PARMPARMV:SET_000003E8D:CW_", 0);   // 1000/s
+  ask("STOP__01CM:DEC_", 1000);
+  EXPECT_EQ(ask("RDMSTS01C", 1100)[0].substr(14), "M:STOP___S:0006\r");
+  EXPECT_EQ(model.position, 1075);   // 1000 + 1000/s over 100 ms of a 200 ms ramp
+  EXPECT_EQ(ask("RDMSTS01C", 1200)[0].substr(14), "M:NEUTRALS:0005\r");
+  EXPECT_EQ(model.position, 1100);
+  ask("SET_PT01CN:0003V:00000010", 1300);   // no position: teaching
+  EXPECT_EQ(model.pointPosition[2], 1100u);
+
+  // Block end with the target; the keyword names the move until it has settled.
+  ask("POSING01CT:ABS_A:PARMNONEV:SET_000003E8P:000004B0", 2000);   // +100 at 1000/s
+  EXPECT_EQ(ask("RDMSTS01C", 2150)[0].substr(14), "M:POSING_S:0005\r");
+  EXPECT_EQ(ask("RDMSTS01C", 2200)[0].substr(14), "M:NEUTRALS:0005\r");
+}
+
+TEST_F(SimFixture, ReplyFieldAndChainFaults) {
+  protocol.faults.wrongEcho = 2;
+  EXPECT_EQ(ask("RDPARM01CM:NORMS:Pn0001")[0].substr(14, 8), "S:Pn0002");
+  EXPECT_EQ(ask("GET_PT01CN:0002")[0].substr(14, 6), "N:0003");
+  EXPECT_EQ(ask("GET_PT01CN:0002")[0].substr(14, 6), "N:0002");
+  protocol.faults.unknownKeyword = 2;
+  EXPECT_EQ(ask("RDMSTS01C")[0].substr(14, 9), "M:MOVING_");
+  EXPECT_EQ(ask("RDSSTS01C")[0].substr(14), "S:0000R:ON_V:XX_M:ON_A:OFF\r");
+  protocol.faults.noSemicolon = 1;
+  std::string id = ask("RDDVID01CM:QZ_VER")[0];
+  EXPECT_EQ(id.find(';'), std::string::npos);
+  EXPECT_EQ(id.size(), 16u + 40u + 1u);
+  protocol.faults.memoryCount = 1;
+  protocol.faults.memoryDelta = -1;
+  EXPECT_EQ(ask("RD_MEM01CT:QZA:00001000N:0004")[0].substr(14), "D:010407\r");
+  EXPECT_EQ(ask("RD_MEM01CT:QZA:00001000N:0004")[0].substr(14), "D:0104070A\r");
+
+  const std::string read300 = "RD_MEM01CT:QZA:00001000N:012C";
+  protocol.faults.chainLost = 2;
+  auto chain = ask(read300);
+  ASSERT_EQ(chain.size(), 2u);
+  EXPECT_EQ(chain[1].substr(14, 6), "D:0000");
+  protocol.faults.chainError = 2;
+  protocol.faults.chainErrorCode = 0x33;
+  chain = ask(read300);
+  ASSERT_EQ(chain.size(), 2u);
+  EXPECT_EQ(chain[1], std::string("\x02RD_MEM10R0033D:\r"));
+  EXPECT_EQ(ask(read300).size(), 3u);   // one chain only
 }
 
 TEST(SimText, PrintableAndHex) {
