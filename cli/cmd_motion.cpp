@@ -45,6 +45,13 @@ int parseMotion(const std::vector<std::string>& args, MotionArgs* m) {
   return EXIT_OK;
 }
 
+// The decelerating stop, repeated under --retry; the port is reopened first when a
+// failed request has closed it.
+uint16_t sendStop() {
+  if (!linkFlagTest(LINK_PORT_OPEN)) postConnectionRequest(1, 1, g_mode.currentPort);
+  return withRetry([&] { return request_STOP__(nullptr, 0); });
+}
+
 // Bit 0 of the motion status word: the block has ended. The state keyword does not
 // tell: a block can end in "STOP___", and "NEUTRAL" can be read before it has ended.
 constexpr uint16_t kBlockEndBit = 0x0001;
@@ -59,7 +66,7 @@ int waitForBlockEnd() {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   if (!g_running) {
-    request_STOP__(nullptr, 0);
+    sendStop();
     std::fprintf(stderr, "qzctl %s: interrupted, motion stopped\n", g_command.c_str());
     return EXIT_COMM;
   }
@@ -70,13 +77,6 @@ int waitForBlockEnd() {
   if (g_opt.json) std::printf("{\"commandPosition\":%s}\n", text.c_str());
   else std::printf("command position %s\n", text.c_str());
   return EXIT_OK;
-}
-
-// The decelerating stop, repeated under --retry; the port is reopened first when a
-// failed request has closed it.
-uint16_t sendStop() {
-  if (!linkFlagTest(LINK_PORT_OPEN)) postConnectionRequest(1, 1, g_mode.currentPort);
-  return withRetry([&] { return request_STOP__(nullptr, 0); });
 }
 
 int finishMotion(uint16_t status, const MotionArgs& m) {

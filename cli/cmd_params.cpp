@@ -59,6 +59,7 @@ int cmdParamsList(const std::vector<std::string>& args) {
   p.total = g_parameterTable.count;
   std::string json = "[";
   bool first = true;
+  int rejected = 0;
   for (uint16_t i = 0; i < g_parameterTable.count && g_running; ++i) {
     const ParameterDefinition& def = g_parameterTable.entries[i];
     bool isServo = def.number < FIRST_OPTION_PARAMETER;
@@ -69,8 +70,15 @@ int cmdParamsList(const std::vector<std::string>& args) {
     uint32_t raw = 0;
     uint16_t echoed = 0;
     uint16_t st = request_RDPARM(nullptr, kBankNorm, def.number, &echoed, &raw);
-    if (st == STATUS_ERROR_REPLY) continue;   // not on this module
-    if (st) { progressEnd(p); return exitForStatus(st); }
+    if (st == STATUS_ERROR_REPLY) {   // not on this module: left out, but counted
+      ++rejected;
+      continue;
+    }
+    if (st) {
+      traceNoteStatus(st);
+      progressEnd(p);
+      return exitForStatus(st);
+    }
     int32_t v = storedValue(def, raw);
     if (g_opt.json)
       json += std::string(first ? "" : ",") + parameterJson(def, v);
@@ -81,6 +89,9 @@ int cmdParamsList(const std::vector<std::string>& args) {
   }
   progressEnd(p);
   if (g_opt.json) std::printf("%s]\n", json.c_str());
+  if (rejected)
+    std::fprintf(stderr, "qzctl %s: %d defined parameter%s rejected by the module (RDPARM error reply), not listed\n",
+                 g_command.c_str(), rejected, rejected == 1 ? "" : "s");
   return g_running ? EXIT_OK : EXIT_COMM;
 }
 

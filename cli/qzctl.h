@@ -96,7 +96,7 @@ int cmdMem(const std::vector<std::string>& args);
 int cmdSimple(const std::vector<std::string>& args);
 
 // Runs one request that is safe to repeat: a read, or a write of a value or state
-// (parameter, point with its position, memory, outputs, servo, brake, stop). A
+// (parameter, point with its position, outputs, servo, brake, stop). A
 // communication failure reopens the port and repeats it, up to --retry times.
 template <typename F>
 uint16_t withRetry(F call) {
@@ -113,13 +113,13 @@ uint16_t withRetry(F call) {
 }
 
 // Runs one request that --retry never repeats: motion commands, the module reset,
-// alarm clearing and teaching a point. A lost reply does not mean the module missed
-// the request; repeating a relative move would move the axis twice.
+// alarm clearing, memory writes and teaching a point. A lost reply does not mean the
+// module missed the request; repeating a relative move would move the axis twice.
 template <typename F>
 uint16_t withoutRetry(const char* name, F call) {
   uint16_t status = call();
   if (status == STATUS_COMM_FAILURE && g_opt.retry > 0)
-    std::fprintf(stderr, "qzctl %s: %s not repeated (--retry repeats no motion, reset, alarm clear or teach)\n",
+    std::fprintf(stderr, "qzctl %s: %s not repeated, the module may have carried it out\n",
                  g_command.c_str(), name);
   traceNoteStatus(status);
   return status;

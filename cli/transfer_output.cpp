@@ -50,7 +50,11 @@ int transferExit(uint16_t result, const Progress& p, uint16_t lastStatus) {
     std::fprintf(stderr, "qzctl %s: interrupted after %u of %u entries\n", g_command.c_str(), p.count, p.total);
     return EXIT_COMM;
   }
-  if (result == TRANSFER_STOPPED) return exitForStatus(lastStatus ? lastStatus : static_cast<uint16_t>(STATUS_COMM_FAILURE));
+  if (result == TRANSFER_STOPPED) {
+    uint16_t status = lastStatus ? lastStatus : static_cast<uint16_t>(STATUS_COMM_FAILURE);
+    traceNoteStatus(status);
+    return exitForStatus(status);
+  }
   return EXIT_OK;
 }
 

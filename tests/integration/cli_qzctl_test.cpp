@@ -271,6 +271,7 @@ TEST_F(Qzctl, InterruptedSaveLeavesTheTargetFileUntouched) {
 }
 
 TEST_F(Qzctl, InterruptedJogStillStops) {
+  ASSERT_TRUE(sim_("SET SERVO 1"));   // the module refuses a feed while the servo is off
   ASSERT_TRUE(sim_("LOG CLEAR"));
   EXPECT_EQ(interrupted("jog ccw --for 60000"), 4) << slurp(file("err"));
   std::string log;
@@ -407,6 +408,12 @@ TEST_F(Qzctl, ServoParametersTravelInTheNormBank) {
   EXPECT_NE(log.find("<STX>WRPARM01CM:NORMD:Pn010000000190<CR>"), std::string::npos) << log;
   EXPECT_EQ(log.find("M:S:"), std::string::npos) << log;
   EXPECT_EQ(log.find("M:D:"), std::string::npos) << log;
+  // A parameter the module does not have is left out of the list, and said so.
+  ASSERT_TRUE(sim_("REJECT 0101"));
+  r = qz("-q params list --servo");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.find("Pn0101"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("1 defined parameter rejected"), std::string::npos) << r.err;
 }
 
 TEST_F(Qzctl, IdAsksInTheDialogOrderAndStopsAtTheFirstFailure) {

@@ -14,7 +14,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -45,10 +44,6 @@ class ScriptedModule {
     if (master_ >= 0) ::close(master_);
   }
   const std::string& path() const { return path_; }
-  std::vector<std::string> requests() {
-    std::lock_guard<std::mutex> hold(lock_);
-    return requests_;
-  }
 
  private:
   void serve() {
@@ -64,10 +59,6 @@ class ScriptedModule {
                            (cr = input.find('\r', stx)) != std::string::npos;) {
         std::string body = input.substr(stx + 1, cr - stx - 1);
         input.erase(0, cr + 1);
-        {
-          std::lock_guard<std::mutex> hold(lock_);
-          requests_.push_back(body);
-        }
         std::string reply = answer_(body);
         if (reply.empty()) continue;
         reply = "\x02" + reply + "\r";
@@ -80,19 +71,17 @@ class ScriptedModule {
   std::string path_;
   std::thread thread_;
   std::atomic<bool> stop_{false};
-  std::mutex lock_;
-  std::vector<std::string> requests_;
 };
 
-// A positioning module whose RDMSTS replies are `states` in turn, the last one repeated.
-std::function<std::string(const std::string&)> positioning(std::vector<std::string> states) {
-  auto polls = std::make_shared<size_t>(0);
+// A positioning module whose RDMSTS replies are `states` in turn, the last one
+// repeated; `polls` counts the RDMSTS requests (written on the module's thread).
+std::function<std::string(const std::string&)> positioning(std::vector<std::string> states,
+                                                           std::shared_ptr<std::atomic<size_t>> polls) {
   return [states, polls](const std::string& body) -> std::string {
     std::string name = body.substr(0, 6);
     if (name == "POSING") return "POSING10R0000";
     if (name == "RDMSTS") {
-      const std::string& s = states[std::min(*polls, states.size() - 1)];
-      ++*polls;
+      const std::string& s = states[std::min(polls->fetch_add(1), states.size() - 1)];
       return "RDMSTS10R0000M:" + s;
     }
     if (name == "RD_MON")
@@ -122,25 +111,21 @@ CtlResult qzctl(const ScriptedModule& module, const std::string& args) {
   return r;
 }
 
-size_t statusReads(ScriptedModule& module) {
-  size_t n = 0;
-  for (const std::string& r : module.requests()) n += r.compare(0, 6, "RDMSTS") == 0;
-  return n;
-}
-
 TEST(QzctlWait, EndsOnTheBlockEndBitWhateverTheState) {
   // The block ends while the module reports a stop state.
-  ScriptedModule stopped(positioning({"POSING_S:0000", "POSING_S:0000", "STOP___S:0001"}));
+  auto polls = std::make_shared<std::atomic<size_t>>(0);
+  ScriptedModule stopped(positioning({"POSING_S:0000", "POSING_S:0000", "STOP___S:0001"}, polls));
   ASSERT_FALSE(stopped.path().empty());
   CtlResult r = qzctl(stopped, "move inc 1 --wait");
   EXPECT_EQ(r.code, 0) << r.out;
   EXPECT_NE(r.out.find("command position 1.000"), std::string::npos) << r.out;
-  EXPECT_EQ(statusReads(stopped), 3u);
+  EXPECT_EQ(polls->load(), 3u);
   // Neutral is read before the block has ended: the wait goes on.
-  ScriptedModule early(positioning({"NEUTRALS:0000", "NEUTRALS:0000", "NEUTRALS:0001"}));
+  polls->store(0);
+  ScriptedModule early(positioning({"NEUTRALS:0000", "NEUTRALS:0000", "NEUTRALS:0001"}, polls));
   r = qzctl(early, "move inc 1 --wait");
   EXPECT_EQ(r.code, 0) << r.out;
-  EXPECT_EQ(statusReads(early), 3u);
+  EXPECT_EQ(polls->load(), 3u);
 }
 
 }  // namespace
