@@ -6,9 +6,12 @@
 
 // Location codes that need the platform (everything but 0); path has FILE_PATH_MAX bytes.
 uint16_t backendResolve(int16_t location, uint16_t drive, const char* name, char* path);
-// create: open an existing file or create an empty one; otherwise fail when missing.
-// truncate: empty the file on open (only for the private temporary file).
-FileHandle backendOpen(const char* path, bool create, bool truncate);
+enum class OpenMode : uint8_t {
+  Read,        // an existing file, reading only; other readers may hold it too
+  ReadWrite,   // an existing file or a new empty one, read and write, not shared
+  Replace,     // a new or emptied file, read and write, not shared (temporary files)
+};
+FileHandle backendOpen(const char* path, OpenMode mode);
 bool backendSeek(FileHandle file, uint64_t offset);
 // false on failure; *done gets the bytes moved (0 at end of file).
 bool backendRead(FileHandle file, void* buffer, uint32_t length, uint32_t* done);

@@ -63,7 +63,7 @@ FileHandle openFile(int16_t location, uint16_t drive, const char* name, uint16_t
   uint16_t result = resolveLocked(location, drive, name, path);
   FileHandle file = FILE_NONE;
   if (result == FILE_OK) {
-    file = backendOpen(path, true, false);
+    file = backendOpen(path, OpenMode::ReadWrite);
     if (file == FILE_NONE) result = FILE_OPEN_FAILED;
   }
   if (status) *status = result;
@@ -121,7 +121,7 @@ uint16_t readWholeFile(int16_t location, uint16_t drive, const char* name, char*
   uint16_t result = resolveLocked(location, drive, name, path);
   if (result != FILE_OK) return result;
   if (!backendIsFile(path)) return FILE_NOT_FOUND;
-  FileHandle file = backendOpen(path, false, false);
+  FileHandle file = backendOpen(path, OpenMode::Read);
   if (file == FILE_NONE) return FILE_OPEN_FAILED;
   uint64_t length = 0;
   if (!backendSize(file, &length)) {
@@ -168,7 +168,7 @@ uint16_t replaceWholeFile(int16_t location, uint16_t drive, const char* name,
   if (length + 5 >= FILE_PATH_MAX) return FILE_BAD_DIRECTORY;
   std::memcpy(temporary, path, length);
   std::memcpy(temporary + length, ".$qz", 5);
-  FileHandle file = backendOpen(temporary, true, true);
+  FileHandle file = backendOpen(temporary, OpenMode::Replace);
   if (file == FILE_NONE) return FILE_OPEN_FAILED;
   uint32_t written = 0;
   result = transfer(file, 0, const_cast<void*>(data), size, true, &written);

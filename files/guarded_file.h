@@ -18,7 +18,9 @@ constexpr int16_t LOCATION_WINDOWS_DIR = -2; // Windows directory (Windows)
 constexpr int16_t LOCATION_TEMP_DIR = -15;   // temporary directory
 constexpr int16_t LOCATION_SYSTEM_DIR = -16; // system directory (Windows)
 
-constexpr int FILE_PATH_MAX = 260;           // characters of a resolved path, NUL included
+// Bytes of a resolved UTF-8 path, NUL included: room for any path of 260 UTF-16
+// units (at most 3 bytes each), so a Japanese path a file dialog returns fits.
+constexpr int FILE_PATH_MAX = 1024;
 
 // Status codes.
 constexpr uint16_t FILE_OK = 0;
@@ -59,7 +61,8 @@ uint16_t fileExists(int16_t location, uint16_t drive, const char* name, uint16_t
 // operation under the lock.
 //
 // Reads an existing file whole into a new buffer of size + 1 bytes (the extra byte
-// is 0); never creates the file. FILE_NOT_FOUND when it does not exist,
+// is 0); opens it for reading only, shared with other readers, so read-only files
+// and files another program reads are read too. Never creates the file. FILE_NOT_FOUND when it does not exist,
 // FILE_READ_NOTHING when it is empty. Free the buffer with freeFileData.
 uint16_t readWholeFile(int16_t location, uint16_t drive, const char* name, char** data,
                        uint32_t* size);

@@ -35,10 +35,11 @@ uint16_t backendResolve(int16_t location, uint16_t, const char* name, char* path
   return FILE_BAD_LOCATION;
 }
 
-FileHandle backendOpen(const char* path, bool create, bool truncate) {
-  int flags = O_RDWR | O_CLOEXEC;
-  if (create) flags |= O_CREAT;
-  if (truncate) flags |= O_TRUNC;
+FileHandle backendOpen(const char* path, OpenMode mode) {
+  int flags = O_CLOEXEC;
+  if (mode == OpenMode::Read) flags |= O_RDONLY;
+  else flags |= O_RDWR | O_CREAT;
+  if (mode == OpenMode::Replace) flags |= O_TRUNC;
   int fd;
   do fd = ::open(path, flags, 0644);
   while (fd < 0 && errno == EINTR);
@@ -48,8 +49,9 @@ FileHandle backendOpen(const char* path, bool create, bool truncate) {
     ::close(fd);
     return FILE_NONE;
   }
-  // Not shared: a second open of the same file in another process is refused.
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  // Readers share the file; a writer has it alone, and a second open of it in
+  // another process is refused.
+  if (flock(fd, (mode == OpenMode::Read ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
     ::close(fd);
     return FILE_NONE;
   }

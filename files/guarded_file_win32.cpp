@@ -3,11 +3,31 @@
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include "files/file_backend.h"
 
 namespace {
-bool toWide(const char* text, wchar_t* out, int capacity) {
-  return MultiByteToWideChar(CP_UTF8, 0, text, -1, out, capacity) > 0;
+// Room for a path of FILE_PATH_MAX units and the \\?\UNC\ prefix.
+constexpr int kSystemPathMax = FILE_PATH_MAX + 16;
+
+// The UTF-8 path as Windows is given it. A path of MAX_PATH units or more opens
+// only with the \\?\ prefix, which takes the path literally, so it is made full
+// (no relative parts, backslashes only) first.
+bool toSystemPath(const char* path, wchar_t* out) {
+  wchar_t wide[kSystemPathMax];
+  int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide, FILE_PATH_MAX);
+  if (units <= 0) return false;
+  if (units - 1 < MAX_PATH || std::wcsncmp(wide, L"\\\\?\\", 4) == 0) {
+    std::wmemcpy(out, wide, units);
+    return true;
+  }
+  wchar_t full[kSystemPathMax];
+  DWORD length = GetFullPathNameW(wide, FILE_PATH_MAX, full, nullptr);
+  if (length == 0 || length >= FILE_PATH_MAX) return false;
+  bool share = full[0] == L'\\' && full[1] == L'\\';
+  int written = std::swprintf(out, kSystemPathMax, L"%ls%ls", share ? L"\\\\?\\UNC\\" : L"\\\\?\\",
+                              share ? full + 2 : full);
+  return written > 0 && written < kSystemPathMax;
 }
 
 bool toUtf8(const wchar_t* text, char* out, int capacity) {
@@ -76,12 +96,16 @@ uint16_t backendResolve(int16_t location, uint16_t drive, const char* name, char
   }
 }
 
-FileHandle backendOpen(const char* path, bool create, bool truncate) {
-  wchar_t wide[FILE_PATH_MAX];
-  if (!toWide(path, wide, FILE_PATH_MAX)) return FILE_NONE;
-  DWORD disposition = truncate ? CREATE_ALWAYS : create ? OPEN_ALWAYS : OPEN_EXISTING;
-  HANDLE file = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+FileHandle backendOpen(const char* path, OpenMode mode) {
+  wchar_t wide[kSystemPathMax];
+  if (!toSystemPath(path, wide)) return FILE_NONE;
+  bool reading = mode == OpenMode::Read;
+  DWORD disposition = mode == OpenMode::Replace ? CREATE_ALWAYS : reading ? OPEN_EXISTING : OPEN_ALWAYS;
+  // Readers ask for read access only and share it, so read-only files and files
+  // other programs are reading open too; writers have the file alone.
+  HANDLE file = CreateFileW(wide, reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
+                            reading ? FILE_SHARE_READ : 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
   if (file == INVALID_HANDLE_VALUE) return FILE_NONE;
   return reinterpret_cast<FileHandle>(file);
 }
@@ -120,8 +144,8 @@ bool backendFlush(FileHandle file) {
 void backendClose(FileHandle file) { CloseHandle(reinterpret_cast<HANDLE>(file)); }
 
 bool backendIsFile(const char* path) {
-  wchar_t wide[FILE_PATH_MAX];
-  if (!toWide(path, wide, FILE_PATH_MAX)) return false;
+  wchar_t wide[kSystemPathMax];
+  if (!toSystemPath(path, wide)) return false;
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW(wide, &found);
   if (search == INVALID_HANDLE_VALUE) return false;
@@ -130,13 +154,12 @@ bool backendIsFile(const char* path) {
 }
 
 bool backendReplace(const char* from, const char* to) {
-  wchar_t wideFrom[FILE_PATH_MAX + 8], wideTo[FILE_PATH_MAX];
-  if (!toWide(from, wideFrom, FILE_PATH_MAX + 8) || !toWide(to, wideTo, FILE_PATH_MAX))
-    return false;
+  wchar_t wideFrom[kSystemPathMax], wideTo[kSystemPathMax];
+  if (!toSystemPath(from, wideFrom) || !toSystemPath(to, wideTo)) return false;
   return MoveFileExW(wideFrom, wideTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 void backendRemove(const char* path) {
-  wchar_t wide[FILE_PATH_MAX + 8];
-  if (toWide(path, wide, FILE_PATH_MAX + 8)) DeleteFileW(wide);
+  wchar_t wide[kSystemPathMax];
+  if (toSystemPath(path, wide)) DeleteFileW(wide);
 }

@@ -173,3 +173,4 @@
 #define IDS_BAD_REPLY_FORMAT    266
 // Our own addition: the executable's text when the resource library is missing.
 #define IDS_RESOURCE_MISSING    300
+#define IDS_PATH_TOO_LONG       301   // followed by the path, when it is known

@@ -34,19 +34,22 @@ bool registerMainClass(HINSTANCE instance) {
 }
 
 // The library is missing: say which file, from the executable's own strings.
-void reportMissingLibrary(HINSTANCE instance, const wchar_t* name) {
-  wchar_t text[512] = {};
+void reportMissingLibrary(HINSTANCE instance, const wchar_t* path) {
+  wchar_t text[512 + PATH_BYTES] = {};
   wchar_t caption[128] = {};
   LoadStringW(instance, IDS_RESOURCE_MISSING, text, 400);
   LoadStringW(instance, IDS_CAPTION, caption, 128);
-  wcsncat(text, name, 100);
+  wcsncat(text, path, PATH_BYTES);
   MessageBoxW(nullptr, text, caption, MB_OK | MB_ICONERROR);
 }
+
+// SetData.cfg in the start directory; empty until the start directory is known.
+char g_settingsPath[PATH_BYTES];
 
 void exitSteps(HINSTANCE instance) {
   writeMotorType(g_motorType);
   freeDefinitionPool();
-  saveSettings();
+  if (g_settingsPath[0]) saveSettings(g_settingsPath);
   fileLockClose();
   if (g_library) FreeLibrary(g_library);
   g_library = nullptr;
@@ -55,14 +58,26 @@ void exitSteps(HINSTANCE instance) {
 }
 }  // namespace
 
-void utf8ToWide(const char* text, wchar_t* out, int size) {
+bool utf8ToWide(const char* text, wchar_t* out, int size) {
+  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, out, size) > 0) return true;
   out[0] = 0;
-  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, out, size) <= 0) out[0] = 0;
+  return false;
 }
 
-void wideToUtf8(const wchar_t* text, char* out, int size) {
+bool wideToUtf8(const wchar_t* text, char* out, int size) {
+  if (WideCharToMultiByte(CP_UTF8, 0, text, -1, out, size, nullptr, nullptr) > 0) return true;
   out[0] = 0;
-  if (WideCharToMultiByte(CP_UTF8, 0, text, -1, out, size, nullptr, nullptr) <= 0) out[0] = 0;
+  return false;
+}
+
+void showPathTooLong(HWND owner, const wchar_t* path) {
+  HINSTANCE strings = ResourceInstance(owner);
+  wchar_t text[512 + PATH_BYTES] = {};
+  wchar_t caption[128] = {};
+  LoadStringW(strings, IDS_PATH_TOO_LONG, text, 512);
+  LoadStringW(strings, IDS_CAPTION, caption, 128);
+  if (path) wcsncat(text, path, PATH_BYTES);
+  MessageBoxW(owner, text, caption, MB_OK | MB_ICONERROR);
 }
 
 uint16_t readMotorType() {
@@ -105,12 +120,22 @@ int runSetupTool(HINSTANCE instance, int showCommand) {
   g_statusBar = nullptr;
   fileLockCreate();
 
-  wchar_t directory[MAX_PATH + 1] = {};
-  GetCurrentDirectoryW(MAX_PATH, directory);
-  std::memset(g_startDirectory, 0, sizeof g_startDirectory);
-  wideToUtf8(directory, g_startDirectory, PATH_BYTES);
-  trimStartDirectory(g_startDirectory);
-  loadSettings();
+  // Every file of the program's own is found through the start directory, so a
+  // directory that cannot be held whole ends the program with a word, before
+  // anything is read or written.
+  std::memset(g_settingsPath, 0, sizeof g_settingsPath);
+  wchar_t directory[PATH_BYTES] = {};
+  char directoryText[PATH_BYTES] = {};
+  DWORD length = GetCurrentDirectoryW(PATH_BYTES, directory);
+  if (length == 0 || length >= PATH_BYTES || !wideToUtf8(directory, directoryText, PATH_BYTES) ||
+      !recordStartDirectory(directoryText)) {
+    showPathTooLong(nullptr, length < PATH_BYTES ? directory : nullptr);
+    fileLockClose();
+    UnregisterClassW(MAIN_WINDOW_CLASS, instance);
+    return 0;
+  }
+  startDirectoryPath(SETTINGS_FILE_NAME, g_settingsPath);
+  loadSettings(g_settingsPath);
 
   g_motorType = readMotorType();
   startDefinitionPath(g_motorType, g_definitionPath);
@@ -121,13 +146,16 @@ int runSetupTool(HINSTANCE instance, int showCommand) {
     return 0;
   }
 
-  wchar_t libraryName[64] = {};
-  wchar_t mode[4] = {};
-  for (int i = 0; i < 3 && g_mode.modeCode[i]; ++i) mode[i] = static_cast<unsigned char>(g_mode.modeCode[i]);
-  swprintf(libraryName, 64, L"res_%ls.dll", mode);
-  g_library = LoadLibraryExW(libraryName, nullptr, 0);
+  // The library of the start directory, never one the search order finds elsewhere.
+  char libraryName[64] = {};
+  std::snprintf(libraryName, sizeof libraryName, "res_%.3s.dll", g_mode.modeCode);
+  char libraryText[PATH_BYTES];
+  startDirectoryPath(libraryName, libraryText);
+  wchar_t libraryPath[PATH_BYTES] = {};
+  utf8ToWide(libraryText, libraryPath, PATH_BYTES);
+  g_library = LoadLibraryExW(libraryPath, nullptr, 0);
   if (!g_library) {
-    reportMissingLibrary(instance, libraryName);
+    reportMissingLibrary(instance, libraryPath);
     exitSteps(instance);
     return 0;
   }

@@ -94,7 +94,7 @@ void verifyFile(HWND mainWindow, bool points) {
 char* chooseFileName(HWND owner, int save, char* path, const wchar_t* defaultExtension, const wchar_t* filter,
                      DWORD flags) {
   wchar_t file[MAX_PATH + 1] = {};
-  utf8ToWide(path, file, MAX_PATH);
+  utf8ToWide(path, file, MAX_PATH);   // a proposed name that does not fit is dropped
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = owner;
@@ -103,10 +103,18 @@ char* chooseFileName(HWND owner, int save, char* path, const wchar_t* defaultExt
   ofn.lpstrFile = file;
   ofn.nMaxFile = MAX_PATH;
   ofn.lpstrDefExt = defaultExtension;
-  ofn.Flags = flags | OFN_EXPLORER;
+  // The program's own files are found through the start directory, but the
+  // current directory is left alone all the same.
+  ofn.Flags = flags | OFN_EXPLORER | OFN_NOCHANGEDIR;
   BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
-  if (!chosen) return nullptr;
-  wideToUtf8(file, path, PATH_BYTES);
+  if (!chosen) {
+    if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) showPathTooLong(owner, nullptr);
+    return nullptr;
+  }
+  if (!wideToUtf8(file, path, PATH_BYTES)) {
+    showPathTooLong(owner, file);
+    return nullptr;
+  }
   char* name = std::strrchr(path, '\\');
   return name ? name + 1 : path;
 }

@@ -10,7 +10,8 @@ using ModelessFactory = HWND (*)(HWND parent, uint16_t templateId, LPARAM parame
 using TransferRunner = INT_PTR (*)(HWND owner, uint16_t templateId, bool points, const char* path);
 
 void registerModelessDialog(uint16_t templateId, ModelessFactory factory);
-void registerTransferDialog(uint16_t templateId, TransferRunner runner);
+// Returns the runner registered before, so a test can put it back.
+TransferRunner registerTransferDialog(uint16_t templateId, TransferRunner runner);
 
 // Null when no dialog is registered for the template (the command then does
 // nothing visible).

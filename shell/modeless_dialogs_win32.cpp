@@ -27,8 +27,12 @@ void registerModelessDialog(uint16_t templateId, ModelessFactory factory) {
   if (Entry* e = entryFor(templateId, true)) e->factory = factory;
 }
 
-void registerTransferDialog(uint16_t templateId, TransferRunner runner) {
-  if (Entry* e = entryFor(templateId, true)) e->runner = runner;
+TransferRunner registerTransferDialog(uint16_t templateId, TransferRunner runner) {
+  Entry* e = entryFor(templateId, true);
+  if (!e) return nullptr;
+  TransferRunner before = e->runner;
+  e->runner = runner;
+  return before;
 }
 
 HWND createModelessDialog(HWND parent, uint16_t templateId, LPARAM parameter) {

@@ -61,10 +61,24 @@ void trimStartDirectory(char* directory) {
   if (length > 0 && directory[length - 1] == kSeparator) directory[length - 1] = 0;
 }
 
-void startDefinitionPath(uint16_t motorType, char out[PATH_BYTES]) {
+bool recordStartDirectory(const char* directory) {
+  std::memset(g_startDirectory, 0, PATH_BYTES);
+  size_t length = std::strlen(directory);
+  if (length >= static_cast<size_t>(START_DIRECTORY_BYTES)) return false;
+  std::memcpy(g_startDirectory, directory, length);
+  trimStartDirectory(g_startDirectory);
+  return true;
+}
+
+void startDirectoryPath(const char* name, char out[PATH_BYTES]) {
   std::memset(out, 0, PATH_BYTES);
-  std::snprintf(out, PATH_BYTES, "%s%c%s", g_startDirectory, kSeparator,
-                motorType == MOTOR_ROTARY ? ROTARY_DEFINITIONS : LINEAR_DEFINITIONS);
+  // Both parts are bounded, so the whole always fits.
+  std::snprintf(out, PATH_BYTES, "%.*s%c%.*s", START_DIRECTORY_BYTES - 1, g_startDirectory, kSeparator,
+                PATH_BYTES - START_DIRECTORY_BYTES - 2, name);
+}
+
+void startDefinitionPath(uint16_t motorType, char out[PATH_BYTES]) {
+  startDirectoryPath(motorType == MOTOR_ROTARY ? ROTARY_DEFINITIONS : LINEAR_DEFINITIONS, out);
 }
 
 int slotOfTemplate(uint32_t templateId) {

@@ -6,7 +6,13 @@
 
 constexpr uint16_t MOTOR_ROTARY = 1;
 constexpr uint16_t MOTOR_LINEAR = 2;
-constexpr int PATH_BYTES = 261;
+// Paths in UTF-8: any path of MAX_PATH (260) UTF-16 units takes at most 3 bytes a
+// unit, so a Japanese path a file dialog returns fits, with a file name added to a
+// directory of that length.
+constexpr int PATH_BYTES = 1024;
+// The start directory leaves room for a separator and the longest file name the
+// program builds on it (definition files, SetData.cfg, the resource library).
+constexpr int START_DIRECTORY_BYTES = PATH_BYTES - 32;
 constexpr const char* ROTARY_DEFINITIONS = "ParmDef.cfg";
 constexpr const char* LINEAR_DEFINITIONS = "ParmDefL.cfg";
 
@@ -21,6 +27,12 @@ extern char g_startDirectory[PATH_BYTES];
 uint16_t motorTypeFromValue(bool present, uint32_t size, uint32_t value);
 // Removes a final backslash (a drive root) from the start directory.
 void trimStartDirectory(char* directory);
+// Takes the current directory at start-up as the start directory. false, with the
+// start directory left empty, when it is longer than START_DIRECTORY_BYTES.
+bool recordStartDirectory(const char* directory);
+// start directory + "\" + name: where the program's own files are, whatever the
+// current directory is now.
+void startDirectoryPath(const char* name, char out[PATH_BYTES]);
 // start directory + "\" + the definition file of the motor type.
 void startDefinitionPath(uint16_t motorType, char out[PATH_BYTES]);
 

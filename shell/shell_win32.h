@@ -31,9 +31,10 @@ bool offerToModeless(MSG* message);
 void onDialogClosed(WPARAM templateId);
 void onDataChanged(WPARAM templateId, LPARAM entry);
 
-// The common file dialog. `path` (261 bytes, UTF-8) holds the proposed name and
-// receives the choice; returns the file-name part inside it, or null on cancel.
-// Nothing is written to the chosen file here.
+// The common file dialog. `path` (PATH_BYTES, UTF-8) holds the proposed name and
+// receives the choice; returns the file-name part inside it, or null on cancel or
+// when the chosen path is too long to hold (the user is told so). The current
+// directory stays as it was. Nothing is written to the chosen file here.
 char* chooseFileName(HWND owner, int save, char* path, const wchar_t* defaultExtension,
                      const wchar_t* filter, DWORD flags);
 
@@ -48,6 +49,9 @@ void installDesktopPrompt();
 uint16_t readMotorType();
 void writeMotorType(uint16_t motorType);
 
-// UTF-8 and UTF-16 conversions of paths.
-void utf8ToWide(const char* text, wchar_t* out, int size);
-void wideToUtf8(const wchar_t* text, char* out, int size);
+// UTF-8 and UTF-16 conversions of paths; false, with `out` empty, when the text
+// does not fit or does not convert.
+bool utf8ToWide(const char* text, wchar_t* out, int size);
+bool wideToUtf8(const wchar_t* text, char* out, int size);
+// The box for a path the program cannot hold, naming the path when it is known.
+void showPathTooLong(HWND owner, const wchar_t* path);

@@ -7,10 +7,16 @@
 #include "shell/shell_win32.h"
 #include "toolkit/dialog_toolkit.h"
 
+namespace {
+// The bar's style: a child with the class bit 0x0010 and no size grip, which would
+// paint over the last field's right end.
+constexpr DWORD kStatusBarStyle = WS_CHILD | 0x0010;
+}  // namespace
+
 HWND createStatusBar(HWND mainWindow) {
   InitCommonControls();
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
-  g_statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | SBARS_SIZEGRIP, 0, 0, 0, 0, mainWindow,
+  g_statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", kStatusBarStyle, 0, 0, 0, 0, mainWindow,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)), instance, nullptr);
   if (!g_statusBar) return nullptr;
   ShowWindow(g_statusBar, SW_SHOW);

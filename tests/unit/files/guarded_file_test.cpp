@@ -62,7 +62,7 @@ TEST_F(Guarded, OpenCreatesReadReportsNothingAndStatusCodes) {
   EXPECT_EQ(openFile(LOCATION_FIXED, 0, "x", &status), FILE_NONE);
   EXPECT_EQ(status, FILE_BAD_LOCATION) << "drive codes mean nothing here";
 #endif
-  std::string longName(300, 'a');
+  std::string longName(FILE_PATH_MAX + 40, 'a');
   EXPECT_EQ(openFile(LOCATION_CURRENT_DIR, 0, longName.c_str(), &status), FILE_NONE);
   EXPECT_EQ(status, FILE_BAD_DIRECTORY);
 }

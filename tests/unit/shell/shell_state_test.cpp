@@ -84,6 +84,37 @@ TEST(ShellState, StartDirectoryAndMotorTypeValue) {
   EXPECT_EQ(motorTypeFromValue(true, 4, 7), MOTOR_ROTARY);
 }
 
+// A start directory of Japanese folders, far beyond 260 bytes of UTF-8: the
+// definition files are found there by their whole path.
+TEST(ShellState, LongStartDirectoryKeepsItsWholePath) {
+  std::u8string kanji;
+  for (int i = 0; i < 6; ++i) kanji += u8"設定用データ保存場所";
+  fs::path dir = fs::temp_directory_path() / "qz_shell_long" / kanji / kanji;
+  fs::create_directories(dir);
+  fs::copy_file(fs::path(QZ_SOURCE_DIR) / "data" / LINEAR_DEFINITIONS, dir / LINEAR_DEFINITIONS,
+                fs::copy_options::overwrite_existing);
+  std::u8string wide = dir.u8string();
+  std::string text(wide.begin(), wide.end());
+  ASSERT_GT(text.size(), 300u);
+  std::snprintf(g_startDirectory, PATH_BYTES, "%s", text.c_str());
+  char path[PATH_BYTES];
+  startDefinitionPath(MOTOR_LINEAR, path);
+  std::u8string expected = (dir / LINEAR_DEFINITIONS).u8string();
+  EXPECT_EQ(std::string(path), std::string(expected.begin(), expected.end()));
+  ScriptedPrompt prompt;
+  EXPECT_EQ(loadMotorDefinitions(MOTOR_LINEAR), MOTOR_LINEAR);
+  EXPECT_EQ(prompt.messageCount(), 0u);
+  clearDefinitions();
+  fs::remove_all(fs::temp_directory_path() / "qz_shell_long");
+
+  // One that leaves no room for a file name is refused, not cut short.
+  EXPECT_TRUE(recordStartDirectory(text.c_str()));
+  EXPECT_STREQ(g_startDirectory, text.c_str());
+  std::string tooLong(START_DIRECTORY_BYTES, 'd');
+  EXPECT_FALSE(recordStartDirectory(tooLong.c_str()));
+  EXPECT_STREQ(g_startDirectory, "");
+}
+
 TEST(ShellState, SlotTableIsOneToOne) {
   for (int i = 0; i < MODELESS_SLOT_COUNT; ++i) {
     EXPECT_EQ(slotOfTemplate(ModelessSlotTable[i].templateId), i);
