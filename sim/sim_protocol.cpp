@@ -541,7 +541,7 @@ std::vector<std::string> handleRequest(SimProtocol& p, const std::string& body, 
     }
     if (c.end()) {
       if (address > 0xFFFF || address + count > 0x10000) error = kErrRange;
-      else if (name == "WR_MEM") std::memcpy(m.memory[unit].data() + address, bytes.data(), bytes.size());
+      else if (name == "WR_MEM") std::copy(bytes.begin(), bytes.end(), m.memory[unit].begin() + address);
       else {
         int64_t sent = count;
         if (f.memoryCount > 0) {
