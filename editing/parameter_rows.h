@@ -19,7 +19,7 @@ uint16_t countListedDefinitions(uint16_t listTemplate, const ParameterTable& tab
 // Row maps of one list. Entries hold NO_ROW (0xFFFF) where nothing is mapped, so
 // a definition that got no row is never taken for row 0. Used on the
 // user-interface thread only: the reading worker hands each value to its dialog,
-// which assigns the row.
+// which assigns the row. About 256 KiB: keep it with the dialog's heap state.
 constexpr uint32_t ROW_MAP_ENTRIES = 65535;
 constexpr uint16_t NO_ROW = 0xFFFF;
 struct ParameterRowMaps {
@@ -66,7 +66,8 @@ constexpr uint16_t EDITOR_DIGITS = 144;
 uint16_t editorTemplateFor(char kind);
 
 // A refresh posted to a list (UM_DATA_CHANGED): the table index and the
-// definition generation it was taken under. It travels as one 64-bit word.
+// definition generation it was taken under (taken when the sender started walking
+// the table). It travels as one 64-bit word, the x86_64 LPARAM.
 struct ParameterRefresh {
   uint32_t generation;
   uint16_t definitionIndex;
