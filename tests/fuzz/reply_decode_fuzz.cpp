@@ -158,6 +158,9 @@ void checkOutcome(const RequestRecord& r, int maxWrites) {
 
 }  // namespace
 
+// Undefined behaviour anywhere, the core included, ends the run like a crash.
+extern "C" const char* __ubsan_default_options() { return "halt_on_error=1:print_stacktrace=1"; }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static RequestRecord* record = [] {
     setRetryPauseMs(0);
