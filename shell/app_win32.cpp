@@ -114,6 +114,9 @@ int runSetupTool(HINSTANCE instance, int showCommand) {
   installDesktopPrompt();
   linkFlagsClear();
   resetModeRecord();
+  // The table is filled by appending; a start in the same process (the GUI test
+  // bed) must not find the last run's definitions in it.
+  clearDefinitions();
   std::memset(g_definitionPath, 0, sizeof g_definitionPath);
   std::memset(g_modelessSlots, 0, sizeof(HWND) * MODELESS_SLOT_COUNT);
   g_mainWindow = nullptr;

@@ -2,6 +2,7 @@
 // load, save and verify commands of the main window.
 #include <windows.h>
 #include <commdlg.h>
+#include <cderr.h>
 #include <cstring>
 
 #include "files/definitions.h"

@@ -46,16 +46,24 @@ std::wstring copyOfSample(const std::wstring& folder) {
   return target;
 }
 
-// Loads the parameter file through the File menu's open dialog; true when the
+// Loads the parameter file through the File menu's open dialog; succeeds when the
 // stand-in load dialog was reached (the file read) and no box came up.
-bool loadParameters(const std::wstring& path) {
+::testing::AssertionResult loadParameters(const std::wstring& path) {
   int before = g_loads;
   postCommand(IDM_LOAD_PARAMS);
   HWND files = waitFileDialog();
-  if (!files) return false;
+  if (!files) return ::testing::AssertionFailure() << "no file dialog";
   chooseInFileDialog(files, path);
   for (int waited = 0; waited < 5000 && g_loads == before; waited += 50) Sleep(50);
-  return g_loads == before + 1 && noDialog(nullptr, 300);
+  std::wstring text;
+  if (HWND box = waitMessageBox(&text, 300)) {
+    char shown[1024];
+    wideToUtf8(text.c_str(), shown, sizeof shown);
+    clickButton(box, IDOK);
+    return ::testing::AssertionFailure() << "box: " << shown;
+  }
+  if (g_loads != before + 1) return ::testing::AssertionFailure() << "the file was not read";
+  return ::testing::AssertionSuccess();
 }
 
 void setInterval(const wchar_t* text) {
@@ -76,7 +84,12 @@ class Files : public ::testing::Test {
     g_realLoad = registerTransferDialog(IDD_TRANSFER_LOAD, standInLoad);
     setMotorTypeValue(-1);
   }
-  void TearDown() override { registerTransferDialog(IDD_TRANSFER_LOAD, g_realLoad); }
+  void TearDown() override {
+    // A test that stopped half-way closes the program, so the next one can start.
+    if (!run_.ended && FindWindowW(MAIN_WINDOW_CLASS, nullptr)) closeWithYes(run_);
+    registerTransferDialog(IDD_TRANSFER_LOAD, g_realLoad);
+  }
+  AppRun run_;
 };
 }  // namespace
 
@@ -86,14 +99,13 @@ TEST_F(Files, SettingsStayInTheStartDirectoryAfterALoadFromAnotherFolder) {
   std::wstring sample = copyOfSample(other);
   // A broken linear file beside the data file: the reload reads the start directory.
   writeTextFile(other + L"\\ParmDefL.cfg", "MODE:STD\r\nPn0100;\r\n");
-  AppRun run;
-  ASSERT_TRUE(startWithoutConnecting(run, dir));
+  ASSERT_TRUE(startWithoutConnecting(run_, dir));
   ASSERT_TRUE(loadParameters(sample));
   setInterval(L"750");
   postCommand(IDM_LOAD_LINEAR_DEFS);
   EXPECT_TRUE(waitFor([] { return g_motorType == MOTOR_LINEAR; }, 5000));
   EXPECT_TRUE(noDialog(nullptr, 300));
-  ASSERT_TRUE(closeWithYes(run));
+  ASSERT_TRUE(closeWithYes(run_));
 
   std::vector<unsigned char> block = fileBytes(dir + L"\\SetData.cfg");
   ASSERT_EQ(block.size(), SETTINGS_SIZE);
@@ -118,14 +130,13 @@ TEST_F(Files, JapaneseFoldersBeyond260BytesOfUtf8) {
   ASSERT_GT(strlen(utf8), 400u);
   ASSERT_LT(sample.size(), static_cast<size_t>(MAX_PATH));
 
-  AppRun run;
-  ASSERT_TRUE(startWithoutConnecting(run, start)) << "the definition file in the start directory was not read";
+  ASSERT_TRUE(startWithoutConnecting(run_, start)) << "the definition file in the start directory was not read";
   wchar_t recorded[MAX_PATH];
   utf8ToWide(g_startDirectory, recorded, MAX_PATH);
   EXPECT_EQ(std::wstring(recorded), start);
   EXPECT_TRUE(loadParameters(sample));
   setInterval(L"321");
-  ASSERT_TRUE(closeWithYes(run));
+  ASSERT_TRUE(closeWithYes(run_));
   std::vector<unsigned char> block = fileBytes(start + L"\\SetData.cfg");
   ASSERT_EQ(block.size(), SETTINGS_SIZE);
   EXPECT_EQ(intervalIn(block), 321);
@@ -144,8 +155,7 @@ TEST_F(Files, ReadOnlyFilesAreReadAndTheStatusBarHasNoGrip) {
   for (const std::wstring& name : {dir + L"\\ParmDef.cfg", dir + L"\\SetData.cfg", sample})
     SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_READONLY);
 
-  AppRun run;
-  HWND connect = startAndWaitConnect(run, dir);
+  HWND connect = startAndWaitConnect(run_, dir);
   ASSERT_NE(connect, nullptr) << "a read-only definition file stopped the start";
   EXPECT_TRUE(isChecked(connect, IDC_CONNECT_COM2)) << "the read-only settings file was not read";
   clickButton(connect, IDCANCEL);
@@ -155,7 +165,7 @@ TEST_F(Files, ReadOnlyFilesAreReadAndTheStatusBarHasNoGrip) {
   LONG_PTR style = GetWindowLongPtrW(g_statusBar, GWL_STYLE);
   EXPECT_EQ(style & SBARS_SIZEGRIP, 0);
   saveScreenshot(mainWindow(), "main_window_files");
-  ASSERT_TRUE(closeWithYes(run));
+  ASSERT_TRUE(closeWithYes(run_));
   for (const std::wstring& name : {dir + L"\\ParmDef.cfg", dir + L"\\SetData.cfg", sample})
     SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
