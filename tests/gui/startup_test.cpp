@@ -116,8 +116,8 @@ TEST(Startup, BrokenDefinitionFileShowsItsLineAndNoWindow) {
   EXPECT_EQ(run.exitCode, 0);
 }
 
-// The library is looked up next to the executable first, so the test names a mode
-// that has none rather than deleting the shipped one.
+// The test names a mode that has no library rather than deleting the shipped one;
+// the box names the file it looked for in the start directory.
 TEST(Startup, MissingResourceLibraryIsNamed) {
   setMotorTypeValue(-1);
   std::wstring dir = makeRunDirectory(nullptr);
