@@ -66,7 +66,7 @@ int cmdParamsList(const std::vector<std::string>& args) {
     if ((isServo && !servo) || (!isServo && !option)) continue;
     char label[8];
     std::snprintf(label, sizeof label, "%04X", def.number);
-    progressStep(&p, LABEL_PARAMETER_SAVE, label);
+    progressStep(&p, IDS_SAVE_PARAM, label);
     uint32_t raw = 0;
     uint16_t echoed = 0;
     uint16_t st = request_RDPARM(nullptr, kBankNorm, def.number, &echoed, &raw);

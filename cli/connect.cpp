@@ -5,7 +5,7 @@
 
 #include "link/link.h"
 #include "link/link_state.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 
 namespace qzctl {
 

@@ -24,7 +24,7 @@ void progressStep(void* ctx, uint16_t labelId, const char* placeholder) {
   ++p->count;
   if (g_opt.quiet) return;
   std::string label;
-  if (labelId == LABEL_PARAMETER_LOAD || labelId == LABEL_PARAMETER_SAVE || labelId == LABEL_PARAMETER_VERIFY)
+  if (labelId == IDS_LOAD_PARAM || labelId == IDS_SAVE_PARAM || labelId == IDS_VERIFY_PARAM)
     label = std::string("Pn") + (placeholder ? placeholder : "");
   else if (labelId != 0)
     label = std::string("No.") + (placeholder ? placeholder : "");

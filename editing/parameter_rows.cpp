@@ -8,8 +8,8 @@
 #include "protocol/number_format.h"
 
 bool listShowsDefinition(uint16_t listTemplate, const ParameterDefinition& def) {
-  if (listTemplate == SERVO_PARAMETER_LIST) return def.number < FIRST_OPTION_PARAMETER;
-  if (listTemplate == OPTION_PARAMETER_LIST) return def.number >= FIRST_OPTION_PARAMETER;
+  if (listTemplate == IDD_SERVO_PARAM_LIST) return def.number < FIRST_OPTION_PARAMETER;
+  if (listTemplate == IDD_OPTION_PARAM_LIST) return def.number >= FIRST_OPTION_PARAMETER;
   return false;
 }
 
@@ -96,11 +96,11 @@ void composeParameterReadLabel(char* text, uint16_t number) {
 
 uint16_t editorTemplateFor(char kind) {
   switch (kind) {
-    case 'D': return EDITOR_DECIMAL;
-    case 'H': return EDITOR_HEXADECIMAL;
-    case 'B': return EDITOR_BITS;
-    case 'N': return EDITOR_DIGITS;
-    case 'S': return EDITOR_SELECTION;
+    case 'D': return IDD_EDIT_DECIMAL;
+    case 'H': return IDD_EDIT_HEX;
+    case 'B': return IDD_EDIT_BITS;
+    case 'N': return IDD_EDIT_DIGITS;
+    case 'S': return IDD_EDIT_SELECTION;
     default: return 0;
   }
 }

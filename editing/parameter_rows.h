@@ -5,11 +5,10 @@
 #include <cstdint>
 
 #include "files/definitions.h"
+#include "resources/resource.h"
 
-// List templates (the same numbers as the transfers' LIST_SERVO_PARAMETERS and
-// LIST_OPTION_PARAMETERS).
-constexpr uint16_t SERVO_PARAMETER_LIST = 111;    // numbers below 0x800
-constexpr uint16_t OPTION_PARAMETER_LIST = 199;   // numbers from 0x800
+// The two lists are known by their templates: IDD_SERVO_PARAM_LIST shows numbers
+// below 0x800, IDD_OPTION_PARAM_LIST those from 0x800.
 
 // Whether the list shows the definition; an unknown template shows nothing.
 bool listShowsDefinition(uint16_t listTemplate, const ParameterDefinition& def);
@@ -54,15 +53,10 @@ void parameterRowTexts(const ParameterDefinition& def, ParameterRowTexts* row);
 
 // Progress label of the reading worker: string 11 ("PnXXXX ...") as loaded, its
 // placeholder overwritten by the number in four hexadecimal digits.
-constexpr uint16_t LABEL_PARAMETER_READ = 11;
 void composeParameterReadLabel(char* text, uint16_t number);
 
-// Editor templates by kind; 0 when the kind has no editor (no kind block read).
-constexpr uint16_t EDITOR_DECIMAL = 141;
-constexpr uint16_t EDITOR_HEXADECIMAL = 157;
-constexpr uint16_t EDITOR_BITS = 142;
-constexpr uint16_t EDITOR_SELECTION = 143;
-constexpr uint16_t EDITOR_DIGITS = 144;
+// The editor template of a kind (IDD_EDIT_DECIMAL, ...); 0 when the kind has no
+// editor (no kind block read).
 uint16_t editorTemplateFor(char kind);
 
 // A refresh posted to a list (UM_DATA_CHANGED): the table index and the

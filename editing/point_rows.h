@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "resources/resource.h"
+
 #include "editing/field_input.h"
 #include "files/point_table.h"
 #include "files/settings_areas.h"
@@ -20,7 +22,6 @@ void pointRowTexts(uint16_t number, const PointEntry& entry, uint16_t valueForma
 
 // Progress label of the list's reading worker: string 10 ("No.XXX ...") as loaded,
 // its placeholder overwritten by the number in 3 blank-filled decimal characters.
-constexpr uint16_t LABEL_POINT_READ = 10;
 void composePointReadLabel(char* text, uint16_t number);
 
 // Point No. field formats: shown unsigned in 4 characters, read with width 3.

@@ -22,7 +22,7 @@ void composeTransferLabel(char* text, const char* placeholder) {
 }
 
 uint32_t parameterListFor(uint16_t number) {
-  return number < FIRST_OPTION_PARAMETER ? LIST_SERVO_PARAMETERS : LIST_OPTION_PARAMETERS;
+  return number < FIRST_OPTION_PARAMETER ? IDD_SERVO_PARAM_LIST : IDD_OPTION_PARAM_LIST;
 }
 
 // Placeholder texts: point numbers decimal in 3 characters, parameter numbers as
@@ -49,13 +49,13 @@ uint16_t loadPointTable(OwnerHandle owner, const PointTable& table,
     if (!running.load()) return TRANSFER_CANCELLED;
     char label[8];
     pointPlaceholder(number, label);
-    sinkStep(sink, LABEL_POINT_LOAD, label);
+    sinkStep(sink, IDS_LOAD_POINT, label);
     const PointEntry& entry = table.points[number - 1];
     // Position source 4: the request carries the target position.
     if (request_SET_PT(owner, static_cast<uint16_t>(number), entry.speed, 4,
                        static_cast<uint32_t>(entry.position)) != 0)
       return TRANSFER_STOPPED;
-    sinkChanged(sink, LIST_POINT_TABLE, static_cast<uint32_t>(number));
+    sinkChanged(sink, IDD_POINT_LIST, static_cast<uint32_t>(number));
   }
   return TRANSFER_COMPLETED;
 }
@@ -73,7 +73,7 @@ uint16_t loadParameters(OwnerHandle owner, const ParameterTable& table,
     }
     char label[8];
     parameterPlaceholder(def.number, label);
-    sinkStep(sink, LABEL_PARAMETER_LOAD, label);
+    sinkStep(sink, IDS_LOAD_PARAM, label);
     if (request_WRPARM(owner, 0, def.number, static_cast<uint32_t>(def.value)) != 0)
       return TRANSFER_STOPPED;
     sinkChanged(sink, parameterListFor(def.number), index);
@@ -88,13 +88,13 @@ uint16_t savePointTable(OwnerHandle owner, PointTable* table,
     if (!running.load()) return TRANSFER_CANCELLED;
     char label[8];
     pointPlaceholder(number, label);
-    sinkStep(sink, LABEL_POINT_SAVE, label);
+    sinkStep(sink, IDS_SAVE_POINT, label);
     uint32_t speed = 0, position = 0;
     if (request_GET_PT(owner, static_cast<uint16_t>(number), &speed, &position) != 0)
       return TRANSFER_STOPPED;
     table->points[number - 1].speed = speed;
     table->points[number - 1].position = static_cast<int32_t>(position);
-    sinkChanged(sink, LIST_POINT_TABLE, static_cast<uint32_t>(number));
+    sinkChanged(sink, IDD_POINT_LIST, static_cast<uint32_t>(number));
   }
   return TRANSFER_COMPLETED;
 }
@@ -108,7 +108,7 @@ uint16_t saveParameters(OwnerHandle owner, ParameterTable* table,
     ParameterDefinition& def = table->entries[index];
     char label[8];
     parameterPlaceholder(def.number, label);
-    sinkStep(sink, LABEL_PARAMETER_SAVE, label);
+    sinkStep(sink, IDS_SAVE_PARAM, label);
     uint16_t echoed = 0;
     uint32_t value = 0;
     uint16_t status = request_RDPARM(owner, 0, def.number, &echoed, &value);

@@ -8,25 +8,18 @@
 #include "files/definitions.h"
 #include "files/point_table.h"
 #include "link/prompt.h"
+#include "resources/resource.h"
 
 // How a transfer ended.
 constexpr uint16_t TRANSFER_COMPLETED = 0;   // every entry handled
 constexpr uint16_t TRANSFER_STOPPED = 1;     // a request failed (its box has been shown)
 constexpr uint16_t TRANSFER_CANCELLED = 2;   // the running flag was cleared
 
-// Label strings; the placeholder ("XXX" or "XXXX") is overwritten by the text the
-// sink receives. Id 0 is the empty label.
-constexpr uint16_t LABEL_POINT_LOAD = 4;        // "No.XXX ポイントテーブルロード中"
-constexpr uint16_t LABEL_PARAMETER_LOAD = 5;    // "PnXXXX パラメータロード中"
-constexpr uint16_t LABEL_POINT_SAVE = 6;
-constexpr uint16_t LABEL_PARAMETER_SAVE = 7;
-constexpr uint16_t LABEL_POINT_VERIFY = 8;
-constexpr uint16_t LABEL_PARAMETER_VERIFY = 9;
-
-// List dialogs told about a changed entry (UM_DATA_CHANGED's first argument).
-constexpr uint32_t LIST_SERVO_PARAMETERS = 111;    // second argument: table index
-constexpr uint32_t LIST_POINT_TABLE = 135;         // second argument: point number
-constexpr uint32_t LIST_OPTION_PARAMETERS = 199;   // second argument: table index
+// The step labels are the strings IDS_LOAD_POINT to IDS_VERIFY_PARAM of
+// resource.h; the placeholder ("XXX" or "XXXX") is overwritten by the text the
+// sink receives. Id 0 is the empty label. A changed entry names its list by the
+// list dialog's template: IDD_SERVO_PARAM_LIST and IDD_OPTION_PARAM_LIST with a
+// table index, IDD_POINT_LIST with a point number.
 constexpr uint16_t FIRST_OPTION_PARAMETER = 0x800;
 
 // One row of a verify list: five column texts, terminated.

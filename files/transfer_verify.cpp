@@ -86,13 +86,13 @@ uint16_t verifyPointTable(OwnerHandle owner, PointTable* live, const PointEntry*
     if (!running.load()) return TRANSFER_CANCELLED;
     char label[8];
     std::snprintf(label, sizeof(label), "%3d", number);
-    if (sink.step) sink.step(sink.context, LABEL_POINT_VERIFY, label);
+    if (sink.step) sink.step(sink.context, IDS_VERIFY_POINT, label);
     uint32_t speed = 0, position = 0;
     if (request_GET_PT(owner, static_cast<uint16_t>(number), &speed, &position) != 0)
       return TRANSFER_STOPPED;
     PointEntry module{speed, static_cast<int32_t>(position)};
     live->points[number - 1] = module;
-    if (sink.changed) sink.changed(sink.context, LIST_POINT_TABLE, static_cast<uint32_t>(number));
+    if (sink.changed) sink.changed(sink.context, IDD_POINT_LIST, static_cast<uint32_t>(number));
     const PointEntry& fromFile = file[number - 1];
     if (module.speed != fromFile.speed || module.position != fromFile.position) {
       VerifyRow row;
@@ -112,7 +112,7 @@ uint16_t verifyParameters(OwnerHandle owner, ParameterTable* live, const Paramet
     ParameterDefinition& def = live->entries[index];
     char label[8];
     std::snprintf(label, sizeof(label), "%04X", static_cast<unsigned>(def.number));
-    if (sink.step) sink.step(sink.context, LABEL_PARAMETER_VERIFY, label);
+    if (sink.step) sink.step(sink.context, IDS_VERIFY_PARAM, label);
     uint16_t echoed = 0;
     uint32_t value = 0;
     uint16_t status = request_RDPARM(owner, 0, def.number, &echoed, &value);

@@ -4,7 +4,7 @@
 #include <system_error>
 #include "link/channel.h"
 #include "link/link_state.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "protocol/request_record.h"
 #include "protocol/encoders.h"
 
@@ -51,8 +51,10 @@ void threadLoop(CommThread* comm, Channel* connectionChannel, Channel* commandCh
     }
     RequestRecord* record = nullptr;
     if (channelReceive(commandChannel, &record, sizeof record, &length, 0, &replyChannel)) {
-      if (commandsEnabled && record && length == sizeof record && record->opCode < COMMAND_COUNT)
-        runCommandEncoder(record);
+      if (commandsEnabled && record && length == sizeof record && record->opCode < COMMAND_COUNT) {
+        // The encoders read no shared state: the line they run on is handed to them.
+        runCommandEncoder(record, currentLineContext());
+      }
       answer(replyChannel, 0);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

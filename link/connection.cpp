@@ -6,7 +6,7 @@
 #include "files/settings.h"
 #include "link/link.h"
 #include "link/link_state.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "resources/resource.h"
 
 LineSettingTexts lineSettingTexts() {

@@ -7,7 +7,7 @@ std::atomic<uint32_t> g_linkFlags{0};
 }
 
 ModuleStatus g_moduleStatus;
-ModeRecord g_mode = {0, {0, 0, 0, 0}, 0};
+ModeRecord g_mode;
 
 void linkFlagsClear() { g_linkFlags.store(0); }
 
@@ -26,4 +26,20 @@ void resetModeRecord() {
   g_mode.debugMode = 0;
   std::memset(g_mode.modeCode, 0, sizeof g_mode.modeCode);
   g_mode.currentPort = 0;
+}
+
+ModeSnapshot saveModeRecord() {
+  ModeSnapshot kept{g_mode.debugMode.load(), {}, g_mode.currentPort.load()};
+  std::memcpy(kept.modeCode, g_mode.modeCode, sizeof kept.modeCode);
+  return kept;
+}
+
+void restoreModeRecord(const ModeSnapshot& kept) {
+  g_mode.debugMode.store(kept.debugMode);
+  std::memcpy(g_mode.modeCode, kept.modeCode, sizeof g_mode.modeCode);
+  g_mode.currentPort.store(kept.currentPort);
+}
+
+LineContext currentLineContext() {
+  return LineContext{g_mode.currentPort.load(), g_mode.debugMode.load() != 0};
 }

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "protocol/exchange.h"
+
 // 32 bits, cleared at start-up. Bit 0: a serial port is open (written only by the
 // communication thread). Bits 1 and 2: the jog buttons.
 constexpr uint32_t LINK_PORT_OPEN = 0;
@@ -23,11 +25,26 @@ struct ModuleStatus {
 };
 extern ModuleStatus g_moduleStatus;
 
-// Saved and restored as one unit around a reload of the definition file.
+// The mode record. The debug flag and the port are read by threads other than
+// the user-interface thread that writes them (workers building requests, the
+// communication thread's line context), so they are atomic; the mode text is
+// used on the user-interface thread only.
 struct ModeRecord {
-  uint16_t debugMode;    // 1 when the definition file says MODE:DBG
-  char modeCode[4];      // the MODE text; names the resource library
-  uint16_t currentPort;  // port of every command exchange (0 = COM1)
+  std::atomic<uint16_t> debugMode{0};     // 1 when the definition file says MODE:DBG
+  char modeCode[4] = {};                  // the MODE text; names the resource library
+  std::atomic<uint16_t> currentPort{0};   // port of every command exchange (0 = COM1)
 };
 extern ModeRecord g_mode;
 void resetModeRecord();
+
+// A copy of the mode record, kept and put back as one unit around a reload of
+// the definition file.
+struct ModeSnapshot {
+  uint16_t debugMode;
+  char modeCode[4];
+  uint16_t currentPort;
+};
+ModeSnapshot saveModeRecord();
+// The line every command exchange runs on now: the current port and debug mode.
+LineContext currentLineContext();
+void restoreModeRecord(const ModeSnapshot& kept);

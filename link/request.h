@@ -33,6 +33,8 @@ uint16_t request_POS_MS(OwnerHandle owner, const MotionHead& head, uint32_t targ
 uint16_t request_POSING(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition);
 // `entries` must hold 16 entries.
 uint16_t request_RD_ALM(OwnerHandle owner, uint8_t device, uint16_t* alarmCount, AlarmEntry* entries);
+// `data` (byteCount bytes, or null) is filled as the replies arrive; after a
+// failure it may hold part of them.
 uint16_t request_RD_MEM(OwnerHandle owner, uint8_t device, uint32_t address, uint16_t byteCount,
                         uint8_t* data);
 uint16_t request_RD_MON(OwnerHandle owner, uint32_t* commandPosition, uint32_t* feedbackPosition,

@@ -1,17 +1,7 @@
 // Common body of the request functions.
 #include "link/request_call.h"
-#include <new>
 #include "link/link.h"
 #include "link/request.h"
-
-RecordPtr makeRecord(uint8_t opCode) {
-  RecordPtr record(new (std::nothrow) RequestRecord);
-  if (record) {
-    clearRecord(*record);
-    record->opCode = opCode;
-  }
-  return record;
-}
 
 uint16_t runRequest(OwnerHandle owner, uint8_t opCode, RequestRecord* record, uint16_t* boxAnswer,
                     ErrorReplyBox errorReply) {

@@ -1,15 +1,21 @@
-// Common body of the request functions: a zero-filled heap record per call, the
-// post to the communication thread and the error box on failure.
+// Common body of the request functions: a zero-filled record on the caller's
+// stack, the post to the communication thread and the error box on failure.
 #pragma once
 #include <cstdint>
-#include <memory>
 #include "link/prompt.h"
 #include "protocol/request_record.h"
 
-using RecordPtr = std::unique_ptr<RequestRecord>;
+// The record is small (a memory read's bytes go to the caller's buffer), so it
+// lives on the stack of the thread that issues the request.
+static_assert(sizeof(RequestRecord) <= 256, "a request record belongs on the caller's stack");
 
-// A zero-filled record with `opCode` set; null when memory runs out.
-RecordPtr makeRecord(uint8_t opCode);
+// A zero-filled record with `opCode` set.
+inline RequestRecord newRecord(uint8_t opCode) {
+  RequestRecord record;
+  clearRecord(record);
+  record.opCode = opCode;
+  return record;
+}
 
 enum ErrorReplyBox : uint8_t { BOX_ON_ERROR_REPLY = 0, SILENT_ON_ERROR_REPLY = 1 };
 

@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "link/link_state.h"
 #include "protocol/exchange.h"
 #include "protocol/number_format.h"
 
@@ -34,25 +33,25 @@ void putPairs(Exchange& x, const RequestRecord* r, int from, int to) {
 
 }  // namespace
 
-void encode_BKCTRL(RequestRecord* r) {
+void encode_BKCTRL(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_BKCTRL);
+  beginRequest(x, CMD_BKCTRL, line);
   putText(x, "M:");
   putKeyword(x, r->bkctrl.brakeOn, OnOffKeywords);
   runSimple(r, x);
 }
 
-void encode_SVCTRL(RequestRecord* r) {
+void encode_SVCTRL(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_SVCTRL);
+  beginRequest(x, CMD_SVCTRL, line);
   putText(x, "M:");
   putKeyword(x, r->svctrl.servoOn, OnOffKeywords);
   runSimple(r, x);
 }
 
-void encode_CLRALM(RequestRecord* r) {
+void encode_CLRALM(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_CLRALM);
+  beginRequest(x, CMD_CLRALM, line);
   putText(x, "M:");
   putKeyword(x, r->clralm.clearKind, AlarmClearKeywords);
   putText(x, "K:");
@@ -60,31 +59,31 @@ void encode_CLRALM(RequestRecord* r) {
   runSimple(r, x);
 }
 
-void encode_SETDIS(RequestRecord* r) {
+void encode_SETDIS(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_SETDIS);
+  beginRequest(x, CMD_SETDIS, line);
   putText(x, "D:");
   for (uint16_t word : r->setdis.outputMask) putHex4(x, word);
   runSimple(r, x);
 }
 
-void encode_WRPORT(RequestRecord* r) {
+void encode_WRPORT(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_WRPORT);
+  beginRequest(x, CMD_WRPORT, line);
   putText(x, "Y:");
   for (uint16_t word : r->wrport.outputBits) putHex4(x, word);
   runSimple(r, x);
 }
 
-void encode_RSTMDL(RequestRecord* r) {
+void encode_RSTMDL(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_RSTMDL);
+  beginRequest(x, CMD_RSTMDL, line);
   runSimple(r, x);
 }
 
-void encode_RD_MON(RequestRecord* r) {
+void encode_RD_MON(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_RD_MON);
+  beginRequest(x, CMD_RD_MON, line);
   endRequest(x);
   if (!exchangeAndCheck(r, x)) return;
   // The seventh value follows the sixth without a tag.
@@ -98,9 +97,9 @@ void encode_RD_MON(RequestRecord* r) {
   finishRecord(r, x);
 }
 
-void encode_RDMSTS(RequestRecord* r) {
+void encode_RDMSTS(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_RDMSTS);
+  beginRequest(x, CMD_RDMSTS, line);
   endRequest(x);
   if (!exchangeAndCheck(r, x)) return;
   uint8_t state = kTableEnd;
@@ -112,9 +111,9 @@ void encode_RDMSTS(RequestRecord* r) {
   finishRecord(r, x);
 }
 
-void encode_RDSSTS(RequestRecord* r) {
+void encode_RDSSTS(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_RDSSTS);
+  beginRequest(x, CMD_RDSSTS, line);
   endRequest(x);
   if (!exchangeAndCheck(r, x)) return;
   r->rdssts.statusValue = replyHex4(x, 16);
@@ -132,9 +131,9 @@ void encode_RDSSTS(RequestRecord* r) {
   finishRecord(r, x);
 }
 
-void encode_RDPORT(RequestRecord* r) {
+void encode_RDPORT(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_RDPORT);
+  beginRequest(x, CMD_RDPORT, line);
   putText(x, "M:");
   putKeyword(x, r->rdport.portSelect, PortKeywords);
   endRequest(x);
@@ -148,56 +147,55 @@ void encode_RDPORT(RequestRecord* r) {
   finishRecord(r, x);
 }
 
-// RD_ALM: items of a time stamp and an alarm word; an unmarked reply replaces the list.
 namespace {
-uint16_t g_alarmItems;   // communication thread only
-void alarmReset(RequestRecord*) { g_alarmItems = 0; }
-void alarmUnmarked(RequestRecord*) { g_alarmItems = 0; }
-bool alarmItem(RequestRecord* r, const char* text) {
+// RD_ALM: items of a time stamp and an alarm word; an unmarked reply replaces the list.
+void alarmReset(RequestRecord*, uint32_t& items) { items = 0; }
+void alarmUnmarked(RequestRecord*, uint32_t& items) { items = 0; }
+bool alarmItem(RequestRecord* r, uint32_t& items, const char* text) {
   uint32_t stamp = 0, word = 0;
   if (parseNumber(hex8, text, &stamp) != PARSE_OK || parseNumber(hex8, text + 8, &word) != PARSE_OK)
     return false;
-  if (g_alarmItems < kMaxAlarmEntries) r->rdAlm.alarms[g_alarmItems] = {stamp, word};
-  ++g_alarmItems;
+  if (items < kMaxAlarmEntries) r->rdAlm.alarms[items] = {stamp, word};
+  // Counted no further than one past the limit, so no chain is long enough to wrap it.
+  if (items <= kMaxAlarmEntries) ++items;
   return true;
 }
-bool alarmFinal(RequestRecord* r, uint16_t outcome, bool) {
-  if (g_alarmItems > kMaxAlarmEntries) return false;
-  if (outcome == STATUS_OK) r->rdAlm.alarmCount = g_alarmItems;
+bool alarmFinal(RequestRecord* r, uint32_t items, uint16_t outcome, bool) {
+  if (items > kMaxAlarmEntries) return false;
+  if (outcome == STATUS_OK) r->rdAlm.alarmCount = static_cast<uint16_t>(items);
   return true;
 }
 const ChainDecoder kAlarmChain = {16, alarmReset, alarmUnmarked, alarmItem, alarmFinal};
 
-// RD_MEM: two-digit bytes; the count runs on across the chain.
-uint32_t g_memoryBytes;
-void memoryReset(RequestRecord*) { g_memoryBytes = 0; }
-void memoryUnmarked(RequestRecord*) {}
-bool memoryItem(RequestRecord* r, const char* text) {
+// RD_MEM: two-digit bytes into the caller's buffer; the count runs on across the chain.
+void memoryReset(RequestRecord*, uint32_t& items) { items = 0; }
+void memoryUnmarked(RequestRecord*, uint32_t&) {}
+bool memoryItem(RequestRecord* r, uint32_t& items, const char* text) {
   uint8_t byte = 0;
   if (parseNumber(hex2, text, &byte) != PARSE_OK) return false;
-  if (g_memoryBytes < r->rdMem.byteCount) r->rdMem.memoryData[g_memoryBytes] = byte;
-  ++g_memoryBytes;
+  if (items < r->rdMem.byteCount && r->rdMem.memoryData) r->rdMem.memoryData[items] = byte;
+  if (items <= r->rdMem.byteCount) ++items;
   return true;
 }
-bool memoryFinal(RequestRecord* r, uint16_t outcome, bool sawReply) {
+bool memoryFinal(RequestRecord* r, uint32_t items, uint16_t outcome, bool sawReply) {
   // A silent line is a communication failure and is retried, not a short read.
   if (outcome == STATUS_COMM_FAILURE && !sawReply) return true;
-  return g_memoryBytes == r->rdMem.byteCount;
+  return items == r->rdMem.byteCount;
 }
 const ChainDecoder kMemoryChain = {2, memoryReset, memoryUnmarked, memoryItem, memoryFinal};
 }  // namespace
 
-void encode_RD_ALM(RequestRecord* r) {
+void encode_RD_ALM(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_RD_ALM);
+  beginRequest(x, CMD_RD_ALM, line);
   putText(x, "M:");
   putKeyword(x, r->rdAlm.device, UnitKeywords);
   runChain(r, x, kAlarmChain);
 }
 
-void encode_RD_MEM(RequestRecord* r) {
+void encode_RD_MEM(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_RD_MEM);
+  beginRequest(x, CMD_RD_MEM, line);
   putText(x, "T:");
   putKeyword(x, r->rdMem.device, UnitKeywords);
   putText(x, "A:");
@@ -207,9 +205,9 @@ void encode_RD_MEM(RequestRecord* r) {
   runChain(r, x, kMemoryChain);
 }
 
-void encode_FEED__(RequestRecord* r) {
+void encode_FEED__(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_FEED);
+  beginRequest(x, CMD_FEED, line);
   MotionHead head{0, r->feed.accelType, r->feed.filterType, r->feed.speedSource, r->feed.speed};
   putHead(x, head, false, true);
   putText(x, "D:");
@@ -217,9 +215,9 @@ void encode_FEED__(RequestRecord* r) {
   runSimple(r, x);
 }
 
-void encode_STEP__(RequestRecord* r) {
+void encode_STEP__(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_STEP);
+  beginRequest(x, CMD_STEP, line);
   putHead(x, r->step.head, true, true);
   putText(x, "P:");
   putKeyword(x, r->step.stepDirection, StepDirectionKeywords);
@@ -228,18 +226,18 @@ void encode_STEP__(RequestRecord* r) {
   runSimple(r, x);
 }
 
-void encode_POSING(RequestRecord* r) {
+void encode_POSING(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_POSING);
+  beginRequest(x, CMD_POSING, line);
   putHead(x, r->posing.head, true, true);
   putText(x, "P:");
   putHex8(x, r->posing.targetPosition);
   runSimple(r, x);
 }
 
-void encode_GOTOPT(RequestRecord* r) {
+void encode_GOTOPT(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_GOTOPT);
+  beginRequest(x, CMD_GOTOPT, line);
   MotionHead head{r->gotoPt.moveType, r->gotoPt.accelType, r->gotoPt.filterType, 0, 0};
   putHead(x, head, true, false);
   putText(x, "P:");
@@ -247,9 +245,9 @@ void encode_GOTOPT(RequestRecord* r) {
   runSimple(r, x);
 }
 
-void encode_GOTOST(RequestRecord* r) {
+void encode_GOTOST(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_GOTOST);
+  beginRequest(x, CMD_GOTOST, line);
   putHead(x, r->gotoSt.head, true, true);
   putText(x, "P:");
   putHex8(x, r->gotoSt.stationNumber);
@@ -258,16 +256,16 @@ void encode_GOTOST(RequestRecord* r) {
   runSimple(r, x);
 }
 
-void encode_HOMING(RequestRecord* r) {
+void encode_HOMING(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_HOMING);
+  beginRequest(x, CMD_HOMING, line);
   putHead(x, r->homing.head, true, true);
   runSimple(r, x);
 }
 
-void encode_POS_EX(RequestRecord* r) {
+void encode_POS_EX(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_POS_EX);
+  beginRequest(x, CMD_POS_EX, line);
   putHead(x, r->posEx.head, true, true);
   putText(x, "P:");
   putHex8(x, r->posEx.targetPosition);
@@ -283,13 +281,13 @@ void encode_POS_EX(RequestRecord* r) {
   runSimple(r, x);
 }
 
-void encode_POS_AS(RequestRecord* r) {
+void encode_POS_AS(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_POS_AS);
+  beginRequest(x, CMD_POS_AS, line);
   putHead(x, r->posAs.head, true, true);
   putText(x, "P:");
   putHex8(x, r->posAs.targetPosition);
-  if (g_mode.debugMode) {
+  if (line.debugMode) {
     putText(x, "D:");
     putKeyword(x, r->posAs.signalMoveType, MoveKeywords);
     putText(x, "S:");
@@ -303,14 +301,14 @@ void encode_POS_AS(RequestRecord* r) {
   runSimple(r, x);
 }
 
-void encode_POS_MS(RequestRecord* r) {
+void encode_POS_MS(RequestRecord* r, const LineContext& line) {
   constexpr int kPairsInFirstMessage = 11;
   int count = r->posMs.changeCount;
   if (count > kMaxChangePairs) count = kMaxChangePairs;   // the record holds no more
   const bool split = count > kPairsInFirstMessage;
 
   Exchange x;
-  beginRequest(x, CMD_POS_MS);
+  beginRequest(x, CMD_POS_MS, line);
   putText(x, split ? "B:0001" : "B:0000");
   putHead(x, r->posMs.head, true, true);
   putText(x, "P:");
@@ -331,29 +329,29 @@ void encode_POS_MS(RequestRecord* r) {
     r->status = STATUS_MALFORMED;
     return;
   }
-  if (sendRequest(g_mode.currentPort, x.request) != 0) {
+  if (sendRequest(line.port, x.request) != 0) {
     r->status = STATUS_COMM_FAILURE;
     return;
   }
   splitPause();
-  beginRequest(x, CMD_POS_MS);
+  beginRequest(x, CMD_POS_MS, line);
   putText(x, "B:0000");
   putText(x, "X:");
   putPairs(x, r, kPairsInFirstMessage, count);
   runSimple(r, x);
 }
 
-void encode_STOP__(RequestRecord* r) {
+void encode_STOP__(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_STOP);
+  beginRequest(x, CMD_STOP, line);
   putText(x, "M:");
   putKeyword(x, r->stop.stopMode, StopKeywords);
   runSimple(r, x);
 }
 
-void encode_RDPARM(RequestRecord* r) {
+void encode_RDPARM(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_RDPARM);
+  beginRequest(x, CMD_RDPARM, line);
   putText(x, "M:");
   putKeyword(x, r->rdparm.parameterBank, ParameterBankKeywords);
   putText(x, "S:Pn");
@@ -366,9 +364,9 @@ void encode_RDPARM(RequestRecord* r) {
   finishRecord(r, x);
 }
 
-void encode_WRPARM(RequestRecord* r) {
+void encode_WRPARM(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_WRPARM);
+  beginRequest(x, CMD_WRPARM, line);
   putText(x, "M:");
   putKeyword(x, r->wrparm.parameterBank, ParameterBankKeywords);
   putText(x, "D:");
@@ -378,9 +376,9 @@ void encode_WRPARM(RequestRecord* r) {
   runSimple(r, x);
 }
 
-void encode_GET_PT(RequestRecord* r) {
+void encode_GET_PT(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_GET_PT);
+  beginRequest(x, CMD_GET_PT, line);
   putText(x, "N:");
   putHex4(x, r->getPt.pointNumber);
   endRequest(x);
@@ -391,9 +389,9 @@ void encode_GET_PT(RequestRecord* r) {
   finishRecord(r, x);
 }
 
-void encode_SET_PT(RequestRecord* r) {
+void encode_SET_PT(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_SET_PT);
+  beginRequest(x, CMD_SET_PT, line);
   putText(x, "N:");
   putHex4(x, r->setPt.pointNumber);
   putText(x, "V:");
@@ -405,9 +403,9 @@ void encode_SET_PT(RequestRecord* r) {
   runSimple(r, x);
 }
 
-void encode_WR_MEM(RequestRecord* r) {
+void encode_WR_MEM(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_WR_MEM);
+  beginRequest(x, CMD_WR_MEM, line);
   putText(x, "T:");
   putKeyword(x, r->wrMem.device, UnitKeywords);
   putText(x, "A:");
@@ -424,9 +422,9 @@ void encode_WR_MEM(RequestRecord* r) {
   runSimple(r, x);
 }
 
-void encode_RDDVID(RequestRecord* r) {
+void encode_RDDVID(RequestRecord* r, const LineContext& line) {
   Exchange x;
-  beginRequest(x, CMD_RDDVID);
+  beginRequest(x, CMD_RDDVID, line);
   putText(x, "M:");
   putKeyword(x, r->rddvid.idItem, IdItemKeywords);
   endRequest(x);
@@ -445,13 +443,13 @@ void encode_RDDVID(RequestRecord* r) {
   finishRecord(r, x);
 }
 
-void runCommandEncoder(RequestRecord* record) {
-  using Encoder = void (*)(RequestRecord*);
+void runCommandEncoder(RequestRecord* record, const LineContext& line) {
+  using Encoder = void (*)(RequestRecord*, const LineContext&);
   static const Encoder kEncoders[COMMAND_COUNT] = {
       encode_BKCTRL, encode_CLRALM, encode_FEED__, encode_GET_PT, encode_GOTOPT, encode_GOTOST,
       encode_HOMING, encode_POS_AS, encode_POS_EX, encode_POS_MS, encode_POSING, encode_RD_ALM,
       encode_RD_MEM, encode_RD_MON, encode_RDDVID, encode_RDMSTS, encode_RDPARM, encode_RDPORT,
       encode_RDSSTS, encode_RSTMDL, encode_SET_PT, encode_SETDIS, encode_STEP__, encode_STOP__,
       encode_SVCTRL, encode_WR_MEM, encode_WRPARM, encode_WRPORT};
-  if (record->opCode < COMMAND_COUNT) kEncoders[record->opCode](record);
+  if (record->opCode < COMMAND_COUNT) kEncoders[record->opCode](record, line);
 }

@@ -3,8 +3,6 @@
 
 #include <cstring>
 
-#include "link/link_state.h"
-#include "link/serial_port.h"
 #include "protocol/number_format.h"
 
 namespace {
@@ -22,8 +20,9 @@ void putBytes(Exchange& x, const char* bytes, int n) {
 }
 }  // namespace
 
-void beginRequest(Exchange& x, uint8_t commandCode) {
+void beginRequest(Exchange& x, uint8_t commandCode, const LineContext& line) {
   std::memset(&x, 0, sizeof x);
+  x.port = line.port;
   x.position = buildHeader(commandCode, x.request.data);
 }
 
@@ -64,7 +63,7 @@ bool exchangeAndCheck(RequestRecord* record, Exchange& x) {
     record->status = STATUS_MALFORMED;
     return false;
   }
-  if (runTransaction(g_mode.currentPort, x.request, x.reply) != 0) {
+  if (runTransaction(x.port, x.request, x.reply) != 0) {
     record->status = STATUS_COMM_FAILURE;
     return false;
   }
@@ -104,69 +103,88 @@ uint32_t replyHex8(Exchange& x, int offset) {
   return value;
 }
 
+namespace {
+
+struct ChainRun {
+  RequestRecord* record;
+  Exchange* x;
+  const ChainDecoder* decoder;
+  uint16_t outcome;
+};
+
+// One attempt of a chain: the request, then replies until one says no more
+// follow. Returns false on a transport failure, which the retry loop repeats.
+bool chainAttempt(void* context) {
+  ChainRun& run = *static_cast<ChainRun*>(context);
+  RequestRecord* record = run.record;
+  Exchange& x = *run.x;
+  const ChainDecoder& decoder = *run.decoder;
+  uint32_t items = 0;
+  decoder.reset(record, items);
+  bool sawReply = false;
+  uint16_t outcome = STATUS_OK;
+  if (sendRequest(x.port, x.request) != 0) {
+    outcome = STATUS_COMM_FAILURE;
+  } else {
+    uint16_t more = 1;
+    while (more != 0) {
+      if (receiveReply(x.port, x.reply) != 0) {
+        outcome = STATUS_COMM_FAILURE;
+        break;
+      }
+      sawReply = true;
+      const uint8_t* data = x.reply.data;
+      if (checkReplyHeader(record->opCode, data) != 0 ||
+          parseNumber(hex4, reinterpret_cast<const char*>(data + kErrorCodeOffset),
+                      &record->errorCode) != PARSE_OK) {
+        outcome = STATUS_MALFORMED;
+        break;
+      }
+      int offset;
+      if (data[kReplyFieldsOffset] == 'P') {
+        if (parseNumber(hex4, reinterpret_cast<const char*>(data + 16), &more) != PARSE_OK) {
+          outcome = STATUS_MALFORMED;
+          break;
+        }
+        offset = 22;
+      } else {
+        more = 0;
+        offset = 16;
+        decoder.unmarkedReply(record, items);
+      }
+      while (offset < kFrameSize && data[offset] != 0x0D) {
+        char item[32] = {};
+        int available = kFrameSize - offset;
+        int n = decoder.itemLength < available ? decoder.itemLength : available;
+        std::memcpy(item, data + offset, static_cast<size_t>(n));
+        if (!decoder.item(record, items, item)) {
+          outcome = STATUS_MALFORMED;
+          break;
+        }
+        offset += decoder.itemLength;
+      }
+      if (outcome == STATUS_MALFORMED) break;
+      if (record->errorCode != 0) {
+        outcome = STATUS_ERROR_REPLY;
+        break;
+      }
+    }
+  }
+  if (outcome != STATUS_ERROR_REPLY && !decoder.finalCheck(record, items, outcome, sawReply))
+    outcome = STATUS_MALFORMED;
+  run.outcome = outcome;
+  return outcome != STATUS_COMM_FAILURE;
+}
+
+}  // namespace
+
 void runChain(RequestRecord* record, Exchange& x, const ChainDecoder& decoder) {
   if (x.overflow) {
     record->status = STATUS_MALFORMED;
     return;
   }
   endRequest(x);
-  const uint16_t port = g_mode.currentPort;
-  uint16_t outcome = STATUS_OK;
-  for (int attempt = 0; attempt < kTransactionAttempts; ++attempt) {
-    decoder.reset(record);
-    bool sawReply = false;
-    outcome = STATUS_OK;
-    if (sendRequest(port, x.request) != PORT_OK) {
-      outcome = STATUS_COMM_FAILURE;
-    } else {
-      uint16_t more = 1;
-      while (more != 0) {
-        if (receiveReply(port, x.reply) != PORT_OK) {
-          outcome = STATUS_COMM_FAILURE;
-          break;
-        }
-        sawReply = true;
-        const uint8_t* data = x.reply.data;
-        if (checkReplyHeader(record->opCode, data) != 0 ||
-            parseNumber(hex4, reinterpret_cast<const char*>(data + kErrorCodeOffset),
-                        &record->errorCode) != PARSE_OK) {
-          outcome = STATUS_MALFORMED;
-          break;
-        }
-        int offset;
-        if (data[kReplyFieldsOffset] == 'P') {
-          if (parseNumber(hex4, reinterpret_cast<const char*>(data + 16), &more) != PARSE_OK) {
-            outcome = STATUS_MALFORMED;
-            break;
-          }
-          offset = 22;
-        } else {
-          more = 0;
-          offset = 16;
-          decoder.unmarkedReply(record);
-        }
-        while (offset < kFrameSize && data[offset] != 0x0D) {
-          char item[32] = {};
-          int available = kFrameSize - offset;
-          int n = decoder.itemLength < available ? decoder.itemLength : available;
-          std::memcpy(item, data + offset, static_cast<size_t>(n));
-          if (!decoder.item(record, item)) {
-            outcome = STATUS_MALFORMED;
-            break;
-          }
-          offset += decoder.itemLength;
-        }
-        if (outcome == STATUS_MALFORMED) break;
-        if (record->errorCode != 0) {
-          outcome = STATUS_ERROR_REPLY;
-          break;
-        }
-      }
-    }
-    if (outcome != STATUS_ERROR_REPLY && !decoder.finalCheck(record, outcome, sawReply))
-      outcome = STATUS_MALFORMED;
-    if (outcome != STATUS_COMM_FAILURE) break;
-    if (attempt < kTransactionAttempts - 1) retryPause();
-  }
-  if (outcome != STATUS_OK) record->status = outcome;
+  ChainRun run{record, &x, &decoder, STATUS_OK};
+  repeatAttempts(chainAttempt, &run);
+  if (run.outcome != STATUS_OK) record->status = run.outcome;
 }

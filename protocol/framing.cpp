@@ -6,11 +6,13 @@
 #include <cstring>
 #include <thread>
 
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "protocol/command_table.h"
 
 namespace {
 std::atomic<int> g_retryPauseMs{kRetryPauseMs};
+// The split pause is the module's time to take in the first message; it is the
+// same length as the retry pause but tests shorten the two separately.
 std::atomic<int> g_splitPauseMs{kRetryPauseMs};
 std::atomic<FrameObserver> g_observer{nullptr};
 std::atomic<bool> g_abandoned{false};
@@ -67,11 +69,28 @@ uint16_t receiveReply(uint16_t port, FrameBuffer& reply) {
   return reply.result;
 }
 
-uint16_t runTransaction(uint16_t port, FrameBuffer& request, FrameBuffer& reply) {
-  for (int attempt = 0; attempt < kTransactionAttempts; ++attempt) {
-    if (sendRequest(port, request) == PORT_OK && receiveReply(port, reply) == PORT_OK) return 0;
+bool repeatAttempts(bool (*attempt)(void* context), void* context) {
+  for (int n = 0; n < kTransactionAttempts; ++n) {
+    if (attempt(context)) return true;
     if (g_abandoned.load()) break;
-    if (attempt < kTransactionAttempts - 1) retryPause();
+    if (n < kTransactionAttempts - 1) retryPause();
   }
-  return 1;
+  return false;
+}
+
+namespace {
+struct SingleReply {
+  uint16_t port;
+  FrameBuffer* request;
+  FrameBuffer* reply;
+};
+bool singleAttempt(void* context) {
+  SingleReply& t = *static_cast<SingleReply*>(context);
+  return sendRequest(t.port, *t.request) == PORT_OK && receiveReply(t.port, *t.reply) == PORT_OK;
+}
+}  // namespace
+
+uint16_t runTransaction(uint16_t port, FrameBuffer& request, FrameBuffer& reply) {
+  SingleReply t{port, &request, &reply};
+  return repeatAttempts(singleAttempt, &t) ? 0 : 1;
 }

@@ -26,8 +26,15 @@ uint16_t receiveReply(uint16_t port, FrameBuffer& reply);
 // 0: a reply was read; 1: three attempts failed.
 uint16_t runTransaction(uint16_t port, FrameBuffer& request, FrameBuffer& reply);
 
-// While set, a transaction gives up after the attempt in progress: shutdown then
-// waits for at most one read on a dead line instead of three.
+// The one retry loop of every exchange: runs `attempt` until it returns true
+// (it got through; it decides what that means), at most kTransactionAttempts
+// times with the retry pause between, and only once more after transactions
+// have been abandoned. True when an attempt got through.
+bool repeatAttempts(bool (*attempt)(void* context), void* context);
+
+// While set, every exchange (single replies and chains alike) gives up after the
+// attempt in progress: shutdown then waits for at most one read on a dead line
+// instead of three.
 void setTransactionsAbandoned(bool abandoned);
 
 // Pause between attempts; tests shorten it. Default 500 ms.

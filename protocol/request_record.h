@@ -72,7 +72,9 @@ struct RequestRecord {
     } posMs;
     struct { MotionHead head; uint32_t targetPosition; } posing;
     struct { uint8_t device; uint16_t alarmCount; AlarmEntry alarms[kMaxAlarmEntries]; } rdAlm;
-    struct { uint8_t device; uint32_t address; uint16_t byteCount; uint8_t memoryData[kMaxMemoryBytes]; } rdMem;
+    // The bytes go straight into the caller's buffer of byteCount bytes (null: read
+    // and checked, not kept), so the record stays small enough for the stack.
+    struct { uint8_t device; uint32_t address; uint16_t byteCount; uint8_t* memoryData; } rdMem;
     struct {
       uint32_t commandPosition, feedbackPosition, positionDeviation, latchPosition,
                outputTorque, monitor1, monitor2;

@@ -41,11 +41,16 @@
 #define IDD_STATION             138
 #define IDD_TRANSFER_SAVE       139
 #define IDD_TRANSFER_LOAD       140
+#define IDD_EDIT_DECIMAL        141
+#define IDD_EDIT_BITS           142
+#define IDD_EDIT_SELECTION      143
+#define IDD_EDIT_DIGITS         144
 #define IDD_BRAKE_ONOFF         148
 #define IDD_IDENTIFICATION      151
 #define IDD_OUTPUT_MONITOR      154
 #define IDD_ENVIRONMENT         155
 #define IDD_PARAM_VERIFY        156
+#define IDD_EDIT_HEX            157
 #define IDD_ALARM_HISTORY       159
 #define IDD_MEMORY_READ         160
 #define IDD_MEMORY_WRITE        161

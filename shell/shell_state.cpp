@@ -122,12 +122,12 @@ StatusFieldLook statusFieldLook(int field, uint8_t ready, uint8_t servoOn, uint8
 }
 
 uint16_t reloadDefinitions(const char* path) {
-  ModeRecord kept = g_mode;
+  ModeSnapshot kept = saveModeRecord();
   clearDefinitions();
   uint16_t result = loadDefinitions(path);
   // A file that fails half-way leaves no half-filled table behind.
   if (result != 0) clearDefinitions();
-  g_mode = kept;
+  restoreModeRecord(kept);
   return result;
 }
 

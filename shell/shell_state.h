@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "toolkit/window_messages.h"
+
 constexpr uint16_t MOTOR_ROTARY = 1;
 constexpr uint16_t MOTOR_LINEAR = 2;
 // Paths in UTF-8: any path of MAX_PATH (260) UTF-16 units takes at most 3 bytes a
@@ -16,8 +18,6 @@ constexpr int START_DIRECTORY_BYTES = PATH_BYTES - 32;
 constexpr const char* ROTARY_DEFINITIONS = "ParmDef.cfg";
 constexpr const char* LINEAR_DEFINITIONS = "ParmDefL.cfg";
 
-constexpr uint32_t UM_DIALOG_CLOSED = 0x0464;   // WM_USER + 100, wParam = template id
-constexpr uint32_t UM_DATA_CHANGED = 0x0465;    // WM_USER + 101
 
 extern uint16_t g_motorType;
 extern char g_definitionPath[PATH_BYTES];

@@ -6,7 +6,6 @@
 
 #include "shell/shell_state.h"
 
-constexpr UINT UM_STATUS_REPAINT = WM_USER + 102;   // posted by the status poll's notice
 constexpr const wchar_t* MAIN_WINDOW_CLASS = L"QZ_MMI";
 
 extern HWND g_mainWindow;

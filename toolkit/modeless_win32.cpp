@@ -3,6 +3,9 @@
 
 #include "toolkit/window_messages.h"
 
+static_assert(UM_DIALOG_CLOSED == WM_USER + 100 && UM_DATA_CHANGED == WM_USER + 101 &&
+              UM_STATUS_REPAINT == WM_USER + 102 && UM_WORKER_NOTICE == WM_USER + 103);
+
 void closeModeless(HWND dialog, uint16_t templateId, Worker* worker, HWND list, ColumnWidths* widths) {
   // The worker only posts to its dialog, never sends, so waiting for it here
   // cannot deadlock; one held in an error box is left detached after the wait.

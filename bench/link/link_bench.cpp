@@ -12,7 +12,7 @@
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/request.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "link/status_poll.h"
 #include "protocol/framing.h"
 #include "bench/sim_launch.h"

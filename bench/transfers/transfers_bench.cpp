@@ -12,7 +12,7 @@
 #include "files/settings.h"
 #include "files/transfer.h"
 #include "link/link.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "protocol/framing.h"
 
 #if defined(_WIN32) || !defined(QZ_SIM_PATH)

@@ -18,7 +18,7 @@
 #include <cstring>
 
 #include "link/link_state.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "protocol/command_table.h"
 #include "protocol/encoders.h"
 #include "protocol/framing.h"
@@ -190,13 +190,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     record->wrMem.dataPointer = block;
   }
+  // A memory read writes into a block of exactly byteCount bytes: writing past it is caught.
+  if (code == CMD_RD_MEM) {
+    const uint16_t n = record->rdMem.byteCount;
+    block = static_cast<uint8_t*>(std::malloc(n ? n : 1));
+    record->rdMem.memoryData = (flags & 0x10) ? nullptr : block;
+  }
 
   g_mode.currentPort = 0;
   g_mode.debugMode = flags & 1;
   g_line = {data + argumentBytes, size - argumentBytes, static_cast<uint8_t>((flags >> 1) & 7),
             0, 0, false, code};
 
-  runCommandEncoder(record);
+  runCommandEncoder(record, currentLineContext());
 
   // A split multi-speed request writes its first message once, then runs the second.
   const bool split = code == CMD_POS_MS && record->posMs.changeCount > 11;

@@ -9,7 +9,7 @@
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/request.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "link/status_poll.h"
 #include "resources/resource.h"
 #include "tests/support/scripted_prompt.h"

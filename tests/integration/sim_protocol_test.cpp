@@ -7,7 +7,7 @@
 #include <string>
 
 #include "link/link_state.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "protocol/encoders.h"
 #include "protocol/framing.h"
 #include "tests/support/sim_control.h"
@@ -33,7 +33,7 @@ class SimLine : public ::testing::Test {
   }
   RequestRecord& run(uint8_t code) {
     record_->opCode = code;
-    runCommandEncoder(record_.get());
+    runCommandEncoder(record_.get(), currentLineContext());
     return *record_;
   }
   RequestRecord& fresh() {
@@ -107,6 +107,8 @@ TEST_F(SimLine, ChainsOfAlarmsAndMemoryArriveWhole) {
   RequestRecord& m = fresh();
   m.rdMem.address = 0x1000;
   m.rdMem.byteCount = 300;   // three replies
+  uint8_t memory[300] = {};
+  m.rdMem.memoryData = memory;
   run(CMD_RD_MEM);
   EXPECT_EQ(m.status, 0);
   EXPECT_EQ(m.rdMem.memoryData[0], 1);

@@ -12,7 +12,7 @@
 #include "files/transfer.h"
 #include "link/link.h"
 #include "link/link_state.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "protocol/framing.h"
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/sim_control.h"

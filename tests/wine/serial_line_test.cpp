@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "link/link_state.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "protocol/encoders.h"
 #include "protocol/framing.h"
 #include "tests/support/sim_control.h"
@@ -47,7 +47,7 @@ class WinLine : public ::testing::Test {
   }
   RequestRecord& run(uint8_t code) {
     record_->opCode = code;
-    runCommandEncoder(record_.get());
+    runCommandEncoder(record_.get(), currentLineContext());
     return *record_;
   }
   uint16_t control_ = 0;
@@ -70,6 +70,8 @@ TEST_F(WinLine, ExchangesWithTheSimulator) {
   clearRecord(*record_);
   record_->rdMem.address = 0x1000;
   record_->rdMem.byteCount = 200;   // a chain of two replies through ReadFile
+  uint8_t memory[200] = {};
+  record_->rdMem.memoryData = memory;
   RequestRecord& m = run(CMD_RD_MEM);
   EXPECT_EQ(m.status, 0);
   EXPECT_EQ(m.rdMem.memoryData[1], 4);

@@ -33,13 +33,13 @@ TEST(ParameterRows, TextsByKindAndEditorsByKind) {
   EXPECT_STREQ(row.columns[2], "0013");
   EXPECT_STREQ(row.columns[3], "");
 
-  const uint16_t expected[] = {EDITOR_DECIMAL, EDITOR_HEXADECIMAL, EDITOR_BITS, 0};
+  const uint16_t expected[] = {IDD_EDIT_DECIMAL, IDD_EDIT_HEX, IDD_EDIT_BITS, 0};
   for (int k = 0; k < 4; ++k) EXPECT_EQ(editorTemplateFor(t->entries[k].kind), expected[k]);
-  EXPECT_EQ(editorTemplateFor('N'), EDITOR_DIGITS);
-  EXPECT_EQ(editorTemplateFor('S'), EDITOR_SELECTION);
+  EXPECT_EQ(editorTemplateFor('N'), IDD_EDIT_DIGITS);
+  EXPECT_EQ(editorTemplateFor('S'), IDD_EDIT_SELECTION);
 
-  EXPECT_EQ(countListedDefinitions(SERVO_PARAMETER_LIST, *t), 1);
-  EXPECT_EQ(countListedDefinitions(OPTION_PARAMETER_LIST, *t), 3);
+  EXPECT_EQ(countListedDefinitions(IDD_SERVO_PARAM_LIST, *t), 1);
+  EXPECT_EQ(countListedDefinitions(IDD_OPTION_PARAM_LIST, *t), 3);
 
   char label[] = "PnXXXX reading";
   composeParameterReadLabel(label, 0x0A1F);
@@ -62,17 +62,17 @@ TEST(ParameterRows, UnmappedDefinitionsHaveNoRowAndStaleRefreshesApplyNowhere) {
 
   ParameterRefresh refresh{generation, 2};
   ParameterRefresh posted = unpackParameterRefresh(packParameterRefresh(refresh));
-  EXPECT_TRUE(refreshApplies(posted, *maps, OPTION_PARAMETER_LIST, *t, generation));
-  EXPECT_FALSE(refreshApplies(posted, *maps, SERVO_PARAMETER_LIST, *t, generation));
-  EXPECT_FALSE(refreshApplies({generation, 4}, *maps, OPTION_PARAMETER_LIST, *t, generation));
+  EXPECT_TRUE(refreshApplies(posted, *maps, IDD_OPTION_PARAM_LIST, *t, generation));
+  EXPECT_FALSE(refreshApplies(posted, *maps, IDD_SERVO_PARAM_LIST, *t, generation));
+  EXPECT_FALSE(refreshApplies({generation, 4}, *maps, IDD_OPTION_PARAM_LIST, *t, generation));
 
   // The definition file is switched; the refresh was posted before and arrives after.
   clearDefinitions();
   auto reloaded = parseTable(kDefinitions);
   uint32_t now = definitionGeneration();
   EXPECT_NE(now, generation);
-  EXPECT_FALSE(refreshApplies(posted, *maps, OPTION_PARAMETER_LIST, *reloaded, now));
+  EXPECT_FALSE(refreshApplies(posted, *maps, IDD_OPTION_PARAM_LIST, *reloaded, now));
   clearRowMaps(maps.get(), now);   // a list opened on the new file
-  EXPECT_FALSE(refreshApplies(posted, *maps, OPTION_PARAMETER_LIST, *reloaded, now));
-  EXPECT_TRUE(refreshApplies({now, 2}, *maps, OPTION_PARAMETER_LIST, *reloaded, now));
+  EXPECT_FALSE(refreshApplies(posted, *maps, IDD_OPTION_PARAM_LIST, *reloaded, now));
+  EXPECT_TRUE(refreshApplies({now, 2}, *maps, IDD_OPTION_PARAM_LIST, *reloaded, now));
 }

@@ -13,7 +13,7 @@ namespace {
 struct Parsed {
   std::unique_ptr<ParameterTable> table = std::make_unique<ParameterTable>();
   std::unique_ptr<AlarmTextTable> alarms = std::make_unique<AlarmTextTable>();
-  ModeRecord mode{};
+  std::unique_ptr<ModeRecord> mode = std::make_unique<ModeRecord>();
   uint16_t result = 0;
 };
 
@@ -22,7 +22,7 @@ Parsed parse(const std::string& text) {
   std::memset(p.table.get(), 0, sizeof *p.table);
   std::memset(p.alarms.get(), 0, sizeof *p.alarms);
   p.result = parseDefinitions(text.data(), static_cast<uint32_t>(text.size()), p.table.get(),
-                              p.alarms.get(), &p.mode);
+                              p.alarms.get(), p.mode.get());
   return p;
 }
 
@@ -72,8 +72,8 @@ TEST(Definitions, FieldsChoicesAlarmsAndMode) {
       "ALM:SVA{\r\n10:\"overload\"\r\nFF:\"last\"\r\n}\r\n"
       "ALM:HST{01:\"history\"}\r\n");
   ASSERT_EQ(p.result, 0);
-  EXPECT_EQ(p.mode.debugMode, 1);
-  EXPECT_STREQ(p.mode.modeCode, "DBG");
+  EXPECT_EQ(p.mode->debugMode, 1);
+  EXPECT_STREQ(p.mode->modeCode, "DBG");
   const ParameterDefinition& b = p.table->entries[0];
   EXPECT_EQ(b.size, 2);
   ASSERT_EQ(b.entryCount, 2);
@@ -94,7 +94,7 @@ TEST(Definitions, FieldsChoicesAlarmsAndMode) {
   EXPECT_STREQ(p.alarms->texts[ALARM_SVA][0xFF], "last");
   EXPECT_STREQ(p.alarms->texts[ALARM_HST][0x01], "history");
 
-  EXPECT_EQ(parse("MODE:DBX\r\n").mode.debugMode, 0);
+  EXPECT_EQ(parse("MODE:DBX\r\n").mode->debugMode, 0);
 }
 
 TEST(Definitions, ShiftJisTrailBytesAreNotDelimiters) {

@@ -3,10 +3,10 @@
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/request.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "resources/resource.h"
 #include "tests/support/scripted_prompt.h"
-#include "tests/unit/link/fake_line.h"
+#include "tests/support/fake_line.h"
 
 #ifndef _WIN32
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "link/link_state.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "protocol/encoders.h"
 #include "protocol/framing.h"
-#include "tests/unit/protocol/pty_peer.h"
+#include "tests/support/pty_peer.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ class Decode : public ::testing::Test {
     peer.clear();
     peer.script(std::move(answers));
     r->opCode = code;
-    runCommandEncoder(r.get());
+    runCommandEncoder(r.get(), currentLineContext());
     std::vector<std::string> out;
     for (const auto& q : peer.requests()) out.push_back(q.bytes);
     return out;
@@ -179,6 +179,8 @@ TEST_F(Decode, ChainsWithPausesBetweenReplies) {
   r->rdMem = {};
   r->rdMem.address = 0x1000;
   r->rdMem.byteCount = 5;
+  uint8_t memory[5] = {};
+  r->rdMem.memoryData = memory;
   sent = run(CMD_RD_MEM, {{{framed("RD_MEM10R0000P:0002D:0102"), framed("RD_MEM10R0000P:0001D:03"),
                             framed("RD_MEM10R0000D:04ff")},
                            150}});
@@ -251,7 +253,7 @@ TEST_F(Decode, MultiSpeedMessages) {
   peer.clear();
   peer.script({one("POS_MS10R0007"), one("POS_MS10R0000")});
   r->opCode = CMD_POS_MS;
-  runCommandEncoder(r.get());
+  runCommandEncoder(r.get(), currentLineContext());
   auto requests = peer.requests();
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[0].bytes,

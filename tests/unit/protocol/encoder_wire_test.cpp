@@ -3,96 +3,27 @@
 #ifndef _WIN32
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <stdlib.h>
-#include <termios.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "link/link_state.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "protocol/encoders.h"
 #include "protocol/framing.h"
+#include "tests/support/pty_peer.h"
 
 namespace {
-
-// The module end of the line: collects requests and answers each with the next
-// scripted replies (several replies of a chain 100 ms apart; none = silence).
-class Peer {
- public:
-  Peer() {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    grantpt(master_);
-    unlockpt(master_);
-    slave_ = ptsname(master_);
-    int keep = ::open(slave_.c_str(), O_RDWR | O_NOCTTY);
-    termios tio{};
-    tcgetattr(keep, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(keep, TCSANOW, &tio);
-    keep_ = keep;
-  }
-  ~Peer() {
-    ::close(keep_);
-    ::close(master_);
-  }
-  const std::string& path() const { return slave_; }
-
-  // Runs `encode` while answering requests with `replies` (one list per request).
-  std::vector<std::string> exchange(const std::vector<std::vector<std::string>>& replies,
-                                    const std::function<void()>& encode) {
-    std::vector<std::string> requests;
-    std::atomic<bool> done{false};
-    std::thread module([&] {
-      std::string input;
-      size_t answered = 0;
-      while (!done) {
-        pollfd p{master_, POLLIN, 0};
-        if (poll(&p, 1, 10) <= 0) continue;
-        char buf[512];
-        ssize_t n = ::read(master_, buf, sizeof buf);
-        if (n <= 0) continue;
-        input.append(buf, static_cast<size_t>(n));
-        size_t cr;
-        while ((cr = input.find('\r')) != std::string::npos) {
-          requests.push_back(input.substr(0, cr + 1));
-          input.erase(0, cr + 1);
-          if (answered < replies.size()) {
-            const auto& chain = replies[answered++];
-            for (size_t i = 0; i < chain.size(); ++i) {
-              if (i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-              (void)!::write(master_, chain[i].data(), chain[i].size());
-            }
-          }
-        }
-      }
-    });
-    encode();
-    done = true;
-    module.join();
-    return requests;
-  }
-
- private:
-  int master_ = -1;
-  int keep_ = -1;
-  std::string slave_;
-};
 
 std::string stx(const std::string& s) { return "\x02" + s + "\r"; }
 
 class Wire : public ::testing::Test {
  protected:
   void SetUp() override {
-    setPortDevicePath(0, peer_.path().c_str());
+    ASSERT_TRUE(peer_.ok());
+    setPortDevicePath(0, peer_.slavePath());
     ASSERT_EQ(openPort(0, kLineSettings, kPortTimings), PORT_OK);
     g_mode.currentPort = 0;
     g_mode.debugMode = 0;
@@ -105,11 +36,19 @@ class Wire : public ::testing::Test {
     setRetryPauseMs(500);
   }
   // Encodes `code` with the record as prepared; returns the requests seen.
+  // The replies of a chain come 100 ms apart.
   std::vector<std::string> run(uint8_t code, std::vector<std::vector<std::string>> replies) {
     r_->opCode = code;
-    return peer_.exchange(replies, [&] { runCommandEncoder(r_.get()); });
+    std::vector<PtyPeer::Answer> answers;
+    for (auto& chain : replies) answers.push_back({chain, 100});
+    peer_.clear();
+    peer_.script(answers);
+    runCommandEncoder(r_.get(), currentLineContext());
+    std::vector<std::string> requests;
+    for (const PtyPeer::Request& request : peer_.requests()) requests.push_back(request.bytes);
+    return requests;
   }
-  Peer peer_;
+  PtyPeer peer_;
   std::unique_ptr<RequestRecord> r_;
 };
 
@@ -235,18 +174,22 @@ TEST_F(Wire, ChainsAndTheirFinalChecks) {
   run(CMD_RD_ALM, {{stx("RD_ALM10R0000P:0001D:" + items), stx("RD_ALM10R0000P:0000D:" + items)}});
   EXPECT_EQ(r_->status, 3) << "eighteen entries";
 
+  uint8_t memory[6] = {};
   clearRecord(*r_);
   r_->rdMem.byteCount = 4;
+  r_->rdMem.memoryData = memory;
   run(CMD_RD_MEM, {{stx("RD_MEM10R0000D:12345678")}});
   EXPECT_EQ(r_->status, 0);
   EXPECT_EQ(r_->rdMem.memoryData[3], 0x78);
   clearRecord(*r_);
   r_->rdMem.byteCount = 5;
+  r_->rdMem.memoryData = memory;
   run(CMD_RD_MEM, {{stx("RD_MEM10R0000D:12345678")}});
   EXPECT_EQ(r_->status, 3);
 
   clearRecord(*r_);
   r_->rdMem.byteCount = 6;
+  r_->rdMem.memoryData = memory;
   run(CMD_RD_MEM, {{stx("RD_MEM10R0000P:0001D:01020304"), stx("RD_MEM10R0000D:0506")}});
   EXPECT_EQ(r_->status, 0);
   EXPECT_EQ(r_->rdMem.memoryData[5], 6);

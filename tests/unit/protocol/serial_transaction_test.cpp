@@ -9,11 +9,11 @@
 #include <string>
 
 #include "link/link_state.h"
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "protocol/encoders.h"
 #include "protocol/framing.h"
 #include "protocol/request_record.h"
-#include "tests/unit/protocol/pty_peer.h"
+#include "tests/support/pty_peer.h"
 
 TEST(ReplyHeader, BuiltAndRecognised) {
   uint8_t data[kFrameSize] = {};
@@ -159,7 +159,7 @@ TEST_F(Line, SilentFirstAttemptIsRetriedInFull) {
   record->rdparm.parameterNumber = 0x0100;
   peer.script({{}, {{framed("RDPARM10R0000S:Pn0100000003E8")}}});
   auto start = std::chrono::steady_clock::now();
-  runCommandEncoder(record.get());
+  runCommandEncoder(record.get(), currentLineContext());
   const double ms = msSince(start);
   EXPECT_EQ(record->status, STATUS_OK);
   EXPECT_EQ(record->rdparm.parameterValue, 1000u);
@@ -181,7 +181,7 @@ TEST_F(Line, DeadLineFailsAfterThreeAttempts) {
     record->opCode = code;
     g_sentFrames = 0;
     auto start = std::chrono::steady_clock::now();
-    runCommandEncoder(record.get());
+    runCommandEncoder(record.get(), currentLineContext());
     return msSince(start);
   };
   // Ordinary exchange: three writes, two pauses.
@@ -200,7 +200,7 @@ TEST_F(Line, DeadLineFailsAfterThreeAttempts) {
   record->opCode = CMD_RD_MEM;
   record->rdMem.byteCount = 4;
   g_sentFrames = 0;
-  runCommandEncoder(record.get());
+  runCommandEncoder(record.get(), currentLineContext());
   EXPECT_EQ(record->status, STATUS_COMM_FAILURE);
   EXPECT_EQ(g_sentFrames.load(), 3);
   // The first message of a split multi-speed positioning is written once only.
@@ -209,7 +209,7 @@ TEST_F(Line, DeadLineFailsAfterThreeAttempts) {
   record->posMs.changeCount = 12;
   g_sentFrames = 0;
   auto start = std::chrono::steady_clock::now();
-  runCommandEncoder(record.get());
+  runCommandEncoder(record.get(), currentLineContext());
   EXPECT_EQ(record->status, STATUS_COMM_FAILURE);
   EXPECT_EQ(g_sentFrames.load(), 1);
   EXPECT_LT(msSince(start), 450);   // no 500 ms pause, no second message

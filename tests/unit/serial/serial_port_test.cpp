@@ -13,8 +13,9 @@
 #include <string>
 #include <thread>
 
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 #include "protocol/framing.h"
+#include "tests/support/pty_peer.h"
 
 namespace {
 
@@ -23,29 +24,14 @@ double msSince(Clock::time_point t) {
   return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
 }
 
-struct Pty {
-  int master = -1;
-  std::string slave;
-  Pty() {
-    master = posix_openpt(O_RDWR | O_NOCTTY);
-    grantpt(master);
-    unlockpt(master);
-    slave = ptsname(master);
-    termios tio{};
-    int fd = ::open(slave.c_str(), O_RDWR | O_NOCTTY);
-    tcgetattr(fd, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(fd, TCSANOW, &tio);
-    ::close(fd);
-  }
-  ~Pty() { ::close(master); }
-};
-
 class Serial : public ::testing::Test {
  protected:
-  void SetUp() override { setPortDevicePath(3, pty_.slave.c_str()); }
+  void SetUp() override {
+    ASSERT_TRUE(pty_.ok());
+    setPortDevicePath(3, pty_.slavePath());
+  }
   void TearDown() override { closePort(3); }
-  Pty pty_;
+  PtyPeer pty_;   // answers nothing: a silent module unless the test sends
 };
 
 TEST_F(Serial, ResultCodes) {
@@ -76,13 +62,13 @@ TEST_F(Serial, ResultCodes) {
   ASSERT_EQ(openPort(3, kLineSettings, kPortTimings), PORT_OK);
   EXPECT_EQ(openPort(3, kLineSettings, kPortTimings), PORT_ALREADY_OPEN);
   // The same device under another port number is in use.
-  setPortDevicePath(5, pty_.slave.c_str());
+  setPortDevicePath(5, pty_.slavePath());
   EXPECT_EQ(openPort(5, kLineSettings, kPortTimings), PORT_OPEN_FAILED);
   EXPECT_EQ(portOpenError(5), static_cast<uint32_t>(EBUSY));
 
   // 8 data bits, one stop bit, 9600 baud (a pseudo-terminal drops the parity bit,
   // so parity can only be seen on a real port).
-  int fd = ::open(pty_.slave.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+  int fd = ::open(pty_.slavePath(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
   termios tio{};
   tcgetattr(fd, &tio);
   ::close(fd);
@@ -99,8 +85,9 @@ TEST_F(Serial, ResultCodes) {
   const uint8_t request[3] = {'A', 'B', '\r'};
   EXPECT_EQ(writePort(3, 3, request, &count), PORT_OK);
   EXPECT_EQ(count, 3);
-  char got[8] = {};
-  EXPECT_EQ(::read(pty_.master, got, sizeof got), 3);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_EQ(pty_.requests().size(), 1u);
+  EXPECT_EQ(pty_.requests()[0].bytes, "AB\r");
   EXPECT_EQ(writePort(3, 0, request, &count), PORT_NOTHING_WRITTEN);
 
   EXPECT_EQ(closePort(3), PORT_OK);
@@ -112,9 +99,9 @@ TEST_F(Serial, ResultCodes) {
 TEST_F(Serial, AReadEndsAfterTheBurstAndDiscardsWhatFollows) {
   ASSERT_EQ(openPort(3, kLineSettings, kPortTimings), PORT_OK);
   std::thread module([&] {
-    (void)!::write(pty_.master, "0123456789ABCDEFGHIJ", 20);
+    pty_.send("0123456789ABCDEFGHIJ");
     std::this_thread::sleep_for(std::chrono::milliseconds(120));
-    (void)!::write(pty_.master, "late", 4);
+    pty_.send("late");
   });
   uint8_t buffer[256];
   uint16_t count = 0;
@@ -159,8 +146,8 @@ TEST_F(Serial, SilentLineReadAndThreeAttempts) {
   // Three reads of about 10.256 s and two pauses of 500 ms.
   EXPECT_GE(ms, 3 * 10256 + 2 * 500 - 100);
   EXPECT_LT(ms, 3 * 12000 + 2 * 500);
-  char sent[64];
-  EXPECT_EQ(::read(pty_.master, sent, sizeof sent), 33) << "the request was written three times";
+  ASSERT_EQ(pty_.requests().size(), 3u) << "the request was written three times";
+  for (const PtyPeer::Request& r : pty_.requests()) EXPECT_EQ(r.bytes.size(), 11u);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The fixed line settings and time-outs, and the device path table of the POSIX back end.
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 
 #include <cstdio>
 #include <cstring>

@@ -11,7 +11,7 @@
 #include <atomic>
 #include <chrono>
 
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <atomic>
 
-#include "link/serial_port.h"
+#include "serial/serial_port.h"
 
 namespace {
 
