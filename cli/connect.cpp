@@ -2,7 +2,9 @@
 #include "cli/qzctl.h"
 
 #include <cstdio>
+#include <cstring>
 
+#include "link/comm_thread.h"
 #include "link/link.h"
 #include "link/link_state.h"
 #include "serial/serial_port.h"
@@ -12,6 +14,7 @@ namespace qzctl {
 bool g_connected = false;
 
 int connectModule() {
+  setLinkReadTotalMs(g_opt.timeoutMs);
   if (linkStart() != 0) {
     std::fprintf(stderr, "qzctl %s: cannot start the module link\n", g_command.c_str());
     return EXIT_COMM;
@@ -29,7 +32,14 @@ int connectModule() {
 #endif
   g_mode.currentPort = port;
   if (postConnectionRequest(1, 1, port) != 0) {
-    std::fprintf(stderr, "qzctl %s: cannot open port %s\n", g_command.c_str(), g_opt.port.c_str());
+    uint32_t reason = portOpenError(port);
+#ifdef _WIN32
+    std::fprintf(stderr, "qzctl %s: cannot open port %s (system error %lu)\n", g_command.c_str(),
+                 g_opt.port.c_str(), static_cast<unsigned long>(reason));
+#else
+    std::fprintf(stderr, "qzctl %s: cannot open port %s (%s)\n", g_command.c_str(), g_opt.port.c_str(),
+                 reason ? std::strerror(static_cast<int>(reason)) : "no reason given");
+#endif
     return EXIT_COMM;
   }
   g_connected = true;

@@ -22,6 +22,8 @@ extern const char kHelp[] =
     "                      motions (jog, step, move, home), reset, alarms --clear, mem write and\n"
     "                      points set without --position; a lost reply may hide a command the module\n"
     "                      has carried out, and a relative move sent twice moves the axis twice\n"
+    "      --timeout MS    how long each attempt waits for a reply, 100..60000 ms; default 10000,\n"
+    "                      the line's own. A silent module is reported after three attempts\n"
     "      --trace FILE    log every frame sent and received, with a millisecond time stamp and its\n"
     "                      direction, as printable text (control bytes as <STX>, <CR>, \\xNN); \"-\" is stderr;\n"
     "                      at exit, the link statistics: requests written, replies read, reads with no\n"

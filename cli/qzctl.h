@@ -30,6 +30,7 @@ struct Options {
   bool quiet = false;
   int retry = 0;
   std::string trace;
+  uint16_t timeoutMs = 10000;   // wait for a reply per attempt: the line's own 10 s
 };
 
 struct Progress {

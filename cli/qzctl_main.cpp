@@ -65,6 +65,11 @@ int main(int argc, char** argv) {
       g_opt.retry = static_cast<int>(n);
     }
     else if (a == "--trace") { if (!value(&g_opt.trace)) return usage("--trace needs a file"); }
+    else if (a == "--timeout") {
+      long n;
+      if (!value(&v) || !parseDecimal(v, 100, 60000, &n)) return usage("--timeout needs milliseconds 100..60000");
+      g_opt.timeoutMs = static_cast<uint16_t>(n);
+    }
     else if (a == "-h" || a == "--help") help = true;
     else if (!a.empty() && a[0] == '-') return usage(("unknown option " + a).c_str());
     else break;

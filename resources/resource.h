@@ -80,6 +80,13 @@
 #define IDC_ENV_COMMAND_UNIT    1238
 #define IDC_ENV_SET             1366
 
+// ---- Transfer dialogs: save 139, load 140, point-table verify 134, parameter verify 156
+//      (list IDC_LIST, progress IDC_PROGRESS, label IDC_PROGRESS_LABEL, Cancel IDCANCEL)
+
+// ---- Parameter lists 111 and 199, editors 141 (D), 157 (H), 142 (B), 143 (S), 144 (N)
+
+// ---- Point-table list 135 and point-table setting 129
+
 // ---- Controls shared by the dialogs of later features
 #define IDC_ACCEL_TYPE          1145
 #define IDC_FILTER_TYPE         1148

@@ -12,7 +12,7 @@
 #include "files/settings.h"
 #include "link/request.h"
 #include "resources/resource.h"
-#include "shell/modeless_dialogs.h"
+#include "shell/dialog_table.h"
 #include "shell/shell_win32.h"
 #include "toolkit/dialog_toolkit.h"
 

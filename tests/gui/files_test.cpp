@@ -13,7 +13,7 @@
 #include "files/definitions.h"
 #include "files/settings.h"
 #include "resources/resource.h"
-#include "shell/modeless_dialogs.h"
+#include "shell/dialog_table.h"
 #include "shell/shell_win32.h"
 
 namespace {
@@ -81,13 +81,13 @@ class Files : public ::testing::Test {
  protected:
   void SetUp() override {
     g_loads = 0;
-    g_realLoad = registerTransferDialog(IDD_TRANSFER_LOAD, standInLoad);
+    g_realLoad = replaceTransferDialog(IDD_TRANSFER_LOAD, standInLoad);
     setMotorTypeValue(-1);
   }
   void TearDown() override {
     // A test that stopped half-way closes the program, so the next one can start.
     if (!run_.ended && FindWindowW(MAIN_WINDOW_CLASS, nullptr)) closeWithYes(run_);
-    registerTransferDialog(IDD_TRANSFER_LOAD, g_realLoad);
+    replaceTransferDialog(IDD_TRANSFER_LOAD, g_realLoad);
   }
   AppRun run_;
 };

@@ -9,7 +9,7 @@
 #include "link/link.h"
 #include "link/link_state.h"
 #include "resources/resource.h"
-#include "shell/modeless_dialogs.h"
+#include "shell/dialog_table.h"
 #include "shell/shell_state.h"
 #include "shell/shell_win32.h"
 
@@ -46,7 +46,7 @@ HWND createStandIn(HWND parent, uint16_t, LPARAM) {
 }  // namespace
 
 TEST(Modeless, OpenedOnceAndClosedFirstAtExit) {
-  registerModelessDialog(IDD_MOTION_MONITOR, createStandIn);
+  replaceModelessDialog(IDD_MOTION_MONITOR, createStandIn);
   g_created = g_cancels = 0;
   setMotorTypeValue(-1);
   AppRun run;
@@ -73,7 +73,7 @@ TEST(Modeless, OpenedOnceAndClosedFirstAtExit) {
   EXPECT_EQ(g_cancels, 1);
   EXPECT_TRUE(g_linkRunningAtCancel);
   EXPECT_FALSE(IsWindow(dialog));
-  registerModelessDialog(IDD_MOTION_MONITOR, nullptr);
+  replaceModelessDialog(IDD_MOTION_MONITOR, nullptr);
 }
 
 // The poll is inside a read that will time out when the user closes: the program

@@ -191,11 +191,18 @@ TEST_F(Qzctl, FailuresMapToTheirExitCodes) {
   ASSERT_TRUE(sim_("FAULT NONE"));
   ASSERT_TRUE(sim_("FAULT SILENT"));
   ASSERT_TRUE(sim_("LOG CLEAR"));
-  r = qz("--retry 1 status");
+  r = qz("--timeout 1000 --retry 1 status");
   EXPECT_EQ(r.code, 4);
   EXPECT_NE(r.err.find("retry 1 of 1"), std::string::npos) << r.err;
   ASSERT_TRUE(sim_("FAULT NONE"));
   EXPECT_EQ(qz("status").code, 0);
+  // An open failure names the system's reason; a plain file is no serial line.
+  r = qz("-p /nonexistent/qz-tty status");
+  EXPECT_EQ(r.code, 4);
+  EXPECT_NE(r.err.find("No such file or directory"), std::string::npos) << r.err;
+  r = qz(std::string("-p '") + QZ_SOURCE_DIR + "/data/ParmDef.cfg' status");
+  EXPECT_EQ(r.code, 4);
+  EXPECT_NE(r.err.find("Inappropriate ioctl for device"), std::string::npos) << r.err;
 }
 
 TEST_F(Qzctl, SimpleCommandsAndUsage) {
@@ -246,6 +253,7 @@ TEST_F(Qzctl, OutputsWriteWithMaskAndReleaseAndTraceStatistics) {
   EXPECT_EQ(qz("outputs write 0 0 0 --mask 1 2 zz").code, 2);
 }
 
+// The one test of this suite that waits out the line's real 10 s reads.
 TEST_F(Qzctl, TraceCountsFailuresOfASilentModule) {
   ASSERT_TRUE(sim_("FAULT SILENT"));
   CtlRun r = qz("--retry 1 --trace - status");
@@ -479,7 +487,7 @@ TEST_F(Qzctl, ParameterLoadSendsNothingWhileAValueIsOutsideItsDefinition) {
 TEST_F(Qzctl, RetryRepeatsNoMotionAndTheTraceCountsLostReplies) {
   // One lost reply: the transaction writes the request again and reads the reply.
   ASSERT_TRUE(sim_("FAULT NOREPLY 1"));
-  CtlRun r = qz("--trace '" + file("t1") + "' status");
+  CtlRun r = qz("--timeout 1000 --trace '" + file("t1") + "' status");
   EXPECT_EQ(r.code, 0) << r.err;
   std::string trace = slurp(file("t1"));
   EXPECT_NE(trace.find("requests 2\nreplies 1\nretries 1\nno reply 1\nreopens 0\n"), std::string::npos) << trace;
@@ -488,7 +496,7 @@ TEST_F(Qzctl, RetryRepeatsNoMotionAndTheTraceCountsLostReplies) {
   ASSERT_TRUE(sim_("SET SERVO 1"));
   ASSERT_TRUE(sim_("FAULT NOREPLY 3"));
   ASSERT_TRUE(sim_("LOG CLEAR"));
-  r = qz("--retry 2 --trace '" + file("t2") + "' move inc 1");
+  r = qz("--timeout 1000 --retry 2 --trace '" + file("t2") + "' move inc 1");
   EXPECT_EQ(r.code, 4);
   EXPECT_NE(r.err.find("POSING not repeated"), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("retry 1 of 2"), std::string::npos) << r.err;

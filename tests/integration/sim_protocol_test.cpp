@@ -20,7 +20,10 @@ class SimLine : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(startSim(sim_));
     setPortDevicePath(0, sim_.pty.c_str());
-    ASSERT_EQ(openPort(0, kLineSettings, kPortTimings), PORT_OK);
+    // 1 s reads: a lost reply costs a second, not the line's 10 s.
+    PortTimings quick = kPortTimings;
+    quick.readTotalConstant = 1000;
+    ASSERT_EQ(openPort(0, kLineSettings, quick), PORT_OK);
     g_mode.currentPort = 0;
     g_mode.debugMode = 0;
     setRetryPauseMs(50);

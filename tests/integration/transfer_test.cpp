@@ -10,6 +10,7 @@
 
 #include "files/definitions.h"
 #include "files/transfer.h"
+#include "link/comm_thread.h"
 #include "link/link.h"
 #include "link/link_state.h"
 #include "serial/serial_port.h"
@@ -68,6 +69,7 @@ class Transfers : public ::testing::Test {
     linkShutdown();
     stopSim(sim_);
     setRetryPauseMs(500);
+    setLinkReadTotalMs(10000);
   }
   bool control(const std::string& line, std::string* reply = nullptr) {
     return simCommand(sim_.control, line, reply);
@@ -153,6 +155,10 @@ TEST_F(Transfers, PointSaveVerifyLoadAndCancel) {
 
 TEST_F(Transfers, ADeadLineStopsTheSaveAtItsEntry) {
   setRetryPauseMs(50);
+  // Reopened with 1 s reads: the silent line is found in 3 s instead of 30.
+  ASSERT_EQ(postConnectionRequest(0, 1, 0), 0);
+  setLinkReadTotalMs(1000);
+  ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
   PointTable table{};
   rec_.failStep = 4;
   rec_.failAt = "FAULT SILENT";

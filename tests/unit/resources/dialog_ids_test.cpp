@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -99,7 +100,10 @@ std::vector<std::string> findIdProblems(const std::string& script, const std::st
 
 TEST(DialogIds, NoTwoControlsOfOneDialogShareAnId) {
   const std::string root = QZ_SOURCE_DIR;
-  std::string script = readFile(root + "/resources/qzsetup.rc");
+  // qzsetup.rc and the scripts it includes, one per subsystem.
+  std::string script;
+  for (const auto& entry : std::filesystem::directory_iterator(root + "/resources"))
+    if (entry.path().extension() == ".rc") script += readFile(entry.path().string()) + "\n";
   std::string header = readFile(root + "/resources/resource.h");
   ASSERT_NE(script.find("DIALOGEX"), std::string::npos) << "the resource script was read";
   for (const std::string& problem : findIdProblems(script, header)) ADD_FAILURE() << problem;

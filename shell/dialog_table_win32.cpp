@@ -1,0 +1,75 @@
+// The table of dialogs by template id.
+#include "shell/dialog_table.h"
+
+#include "resources/resource.h"
+
+namespace {
+
+// Every dialog the menu opens, in the order of the modeless slots, then the
+// modal transfers. A row without a function is a dialog not built yet.
+DialogRow g_dialogs[] = {
+    {IDD_JOG, IDM_JOG, nullptr, nullptr},
+    {IDD_STEP, IDM_STEP, nullptr, nullptr},
+    {IDD_POSITIONING, IDM_POSITIONING, nullptr, nullptr},
+    {IDD_POINT_OPERATION, IDM_POINT_OPERATION, nullptr, nullptr},
+    {IDD_STATION, IDM_STATION, nullptr, nullptr},
+    {IDD_EXTERNAL_SIGNAL, IDM_EXTERNAL_SIGNAL, nullptr, nullptr},
+    {IDD_MULTI_SPEED, IDM_MULTI_SPEED, nullptr, nullptr},
+    {IDD_PASS_POINT, IDM_PASS_POINT, nullptr, nullptr},
+    {IDD_HOMING, IDM_HOMING, nullptr, nullptr},
+    {IDD_SERVO_ONOFF, IDM_SERVO_ONOFF, nullptr, nullptr},
+    {IDD_BRAKE_ONOFF, IDM_BRAKE_ONOFF, nullptr, nullptr},
+    {IDD_OUTPUT_PORT, IDM_OUTPUT_PORT, nullptr, nullptr},
+    {IDD_POINT_LIST, IDM_POINT_LIST, nullptr, nullptr},
+    {IDD_POINT_SETTING, IDM_POINT_SETTING, nullptr, nullptr},
+    {IDD_SERVO_PARAM_LIST, IDM_SERVO_PARAM_LIST, nullptr, nullptr},
+    {IDD_OPTION_PARAM_LIST, IDM_OPTION_PARAM_LIST, nullptr, nullptr},
+    {IDD_MOTION_MONITOR, IDM_MOTION_MONITOR, nullptr, nullptr},
+    {IDD_INPUT_MONITOR, IDM_INPUT_MONITOR, nullptr, nullptr},
+    {IDD_OUTPUT_MONITOR, IDM_OUTPUT_MONITOR, nullptr, nullptr},
+    {IDD_VALUE_MONITOR, IDM_VALUE_MONITOR, nullptr, nullptr},
+    {IDD_ALARM_MONITOR, IDM_ALARM_MONITOR, nullptr, nullptr},
+    {IDD_ALARM_HISTORY, IDM_ALARM_HISTORY, nullptr, nullptr},
+    {IDD_MODULE_RESET, IDM_MODULE_RESET, nullptr, nullptr},
+    {IDD_IDENTIFICATION, IDM_IDENTIFICATION, nullptr, nullptr},
+    {IDD_MEMORY_READ, IDM_MEMORY_READ, nullptr, nullptr},
+    {IDD_MEMORY_WRITE, IDM_MEMORY_WRITE, nullptr, nullptr},
+    {IDD_POINT_VERIFY, IDM_VERIFY_POINTS, nullptr, nullptr},
+    {IDD_PARAM_VERIFY, IDM_VERIFY_PARAMS, nullptr, nullptr},
+    {IDD_TRANSFER_LOAD, IDM_LOAD_POINTS, nullptr, nullptr},
+    {IDD_TRANSFER_SAVE, IDM_SAVE_POINTS, nullptr, nullptr},
+};
+
+DialogRow* rowOf(uint16_t templateId) {
+  for (DialogRow& row : g_dialogs)
+    if (row.templateId == templateId) return &row;
+  return nullptr;
+}
+
+}  // namespace
+
+HWND createModelessDialog(HWND parent, uint16_t templateId, LPARAM parameter) {
+  DialogRow* row = rowOf(templateId);
+  return row && row->create ? row->create(parent, templateId, parameter) : nullptr;
+}
+
+INT_PTR runTransferDialog(HWND owner, uint16_t templateId, bool points, const char* path) {
+  DialogRow* row = rowOf(templateId);
+  return row && row->run ? row->run(owner, templateId, points, path) : -1;
+}
+
+ModelessFactory replaceModelessDialog(uint16_t templateId, ModelessFactory factory) {
+  DialogRow* row = rowOf(templateId);
+  if (!row) return nullptr;
+  ModelessFactory before = row->create;
+  row->create = factory;
+  return before;
+}
+
+TransferRunner replaceTransferDialog(uint16_t templateId, TransferRunner runner) {
+  DialogRow* row = rowOf(templateId);
+  if (!row) return nullptr;
+  TransferRunner before = row->run;
+  row->run = runner;
+  return before;
+}
