@@ -84,8 +84,44 @@
 //      (list IDC_LIST, progress IDC_PROGRESS, label IDC_PROGRESS_LABEL, Cancel IDCANCEL)
 
 // ---- Parameter lists 111 and 199, editors 141 (D), 157 (H), 142 (B), 143 (S), 144 (N)
+//      (list IDC_LIST, progress IDC_PROGRESS, label IDC_PROGRESS_LABEL, Cancel IDCANCEL)
+#define IDC_PARAM_LIST_EDIT     1048
+#define IDC_PARAM_NUMBER        1169  // editors: "Pn****"
+#define IDC_PARAM_NAME          1124
+#define IDC_PARAM_SET           1366
+#define IDC_PARAM_VALUE         1070  // D, H: value edit and unit
+#define IDC_PARAM_UNIT          1069
+#define IDC_PARAM_SELECTION     1108  // S: choice combo
+// B (rows 1-16) and N (rows 1-4): labels and combos of each row
+#define IDC_PARAM_LABEL1        1267
+#define IDC_PARAM_LABEL2        1126
+#define IDC_PARAM_LABEL3        1127
+#define IDC_PARAM_LABEL4        1128
+#define IDC_PARAM_LABEL5        1129
+#define IDC_PARAM_LABEL6        1130
+#define IDC_PARAM_LABEL7        1131
+#define IDC_PARAM_LABEL8        1132
+#define IDC_PARAM_LABEL9        1133
+#define IDC_PARAM_LABEL10       1134
+#define IDC_PARAM_LABEL11       1135
+#define IDC_PARAM_LABEL12       1136
+#define IDC_PARAM_LABEL13       1137
+#define IDC_PARAM_LABEL14       1154
+#define IDC_PARAM_LABEL15       1155
+#define IDC_PARAM_LABEL16       1157
+#define IDC_PARAM_COMBO1        1138  // combos of rows 1-16: 1138-1153
+#define IDC_PARAM_COMBO16       1153
 
 // ---- Point-table list 135 and point-table setting 129
+//      (the list uses IDC_LIST, IDC_PROGRESS, IDC_PROGRESS_LABEL and IDCANCEL)
+#define IDC_POINT_SETTING_NUMBER        1139
+#define IDC_POINT_SETTING_SPEED         1059
+#define IDC_POINT_SETTING_SPEED_UNIT    1268
+#define IDC_POINT_SETTING_CURRENT       1140
+#define IDC_POINT_SETTING_ENTERED       1141
+#define IDC_POINT_SETTING_POSITION      1060
+#define IDC_POINT_SETTING_POSITION_UNIT 1269
+#define IDC_POINT_SETTING_SET           1366
 
 // ---- Controls shared by the dialogs of later features
 #define IDC_ACCEL_TYPE          1145
