@@ -109,7 +109,21 @@
 #define IDC_PARAM_LABEL14       1154
 #define IDC_PARAM_LABEL15       1155
 #define IDC_PARAM_LABEL16       1157
-#define IDC_PARAM_COMBO1        1138  // combos of rows 1-16: 1138-1153
+#define IDC_PARAM_COMBO1        1138
+#define IDC_PARAM_COMBO2        1139
+#define IDC_PARAM_COMBO3        1140
+#define IDC_PARAM_COMBO4        1141
+#define IDC_PARAM_COMBO5        1142
+#define IDC_PARAM_COMBO6        1143
+#define IDC_PARAM_COMBO7        1144
+#define IDC_PARAM_COMBO8        1145
+#define IDC_PARAM_COMBO9        1146
+#define IDC_PARAM_COMBO10       1147
+#define IDC_PARAM_COMBO11       1148
+#define IDC_PARAM_COMBO12       1149
+#define IDC_PARAM_COMBO13       1150
+#define IDC_PARAM_COMBO14       1151
+#define IDC_PARAM_COMBO15       1152
 #define IDC_PARAM_COMBO16       1153
 
 // ---- Point-table list 135 and point-table setting 129

@@ -1,6 +1,7 @@
 // The table of dialogs by template id.
 #include "shell/dialog_table.h"
 
+#include "editing/editing_dialogs.h"
 #include "resources/resource.h"
 
 namespace {
@@ -22,8 +23,8 @@ DialogRow g_dialogs[] = {
     {IDD_OUTPUT_PORT, IDM_OUTPUT_PORT, nullptr, nullptr},
     {IDD_POINT_LIST, IDM_POINT_LIST, nullptr, nullptr},
     {IDD_POINT_SETTING, IDM_POINT_SETTING, nullptr, nullptr},
-    {IDD_SERVO_PARAM_LIST, IDM_SERVO_PARAM_LIST, nullptr, nullptr},
-    {IDD_OPTION_PARAM_LIST, IDM_OPTION_PARAM_LIST, nullptr, nullptr},
+    {IDD_SERVO_PARAM_LIST, IDM_SERVO_PARAM_LIST, createParameterListDialog, nullptr},
+    {IDD_OPTION_PARAM_LIST, IDM_OPTION_PARAM_LIST, createParameterListDialog, nullptr},
     {IDD_MOTION_MONITOR, IDM_MOTION_MONITOR, nullptr, nullptr},
     {IDD_INPUT_MONITOR, IDM_INPUT_MONITOR, nullptr, nullptr},
     {IDD_OUTPUT_MONITOR, IDM_OUTPUT_MONITOR, nullptr, nullptr},
