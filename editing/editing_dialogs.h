@@ -15,3 +15,10 @@ INT_PTR CALLBACK parameterListDialogProc(HWND dialog, UINT message, WPARAM wPara
 // kind has no editor.
 INT_PTR runParameterEditor(HWND owner, ParameterDefinition* def);
 INT_PTR CALLBACK parameterEditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Point-table list (IDD_POINT_LIST) and point-table setting (IDD_POINT_SETTING),
+// both modeless.
+HWND createPointListDialog(HWND parent, uint16_t templateId, LPARAM parameter);
+INT_PTR CALLBACK pointListDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+HWND createPointSettingDialog(HWND parent, uint16_t templateId, LPARAM parameter);
+INT_PTR CALLBACK pointSettingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
