@@ -68,16 +68,16 @@ TEST(Points, ListShowsFiftyRowsAndSettingSendsOnlyGoodEntries) {
   Sleep(300);
   EXPECT_EQ(simLog().find("SET_PT"), std::string::npos);
 
-  // Current position: no position field. The module's point 3 has meanwhile a
-  // position the live table does not know; the open list shows it after the set.
-  ASSERT_TRUE(sim("SET POINT 3 0001E240 00001388"));
+  // Current position: no position field. The module takes its command position
+  // (0 here), which the live table (-1.000) does not know: the open list reads the
+  // point again and shows it.
   setControlText(setting, IDC_POINT_SETTING_NUMBER, L"3");
   EXPECT_EQ(pressSet(setting), L"");
   std::string log = simLog();
   EXPECT_NE(log.find("N:0003V:00002710<CR>"), std::string::npos) << log;
   rows = listViewRows(GetDlgItem(g_list, IDC_LIST), 3);
   EXPECT_EQ(rows[2][1], L"      10.000");
-  EXPECT_EQ(rows[2][2], L"       5.000");
+  EXPECT_EQ(rows[2][2], L"       0.000");
 
   // Entered position: the position goes out with it.
   sim("LOG CLEAR");
