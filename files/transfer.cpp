@@ -55,6 +55,7 @@ uint16_t loadPointTable(OwnerHandle owner, const PointTable& table,
     if (request_SET_PT(owner, static_cast<uint16_t>(number), entry.speed, 4,
                        static_cast<uint32_t>(entry.position)) != 0)
       return TRANSFER_STOPPED;
+    if (!running.load()) return TRANSFER_CANCELLED;
     sinkChanged(sink, IDD_POINT_LIST, static_cast<uint32_t>(number));
   }
   return TRANSFER_COMPLETED;
@@ -76,6 +77,7 @@ uint16_t loadParameters(OwnerHandle owner, const ParameterTable& table,
     sinkStep(sink, IDS_LOAD_PARAM, label);
     if (request_WRPARM(owner, 0, def.number, static_cast<uint32_t>(def.value)) != 0)
       return TRANSFER_STOPPED;
+    if (!running.load()) return TRANSFER_CANCELLED;
     sinkChanged(sink, parameterListFor(def.number), index);
   }
   return TRANSFER_COMPLETED;
@@ -92,6 +94,8 @@ uint16_t savePointTable(OwnerHandle owner, PointTable* table,
     uint32_t speed = 0, position = 0;
     if (request_GET_PT(owner, static_cast<uint16_t>(number), &speed, &position) != 0)
       return TRANSFER_STOPPED;
+    // Cancelled while the request ran: the tables may belong to someone else by now.
+    if (!running.load()) return TRANSFER_CANCELLED;
     table->points[number - 1].speed = speed;
     table->points[number - 1].position = static_cast<int32_t>(position);
     sinkChanged(sink, IDD_POINT_LIST, static_cast<uint32_t>(number));
@@ -112,6 +116,8 @@ uint16_t saveParameters(OwnerHandle owner, ParameterTable* table,
     uint16_t echoed = 0;
     uint32_t value = 0;
     uint16_t status = request_RDPARM(owner, 0, def.number, &echoed, &value);
+    // Cancelled while the request ran: the definitions may have been replaced.
+    if (!running.load()) return TRANSFER_CANCELLED;
     if (status == 2) {
       // The module has no such parameter: it is left out of the file.
       def.valueValid = 0;

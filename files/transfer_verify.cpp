@@ -90,6 +90,8 @@ uint16_t verifyPointTable(OwnerHandle owner, PointTable* live, const PointEntry*
     uint32_t speed = 0, position = 0;
     if (request_GET_PT(owner, static_cast<uint16_t>(number), &speed, &position) != 0)
       return TRANSFER_STOPPED;
+    // Cancelled while the request ran: the dialog and its buffers may be gone.
+    if (!running.load()) return TRANSFER_CANCELLED;
     PointEntry module{speed, static_cast<int32_t>(position)};
     live->points[number - 1] = module;
     if (sink.changed) sink.changed(sink.context, IDD_POINT_LIST, static_cast<uint32_t>(number));
@@ -116,6 +118,8 @@ uint16_t verifyParameters(OwnerHandle owner, ParameterTable* live, const Paramet
     uint16_t echoed = 0;
     uint32_t value = 0;
     uint16_t status = request_RDPARM(owner, 0, def.number, &echoed, &value);
+    // Cancelled while the request ran: the definitions may have been replaced.
+    if (!running.load()) return TRANSFER_CANCELLED;
     if (status == 2) continue;   // the module has no such parameter: no row
     if (status != 0) return TRANSFER_STOPPED;
     int32_t moduleValue = static_cast<int32_t>(value);

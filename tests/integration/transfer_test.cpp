@@ -153,6 +153,31 @@ TEST_F(Transfers, PointSaveVerifyLoadAndCancel) {
   EXPECT_LE(cancel.labels.size(), 6u);
 }
 
+// A flag cleared while a request is on the line (a closed dialog, a definition
+// switch): the reply that still arrives changes no table and notifies nobody.
+TEST_F(Transfers, AReplyAfterCancelTouchesNothing) {
+  ParameterTable& live = g_parameterTable;
+  for (int i = 0; i < live.count; ++i) live.entries[i].value = 0x5A5A, live.entries[i].valueValid = 0;
+  rec_.cancelAfter = 3;   // cleared at the third step, before its request is sent
+  EXPECT_EQ(saveParameters(nullptr, &live, running_, sinkFor(rec_)), TRANSFER_CANCELLED);
+  EXPECT_EQ(rec_.changes.size(), 2u);
+  EXPECT_EQ(live.entries[2].value, 0x5A5A);
+  EXPECT_EQ(live.entries[2].valueValid, 0);
+
+  running_ = true;
+  ASSERT_TRUE(control("SET POINT 1 00000000 00000000"));
+  ASSERT_TRUE(control("SET POINT 2 00000007 00000008"));
+  PointTable table{};
+  PointEntry file[50] = {};
+  Recorder verify;
+  verify.running = &running_;
+  verify.cancelAfter = 2;
+  EXPECT_EQ(verifyPointTable(nullptr, &table, file, 0x53C, running_, sinkFor(verify)), TRANSFER_CANCELLED);
+  EXPECT_EQ(table.points[1].speed, 0u);
+  EXPECT_TRUE(verify.rows.empty());
+  EXPECT_EQ(verify.changes.size(), 1u);
+}
+
 TEST_F(Transfers, ADeadLineStopsTheSaveAtItsEntry) {
   setRetryPauseMs(50);
   // Reopened with 1 s reads: the silent line is found in 3 s instead of 30.
