@@ -178,6 +178,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   clearRecord(*record);
   record->opCode = code;
   uint8_t* arguments = reinterpret_cast<uint8_t*>(&record->bkctrl);
+  const size_t room = sizeof(RequestRecord) - static_cast<size_t>(arguments - reinterpret_cast<uint8_t*>(record));
+  if (argumentBytes > room) argumentBytes = room;
   std::memcpy(arguments, data, argumentBytes);
 
   // A memory write gets a block of exactly byteCount bytes, so reading past it is caught.
