@@ -314,3 +314,71 @@ void saveScreenshot(HWND window, const char* name) {
 }
 
 bool sim(const char* line) { return simCommand(simControlFromEnv(), line); }
+
+// ---- Modeless dialogs by template, combos, list views, strings, qzsim replies
+#include "shell/shell_state.h"
+#include "toolkit/dialog_toolkit.h"
+
+HWND waitModeless(uint16_t templateId, int timeoutMs) {
+  int slot = slotOfTemplate(templateId);
+  if (slot < 0) return nullptr;
+  for (int waited = 0; waited <= timeoutMs; waited += 50) {
+    HWND dialog = g_modelessSlots[slot];
+    if (dialog && IsWindowVisible(dialog)) return dialog;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+void selectComboItem(HWND dialog, int comboId, int index) {
+  SendMessageTimeoutW(GetDlgItem(dialog, comboId), CB_SETCURSEL, index, 0, SMTO_BLOCK, 5000, nullptr);
+}
+
+int comboSelection(HWND dialog, int comboId) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, comboId), CB_GETCURSEL, 0, 0, SMTO_BLOCK, 5000, &result);
+  return static_cast<int>(static_cast<LRESULT>(result));
+}
+
+int comboCount(HWND dialog, int comboId) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, comboId), CB_GETCOUNT, 0, 0, SMTO_BLOCK, 5000, &result);
+  return static_cast<int>(static_cast<LRESULT>(result));
+}
+
+std::vector<std::vector<std::wstring>> listViewRows(HWND list, int columns) {
+  std::vector<std::vector<std::wstring>> rows;
+  DWORD_PTR count = 0;
+  SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_BLOCK, 5000, &count);
+  for (int r = 0; r < static_cast<int>(count); ++r) {
+    std::vector<std::wstring> row;
+    for (int c = 0; c < columns; ++c) {
+      // The list lives in this process, so the item record can be passed as is.
+      wchar_t text[256] = {};
+      LVITEMW item{};
+      item.iSubItem = c;
+      item.pszText = text;
+      item.cchTextMax = 256;
+      SendMessageTimeoutW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(&item), SMTO_BLOCK, 5000, nullptr);
+      row.push_back(text);
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+void selectListRow(HWND list, int row) {
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageTimeoutW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item), SMTO_BLOCK, 5000, nullptr);
+}
+
+std::wstring resourceText(UINT id) {
+  wchar_t* block = LoadResString(mainWindow(), id);
+  std::wstring text = block ? block : L"";
+  FreeResString(block);
+  return text;
+}
+
+bool simReply(const char* line, std::string* reply) { return simCommand(simControlFromEnv(), line, reply); }

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <string>
 #include <thread>
+#include <vector>
 
 struct AppRun {
   std::thread thread;
@@ -64,3 +65,18 @@ void saveScreenshot(HWND window, const char* name);
 
 // qzsim's control port (QZSIM_CONTROL); commands answer true on OK.
 bool sim(const char* line);
+
+// ---- Modeless dialogs by template, combos, list views, strings, qzsim replies
+// The open modeless dialog of that template (from the main window's slots), or
+// null when none opened within timeoutMs.
+HWND waitModeless(uint16_t templateId, int timeoutMs = 10000);
+void selectComboItem(HWND dialog, int comboId, int index);
+int comboSelection(HWND dialog, int comboId);
+int comboCount(HWND dialog, int comboId);
+// Every row of a list view as its column texts.
+std::vector<std::vector<std::wstring>> listViewRows(HWND list, int columns);
+void selectListRow(HWND list, int row);
+// A string-table text of the program's resources.
+std::wstring resourceText(UINT id);
+// A qzsim control command's answer lines (before OK); false on ERR.
+bool simReply(const char* line, std::string* reply);
