@@ -90,5 +90,17 @@ TEST(Points, ListShowsFiftyRowsAndSettingSendsOnlyGoodEntries) {
   EXPECT_EQ(rows[5][2], L"       2.500");
   saveScreenshot(setting, "point_setting");
 
+  // The module refuses the list's read after the set: the error box comes, and the
+  // row still shows the point as the live table now holds it.
+  ASSERT_TRUE(sim("FAULT ERROR GET_PT 0001"));
+  setControlText(setting, IDC_POINT_SETTING_NUMBER, L"7");
+  std::wstring box = pressSet(setting);
+  EXPECT_FALSE(box.empty());
+  EXPECT_NE(box, invalid);
+  sim("FAULT NONE");
+  rows = listViewRows(GetDlgItem(g_list, IDC_LIST), 3);
+  EXPECT_EQ(rows[6][1], L"      10.000");
+  EXPECT_EQ(rows[6][2], L"       2.500");
+
   ASSERT_TRUE(closeWithYes(run));
 }
