@@ -102,5 +102,17 @@ TEST(Points, ListShowsFiftyRowsAndSettingSendsOnlyGoodEntries) {
   EXPECT_EQ(rows[6][1], L"      10.000");
   EXPECT_EQ(rows[6][2], L"       2.500");
 
+  // Closed and opened again: the last entry and the speed history come back.
+  clickButton(setting, IDCANCEL);
+  ASSERT_TRUE(waitGone(setting));
+  postCommand(IDM_POINT_SETTING);
+  setting = waitModeless(IDD_POINT_SETTING);
+  ASSERT_NE(setting, nullptr);
+  EXPECT_EQ(controlText(setting, IDC_POINT_SETTING_NUMBER), L"7");
+  EXPECT_EQ(controlText(setting, IDC_POINT_SETTING_SPEED), L"10.000");
+  EXPECT_EQ(comboCount(setting, IDC_POINT_SETTING_SPEED), 1);
+  EXPECT_TRUE(isChecked(setting, IDC_POINT_SETTING_ENTERED));
+  EXPECT_EQ(controlText(setting, IDC_POINT_SETTING_POSITION), L"2.500");
+
   ASSERT_TRUE(closeWithYes(run));
 }
