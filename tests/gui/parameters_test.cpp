@@ -11,6 +11,7 @@
 #include "editing/parameter_rows.h"
 #include "files/definitions.h"
 #include "resources/resource.h"
+#include "toolkit/window_messages.h"
 
 namespace {
 
@@ -104,7 +105,8 @@ std::wstring rowValue(HWND listDialog, const wchar_t* number) {
 }  // namespace
 
 // Both lists hold a row for every parameter of their range qzsim answers for,
-// with its value, in table order; a number qzsim refuses has none.
+// with its value, in table order; a number qzsim refuses has none. A refresh
+// rewrites a row only when it belongs to the loaded table.
 TEST(ParameterLists, RowForEveryParameterTheModuleHolds) {
   ASSERT_TRUE(sim("RESET"));
   ASSERT_TRUE(sim("REJECT 0003"));
@@ -126,6 +128,21 @@ TEST(ParameterLists, RowForEveryParameterTheModuleHolds) {
     EXPECT_EQ(rowOfNumber(GetDlgItem(dialog, IDC_LIST), c.rejectedText), -1);
     EXPECT_EQ(controlText(dialog, IDC_PROGRESS_LABEL), L"");
     saveScreenshot(dialog, c.shot);
+    if (c.templateId == IDD_SERVO_PARAM_LIST) {
+      // A refresh re-reads the module's value; one taken under an earlier
+      // definition table refreshes nothing.
+      uint16_t index = 0;
+      while (index < g_parameterTable.count && g_parameterTable.entries[index].number != 0x0100) ++index;
+      ASSERT_TRUE(sim("SET PARAM 0100 000001F4"));   // 50.0 Hz
+      ParameterRefresh stale{definitionGeneration() - 1, index};
+      SendMessageTimeoutW(mainWindow(), UM_DATA_CHANGED, IDD_SERVO_PARAM_LIST,
+                          static_cast<LPARAM>(packParameterRefresh(stale)), SMTO_BLOCK, 15000, nullptr);
+      EXPECT_EQ(rowValue(dialog, L"Pn0100"), L"40.0");
+      ParameterRefresh current{definitionGeneration(), index};
+      SendMessageTimeoutW(mainWindow(), UM_DATA_CHANGED, IDD_SERVO_PARAM_LIST,
+                          static_cast<LPARAM>(packParameterRefresh(current)), SMTO_BLOCK, 15000, nullptr);
+      EXPECT_EQ(rowValue(dialog, L"Pn0100"), L"50.0");
+    }
     clickButton(dialog, IDCANCEL);
     ASSERT_TRUE(waitGone(dialog));
   }
