@@ -53,22 +53,6 @@ void parameterNumberText(uint16_t number, char out[8]) {
   std::snprintf(out, 8, "Pn%04X", static_cast<unsigned>(number));
 }
 
-// Copies pool bytes, cut before a character that would not fit whole.
-static void copyPoolText(const char* text, char out[ROW_TEXT_SIZE]) {
-  out[0] = '\0';
-  if (text == nullptr) return;
-  size_t n = 0;
-  while (text[n] != '\0') {
-    unsigned char c = static_cast<unsigned char>(text[n]);
-    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    size_t width = lead && text[n + 1] != '\0' ? 2 : 1;
-    if (n + width >= ROW_TEXT_SIZE) break;
-    std::memcpy(out + n, text + n, width);
-    n += width;
-  }
-  out[n] = '\0';
-}
-
 static bool hasOwnFormat(const ParameterDefinition& def) { return def.kind == 'D' || def.kind == 'H'; }
 
 void parameterValueText(const ParameterDefinition& def, char out[ROW_TEXT_SIZE]) {
@@ -83,9 +67,9 @@ void parameterValueText(const ParameterDefinition& def, char out[ROW_TEXT_SIZE])
 void parameterRowTexts(const ParameterDefinition& def, ParameterRowTexts* row) {
   std::memset(row, 0, sizeof *row);
   parameterNumberText(def.number, row->columns[0]);
-  copyPoolText(def.name, row->columns[1]);
+  copyPoolText(def.name, row->columns[1], ROW_TEXT_SIZE);
   parameterValueText(def, row->columns[2]);
-  if (hasOwnFormat(def)) copyPoolText(def.unit, row->columns[3]);
+  if (hasOwnFormat(def)) copyPoolText(def.unit, row->columns[3], ROW_TEXT_SIZE);
 }
 
 void composeParameterReadLabel(char* text, uint16_t number) {

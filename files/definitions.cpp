@@ -664,3 +664,18 @@ int32_t widenStored(int32_t field, uint16_t size, bool isSigned) {
   if (size == 2) return isSigned ? int32_t(int16_t(bits & 0xFFFF)) : int32_t(bits & 0xFFFF);
   return field;
 }
+
+void copyPoolText(const char* text, char* out, size_t size) {
+  out[0] = '\0';
+  if (text == nullptr) return;
+  size_t n = 0;
+  while (text[n] != '\0') {
+    unsigned char c = static_cast<unsigned char>(text[n]);
+    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    size_t width = lead && text[n + 1] != '\0' ? 2 : 1;
+    if (n + width >= size) break;
+    std::memcpy(out + n, text + n, width);
+    n += width;
+  }
+  out[n] = '\0';
+}

@@ -1,6 +1,7 @@
 // Parameter definitions: the definition file's grammar, the ParameterTable, the
 // AlarmTextTable, the definition string pool and the mode directive.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include "link/link_state.h"
 
@@ -96,3 +97,6 @@ const char* alarmText(int group, uint8_t code);   // null when there is none
 bool definitionSigned(const ParameterDefinition& def);
 // A number held in the low `size` bytes of a 32-bit field, widened by its sign.
 int32_t widenStored(int32_t field, uint16_t size, bool isSigned);
+// Copies a Shift-JIS pool text (null: empty) into `out` of `size` bytes, cut
+// before a character that would not fit whole; always terminated.
+void copyPoolText(const char* text, char* out, size_t size);

@@ -17,22 +17,6 @@ static void formatValue(uint16_t format, int32_t value, char* out) {
   std::memcpy(out, text, sizeof(text));
 }
 
-// Copies a Shift-JIS text, cut at a whole character when it does not fit.
-static void copyText(char* out, const char* text) {
-  out[0] = '\0';
-  if (text == nullptr) return;
-  size_t n = 0;
-  while (text[n] != '\0') {
-    unsigned char c = static_cast<unsigned char>(text[n]);
-    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    size_t width = lead && text[n + 1] != '\0' ? 2 : 1;
-    if (n + width >= VERIFY_TEXT_SIZE) break;
-    std::memcpy(out + n, text + n, width);
-    n += width;
-  }
-  out[n] = '\0';
-}
-
 void formatPointVerifyRow(uint16_t number, const PointEntry& module, const PointEntry& file,
                           uint16_t valueFormat, VerifyRow* row) {
   std::memset(row, 0, sizeof(*row));
@@ -49,11 +33,11 @@ void formatParameterVerifyRow(const ParameterDefinition& def, const int32_t* fil
                               int32_t moduleValue, VerifyRow* row) {
   std::memset(row, 0, sizeof(*row));
   std::snprintf(row->columns[0], VERIFY_TEXT_SIZE, "Pn%04X", static_cast<unsigned>(def.number));
-  copyText(row->columns[1], def.name);
+  copyPoolText(def.name, row->columns[1], VERIFY_TEXT_SIZE);
   uint16_t format = hasOwnFormat(def) ? def.format : hex4;
   if (fileValue != nullptr) formatValue(format, *fileValue, row->columns[2]);
   formatValue(format, moduleValue, row->columns[3]);
-  if (hasOwnFormat(def)) copyText(row->columns[4], def.unit);
+  if (hasOwnFormat(def)) copyPoolText(def.unit, row->columns[4], VERIFY_TEXT_SIZE);
 }
 
 // Values are compared in the bytes the module holds (1, 2 or 4): a file value read
