@@ -82,6 +82,9 @@
 
 // ---- Transfer dialogs: save 139, load 140, point-table verify 134, parameter verify 156
 //      (list IDC_LIST, progress IDC_PROGRESS, label IDC_PROGRESS_LABEL, Cancel IDCANCEL)
+#define IDC_TRANSFER_PROGRESS   1289
+#define IDC_TRANSFER_LABEL      1078
+#define IDC_VERIFY_LIST         1040
 
 // ---- Parameter lists 111 and 199, editors 141 (D), 157 (H), 142 (B), 143 (S), 144 (N)
 //      (list IDC_LIST, progress IDC_PROGRESS, label IDC_PROGRESS_LABEL, Cancel IDCANCEL)

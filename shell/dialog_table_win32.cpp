@@ -2,6 +2,7 @@
 #include "shell/dialog_table.h"
 
 #include "editing/editing_dialogs.h"
+#include "files/transfer_dialogs.h"
 #include "resources/resource.h"
 
 namespace {
@@ -35,10 +36,10 @@ DialogRow g_dialogs[] = {
     {IDD_IDENTIFICATION, IDM_IDENTIFICATION, nullptr, nullptr},
     {IDD_MEMORY_READ, IDM_MEMORY_READ, nullptr, nullptr},
     {IDD_MEMORY_WRITE, IDM_MEMORY_WRITE, nullptr, nullptr},
-    {IDD_POINT_VERIFY, IDM_VERIFY_POINTS, nullptr, nullptr},
-    {IDD_PARAM_VERIFY, IDM_VERIFY_PARAMS, nullptr, nullptr},
-    {IDD_TRANSFER_LOAD, IDM_LOAD_POINTS, nullptr, nullptr},
-    {IDD_TRANSFER_SAVE, IDM_SAVE_POINTS, nullptr, nullptr},
+    {IDD_POINT_VERIFY, IDM_VERIFY_POINTS, createPointVerifyDialog, nullptr},
+    {IDD_PARAM_VERIFY, IDM_VERIFY_PARAMS, createParameterVerifyDialog, nullptr},
+    {IDD_TRANSFER_LOAD, IDM_LOAD_POINTS, nullptr, runTransfer},
+    {IDD_TRANSFER_SAVE, IDM_SAVE_POINTS, nullptr, runTransfer},
 };
 
 DialogRow* rowOf(uint16_t templateId) {

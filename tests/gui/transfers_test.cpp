@@ -1,0 +1,236 @@
+// Load, save and verify through the File menu against qzsim: a saved file equals
+// what the files functions write from the module's values read over qzsim's
+// control port; a value changed on the module is the one verify row; a load puts
+// it back and the verify is then empty. Cancel during a save keeps the old file.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app_driver.h"
+#include "files/definitions.h"
+#include "files/parameter_file.h"
+#include "files/point_file.h"
+#include "files/point_table.h"
+#include "resources/resource.h"
+#include "shell/shell_win32.h"
+
+namespace {
+
+std::vector<unsigned char> fileBytes(const std::wstring& path) {
+  std::vector<unsigned char> bytes;
+  FILE* f = _wfopen(path.c_str(), L"rb");
+  if (!f) return bytes;
+  int c;
+  while ((c = fgetc(f)) != EOF) bytes.push_back(static_cast<unsigned char>(c));
+  fclose(f);
+  return bytes;
+}
+
+std::string utf8(const std::wstring& path) {
+  char out[1024];
+  wideToUtf8(path.c_str(), out, sizeof out);
+  return out;
+}
+
+// The file dialog's own question (its caption, not the program's): a visible
+// dialog with a message text and a Yes button.
+BOOL CALLBACK findQuestion(HWND window, LPARAM data) {
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) && GetDlgItem(window, 0xFFFF) &&
+      GetDlgItem(window, IDYES)) {
+    *reinterpret_cast<HWND*>(data) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND waitQuestion(int timeoutMs) {
+  for (int waited = 0; waited < timeoutMs; waited += 50) {
+    HWND found = nullptr;
+    EnumWindows(findQuestion, reinterpret_cast<LPARAM>(&found));
+    if (found) return found;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+// Chooses `path` in the file dialog the command opens; a save over an existing
+// file answers the overwrite question with Yes.
+void runFileCommand(int command, const std::wstring& path, bool overwrite = false) {
+  postCommand(command);
+  HWND files = waitFileDialog();
+  ASSERT_NE(files, nullptr);
+  chooseInFileDialog(files, path);
+  if (!overwrite) return;
+  HWND box = waitQuestion(10000);
+  ASSERT_NE(box, nullptr) << "no overwrite question";
+  clickButton(box, IDYES);
+}
+
+// The file a save writes once its dialog has ended.
+std::vector<unsigned char> savedBytes(const std::wstring& path) {
+  std::vector<unsigned char> bytes;
+  for (int waited = 0; waited < 5000 && bytes.empty(); waited += 100) {
+    Sleep(100);
+    bytes = fileBytes(path);
+  }
+  return bytes;
+}
+
+// Waits until a modal transfer opened and ended.
+void waitTransferEnd(const wchar_t* caption) {
+  HWND dialog = waitDialog(caption, 3000);
+  if (dialog) EXPECT_TRUE(waitGone(dialog, 30000)) << "the transfer did not end";
+}
+
+// Opens the verify and waits for the finished list (progress bar hidden).
+HWND verifyToEnd(int command, uint16_t templateId, const std::wstring& path, const char* shot) {
+  runFileCommand(command, path);
+  HWND dialog = waitModeless(templateId);
+  if (!dialog) return nullptr;
+  HWND bar = GetDlgItem(dialog, IDC_TRANSFER_PROGRESS);
+  for (int waited = 0; waited < 30000 && IsWindowVisible(bar); waited += 50) Sleep(50);
+  EXPECT_FALSE(IsWindowVisible(bar)) << "the verify did not finish";
+  if (shot) saveScreenshot(dialog, shot);
+  return dialog;
+}
+
+void closeVerify(HWND dialog) {
+  clickButton(dialog, IDCANCEL);
+  EXPECT_TRUE(waitGone(dialog));
+}
+
+uint32_t simWord(const std::string& line, int field = 0) {
+  std::string reply;
+  if (!simReply(line.c_str(), &reply)) return 0xFFFFFFFF;
+  const char* p = reply.c_str();
+  for (int i = 0; i < field && std::strchr(p, ' '); ++i) p = std::strchr(p, ' ') + 1;
+  return static_cast<uint32_t>(std::strtoul(p, nullptr, 16));
+}
+
+class Transfers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim("RESET"));
+    dir_ = makeRunDirectory();
+    ASSERT_TRUE(startConnected(run_, dir_));
+  }
+  void TearDown() override {
+    sim("PACE OFF");
+    if (!run_.ended && FindWindowW(MAIN_WINDOW_CLASS, nullptr)) closeWithYes(run_);
+  }
+  AppRun run_;
+  std::wstring dir_;
+};
+
+}  // namespace
+
+TEST_F(Transfers, ParametersSaveVerifyLoad) {
+  std::wstring saved = dir_ + L"\\saved.PRM";
+  runFileCommand(IDM_SAVE_PARAMS, saved);
+  waitTransferEnd(L"セーブ");
+
+  // The same module written by the files functions, from qzsim's own values.
+  static ParameterTable expected;
+  std::memcpy(&expected, &g_parameterTable, sizeof expected);
+  ASSERT_GT(expected.count, 0);
+  for (int i = 0; i < expected.count; ++i) {
+    ParameterDefinition& def = expected.entries[i];
+    char line[32];
+    std::snprintf(line, sizeof line, "GET PARAM %04X", def.number);
+    std::string reply;
+    def.valueValid = simReply(line, &reply) ? 1 : 0;
+    def.value = static_cast<int32_t>(std::strtoul(reply.c_str(), nullptr, 16));
+  }
+  std::wstring reference = dir_ + L"\\reference.PRM";
+  ASSERT_EQ(writeParameterFile(utf8(reference).c_str(), &expected), 0);
+  std::vector<unsigned char> bytes = savedBytes(saved);
+  ASSERT_FALSE(bytes.empty());
+  EXPECT_EQ(bytes, fileBytes(reference));
+
+  uint32_t before = simWord("GET PARAM 0100");
+  char change[48];
+  std::snprintf(change, sizeof change, "SET PARAM 0100 %08X", static_cast<unsigned>(before ^ 1u));
+  ASSERT_TRUE(sim(change));
+  HWND verify = verifyToEnd(IDM_VERIFY_PARAMS, IDD_PARAM_VERIFY, saved, "param_verify");
+  ASSERT_NE(verify, nullptr);
+  auto rows = listViewRows(GetDlgItem(verify, IDC_VERIFY_LIST), 5);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][0], L"Pn0100");
+  closeVerify(verify);
+
+  runFileCommand(IDM_LOAD_PARAMS, saved);
+  waitTransferEnd(L"ロード");
+  EXPECT_EQ(simWord("GET PARAM 0100"), before);
+  verify = verifyToEnd(IDM_VERIFY_PARAMS, IDD_PARAM_VERIFY, saved, nullptr);
+  ASSERT_NE(verify, nullptr);
+  EXPECT_TRUE(listViewRows(GetDlgItem(verify, IDC_VERIFY_LIST), 5).empty());
+  closeVerify(verify);
+}
+
+TEST_F(Transfers, PointsSaveVerifyLoad) {
+  ASSERT_TRUE(sim("SET POINT 5 000003E8 FFFFEC78"));
+  std::wstring saved = dir_ + L"\\saved.PNT";
+  runFileCommand(IDM_SAVE_POINTS, saved);
+  waitTransferEnd(L"セーブ");
+
+  PointEntry expected[POINT_COUNT];
+  for (int n = 1; n <= POINT_COUNT; ++n) {
+    std::string line = "GET POINT " + std::to_string(n);
+    expected[n - 1].speed = simWord(line, 0);
+    expected[n - 1].position = static_cast<int32_t>(simWord(line, 1));
+  }
+  std::wstring reference = dir_ + L"\\reference.PNT";
+  ASSERT_EQ(writePointFile(utf8(reference).c_str(), expected), 0);
+  std::vector<unsigned char> bytes = savedBytes(saved);
+  ASSERT_FALSE(bytes.empty());
+  EXPECT_EQ(bytes, fileBytes(reference));
+
+  ASSERT_TRUE(sim("SET POINT 5 000007D0 FFFFEC78"));
+  HWND verify = verifyToEnd(IDM_VERIFY_POINTS, IDD_POINT_VERIFY, saved, "point_verify");
+  ASSERT_NE(verify, nullptr);
+  auto rows = listViewRows(GetDlgItem(verify, IDC_VERIFY_LIST), 5);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][0], L"  5");
+  closeVerify(verify);
+
+  // Paced at the wire speed, so the load can be seen running.
+  ASSERT_TRUE(sim("PACE ON"));
+  runFileCommand(IDM_LOAD_POINTS, saved);
+  HWND load = waitDialog(L"ロード", 3000);
+  ASSERT_NE(load, nullptr);
+  Sleep(300);
+  saveScreenshot(load, "transfer_load");
+  EXPECT_TRUE(waitGone(load, 30000));
+  ASSERT_TRUE(sim("PACE OFF"));
+  EXPECT_EQ(simWord("GET POINT 5", 0), 0x3E8u);
+  verify = verifyToEnd(IDM_VERIFY_POINTS, IDD_POINT_VERIFY, saved, nullptr);
+  ASSERT_NE(verify, nullptr);
+  EXPECT_TRUE(listViewRows(GetDlgItem(verify, IDC_VERIFY_LIST), 5).empty());
+  closeVerify(verify);
+}
+
+TEST_F(Transfers, CancelDuringASaveKeepsTheOldFile) {
+  std::wstring target = dir_ + L"\\kept.PRM";
+  writeTextFile(target, "Pn0100 = 1\r\n");
+  std::vector<unsigned char> before = fileBytes(target);
+  ASSERT_TRUE(sim("PACE ON"));
+  runFileCommand(IDM_SAVE_PARAMS, target, true);
+  HWND save = waitDialog(L"セーブ", 5000);
+  ASSERT_NE(save, nullptr);
+  for (int waited = 0; waited < 5000 && controlText(save, IDC_TRANSFER_LABEL).empty(); waited += 50) Sleep(50);
+  EXPECT_EQ(controlText(save, IDC_TRANSFER_LABEL).rfind(L"Pn", 0), 0u);
+  saveScreenshot(save, "transfer_save");
+  clickButton(save, IDCANCEL);
+  EXPECT_TRUE(waitGone(save));
+  Sleep(300);
+  EXPECT_EQ(fileBytes(target), before);
+}
