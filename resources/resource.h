@@ -140,6 +140,17 @@
 #define IDC_POINT_SETTING_POSITION_UNIT 1269
 #define IDC_POINT_SETTING_SET           1366
 
+// ---- Operation dialogs: jog 115, step 122, positioning 119, point-table 133, station 138,
+//      external signal 125, multi-speed 136, pass point 137, homing 117
+// (operation ids end here)
+
+// ---- Monitors: motion status 110, input signals 109, output signals 154, current values 106,
+//      alarm information 113, alarm history 159
+// (monitor ids end here)
+
+// ---- Signal output 131, 148, 196; system maintenance 132, 198, 151, 160, 161
+// (signal and system ids end here)
+
 // ---- Controls shared by the dialogs of later features
 #define IDC_ACCEL_TYPE          1145
 #define IDC_FILTER_TYPE         1148
