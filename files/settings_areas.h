@@ -18,13 +18,24 @@ struct EnvironmentSettings {
   uint16_t valueFormat;      // number format word of every speed and position
 };
 
+// The acceleration and filter block every operation dialog's area holds, and the
+// repeat and stop-mode block of the eight that repeat. One pair of functions shows
+// and reads them for all nine dialogs, so they are records of their own.
+struct AccelFilterFields {
+  uint8_t accelMode;
+  uint8_t accelIndex;        // 0-3
+  uint8_t filterMode;
+  uint8_t filterIndex;       // 0-3
+};
+struct RepeatStopFields {
+  uint8_t repeat;            // check box "repeat"
+  uint8_t stopMode;          // 0 deceleration stop, 1 zero-speed stop
+};
+
 struct JogArea {             // offsets 8-58
   uint8_t speedSource;
   int32_t speed;
-  uint8_t accelMode;
-  uint8_t accelIndex;
-  uint8_t filterMode;
-  uint8_t filterIndex;
+  AccelFilterFields accelFilter;
   ValueHistory speedHistory;
 };
 
@@ -35,12 +46,8 @@ struct StepArea {            // offsets 59-160
   int32_t distance;
   uint8_t speedSource;
   int32_t speed;
-  uint8_t accelMode;
-  uint8_t accelIndex;
-  uint8_t filterMode;
-  uint8_t filterIndex;
-  uint8_t repeat;
-  uint8_t stopMode;
+  AccelFilterFields accelFilter;
+  RepeatStopFields repeatStop;
   ValueHistory distanceHistory;
   ValueHistory speedHistory;
 };
@@ -50,12 +57,8 @@ struct PositioningArea {     // offsets 161-260
   int32_t targetPosition;
   uint8_t speedSource;
   int32_t speed;
-  uint8_t accelMode;
-  uint8_t accelIndex;
-  uint8_t filterMode;
-  uint8_t filterIndex;
-  uint8_t repeat;
-  uint8_t stopMode;
+  AccelFilterFields accelFilter;
+  RepeatStopFields repeatStop;
   ValueHistory speedHistory;
   ValueHistory targetHistory;
 };
@@ -63,12 +66,8 @@ struct PositioningArea {     // offsets 161-260
 struct PointOperationArea {  // offsets 261-311
   uint8_t positioningType;
   uint16_t pointNumber;      // default 1
-  uint8_t accelMode;
-  uint8_t accelIndex;
-  uint8_t filterMode;
-  uint8_t filterIndex;
-  uint8_t repeat;
-  uint8_t stopMode;
+  AccelFilterFields accelFilter;
+  RepeatStopFields repeatStop;
   ValueHistory pointHistory;
 };
 
@@ -78,12 +77,8 @@ struct StationArea {         // offsets 312-412
   uint32_t stationNumber;
   uint8_t speedSource;
   int32_t speed;
-  uint8_t accelMode;
-  uint8_t accelIndex;
-  uint8_t filterMode;
-  uint8_t filterIndex;
-  uint8_t repeat;
-  uint8_t stopMode;
+  AccelFilterFields accelFilter;
+  RepeatStopFields repeatStop;
   ValueHistory speedHistory;
   ValueHistory stationHistory;
 };
@@ -98,12 +93,8 @@ struct ExternalSignalArea {  // offsets 413-607
   int32_t externalDistance;
   uint8_t externalSpeedMode;     // 0 parameter, 1 typed
   int32_t externalSpeed;
-  uint8_t accelMode;
-  uint8_t accelIndex;
-  uint8_t filterMode;
-  uint8_t filterIndex;
-  uint8_t repeat;
-  uint8_t stopMode;
+  AccelFilterFields accelFilter;
+  RepeatStopFields repeatStop;
   ValueHistory speedHistory;
   ValueHistory targetHistory;
   ValueHistory externalDistanceHistory;
@@ -120,12 +111,8 @@ struct MultiSpeedArea {      // offsets 608-830
   int32_t changeSpeeds[SPEED_CHANGE_MAX];
   uint8_t speedSource;
   int32_t speed;
-  uint8_t accelMode;
-  uint8_t accelIndex;
-  uint8_t filterMode;
-  uint8_t filterIndex;
-  uint8_t repeat;
-  uint8_t stopMode;
+  AccelFilterFields accelFilter;
+  RepeatStopFields repeatStop;
   uint16_t changeCount;      // 0-15
   ValueHistory targetHistory;
   ValueHistory speedHistory;
@@ -136,10 +123,7 @@ struct PassPointArea {       // offsets 831-1117
   uint8_t speedSource;
   int32_t speed;
   int32_t targetPosition;
-  uint8_t accelMode;
-  uint8_t accelIndex;
-  uint8_t filterMode;
-  uint8_t filterIndex;
+  AccelFilterFields accelFilter;
   uint8_t signalPositioningType;  // 0 ABS_, 1 INC_
   int32_t signal1On;
   int32_t signal1Off;
@@ -147,8 +131,7 @@ struct PassPointArea {       // offsets 831-1117
   int32_t signal2On;
   int32_t signal2Off;
   uint8_t signal2Polarity;
-  uint8_t repeat;
-  uint8_t stopMode;
+  RepeatStopFields repeatStop;
   ValueHistory speedHistory;
   ValueHistory targetHistory;
   ValueHistory signal1OnHistory;
@@ -161,12 +144,8 @@ struct HomingArea {          // offsets 1118-1171
   uint8_t positioningType;   // always 0
   uint8_t speedSource;
   int32_t speed;
-  uint8_t accelMode;
-  uint8_t accelIndex;
-  uint8_t filterMode;
-  uint8_t filterIndex;
-  uint8_t repeat;
-  uint8_t stopMode;
+  AccelFilterFields accelFilter;
+  RepeatStopFields repeatStop;
   ValueHistory speedHistory;
 };
 
@@ -199,6 +178,8 @@ struct MemoryWriteSettings {
 #pragma pack(pop)
 
 static_assert(sizeof(EnvironmentSettings) == 6);
+static_assert(sizeof(AccelFilterFields) == 4);
+static_assert(sizeof(RepeatStopFields) == 2);
 static_assert(sizeof(JogArea) == 51);
 static_assert(sizeof(StepArea) == 102);
 static_assert(sizeof(PositioningArea) == 100);
@@ -220,3 +201,12 @@ static_assert(offsetof(MultiSpeedArea, changeCount) == 137);
 static_assert(offsetof(MultiSpeedArea, speedHistory) == 181);
 static_assert(offsetof(PassPointArea, signal2OffHistory) == 245);
 static_assert(offsetof(HomingArea, speedHistory) == 12);
+static_assert(offsetof(JogArea, accelFilter) == 5);
+static_assert(offsetof(StepArea, accelFilter) == 12 && offsetof(StepArea, repeatStop) == 16);
+static_assert(offsetof(PositioningArea, repeatStop) == 14);
+static_assert(offsetof(PointOperationArea, accelFilter) == 3 && offsetof(PointOperationArea, repeatStop) == 7);
+static_assert(offsetof(StationArea, accelFilter) == 11);
+static_assert(offsetof(ExternalSignalArea, accelFilter) == 21 && offsetof(ExternalSignalArea, repeatStop) == 25);
+static_assert(offsetof(MultiSpeedArea, accelFilter) == 131);
+static_assert(offsetof(PassPointArea, accelFilter) == 10 && offsetof(PassPointArea, repeatStop) == 33);
+static_assert(offsetof(HomingArea, accelFilter) == 6 && offsetof(HomingArea, repeatStop) == 10);

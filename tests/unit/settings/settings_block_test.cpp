@@ -138,12 +138,12 @@ TEST_F(SettingsFile, EveryAreaIsReadAtItsOffset) {
   EXPECT_EQ(s.environment.valueFormat, 0x51C);
   EXPECT_EQ(s.jog.speedSource, 2);
   EXPECT_EQ(s.jog.speed, 12000);
-  EXPECT_EQ(s.jog.accelMode, 1);
-  EXPECT_EQ(s.jog.filterIndex, 2);
+  EXPECT_EQ(s.jog.accelFilter.accelMode, 1);
+  EXPECT_EQ(s.jog.accelFilter.filterIndex, 2);
   EXPECT_EQ(s.jog.speedHistory.count, 1);
   EXPECT_EQ(s.jog.speedHistory.values[0], 12000);
   EXPECT_EQ(s.step.distance, -250);
-  EXPECT_EQ(s.step.repeat, 1);
+  EXPECT_EQ(s.step.repeatStop.repeat, 1);
   EXPECT_EQ(s.step.speedHistory.count, 3);
   EXPECT_EQ(s.positioning.targetPosition, 777);
   EXPECT_EQ(s.positioning.speed, 888);
@@ -165,7 +165,7 @@ TEST_F(SettingsFile, EveryAreaIsReadAtItsOffset) {
   EXPECT_EQ(s.passPoint.signal2Polarity, 1);
   EXPECT_EQ(s.passPoint.signal2OffHistory.count, 6);
   EXPECT_EQ(s.homing.speed, 555);
-  EXPECT_EQ(s.homing.stopMode, 1);
+  EXPECT_EQ(s.homing.repeatStop.stopMode, 1);
   EXPECT_EQ(s.homing.speedHistory.count, 8);
   EXPECT_EQ(s.outputPort.overrideMask[0], 0x8001);
   EXPECT_EQ(s.outputPort.writtenValues[2], 0x00F0);
