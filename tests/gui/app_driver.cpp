@@ -179,8 +179,16 @@ HWND waitFileDialog(int timeoutMs) {
 
 void chooseInFileDialog(HWND dialog, const std::wstring& path) {
   int id = GetDlgItem(dialog, 0x47C) ? 0x47C : 0x480;
-  setControlText(dialog, id, path.c_str());
-  clickButton(dialog, IDOK);
+  // A dialog still finishing its start-up under load can drop the first press:
+  // press again while it is still up and enabled (a question it asks disables it).
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    setControlText(dialog, id, path.c_str());
+    clickButton(dialog, IDOK);
+    for (int waited = 0; waited < 2000; waited += 50) {
+      if (!IsWindow(dialog) || !IsWindowVisible(dialog) || !IsWindowEnabled(dialog)) return;
+      Sleep(50);
+    }
+  }
 }
 
 HWND startAndWaitConnect(AppRun& run, const std::wstring& directory) {
@@ -203,6 +211,15 @@ bool startConnected(AppRun& run, const std::wstring& directory) {
 }
 
 bool closeWithYes(AppRun& run) {
+  // A test that stopped half-way can leave a file dialog up, which holds the
+  // main window modal: cancel it first so the close can be asked.
+  for (int tries = 0; tries < 3; ++tries) {
+    HWND files = nullptr;
+    EnumWindows(findFileDialog, reinterpret_cast<LPARAM>(&files));
+    if (!files) break;
+    clickButton(files, IDCANCEL);
+    waitGone(files, 2000);
+  }
   postCommand(IDM_CLOSE);
   HWND box = waitMessageBox(nullptr);
   if (!box) return false;
