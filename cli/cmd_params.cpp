@@ -141,6 +141,8 @@ int cmdParamsSet(const std::vector<std::string>& args) {
   return EXIT_OK;
 }
 
+}  // namespace
+
 int paramsVerify(const std::string& path) {
   uint16_t line = readParameterVerifyFile(nullptr, path.c_str(), g_parameterTable, &g_fileTable);
   if (line) return EXIT_FILE;
@@ -153,6 +155,8 @@ int paramsVerify(const std::string& path) {
   printVerifyRows();
   return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
 }
+
+namespace {
 
 int cmdParamsFile(const std::vector<std::string>& args) {
   const std::string& sub = args[1];
@@ -194,6 +198,8 @@ int cmdParamsFile(const std::vector<std::string>& args) {
   return usage("unknown params command");
 }
 
+}  // namespace
+
 // Why the definition does not allow the value a file gave it; null when it does or
 // when the file gave none.
 const char* fileValueOffence(const ParameterDefinition& def) {
@@ -228,6 +234,8 @@ int printOffenders(const ParameterTable& table) {
   else if (offenders == 0) std::printf("all values within their definitions\n");
   return offenders;
 }
+
+namespace {
 
 int cmdParamsCheck(const std::vector<std::string>& args) {
   if (args.size() != 3) return usage("expected params check FILE.PRM");

@@ -9,7 +9,6 @@
 #include "link/request.h"
 
 namespace qzctl {
-namespace {
 
 int pointsVerify(const std::string& path) {
   static PointEntry file[POINT_COUNT];
@@ -23,8 +22,6 @@ int pointsVerify(const std::string& path) {
   printVerifyRows();
   return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
 }
-
-}  // namespace
 
 int cmdPoints(const std::vector<std::string>& args) {
   if (args.size() < 2) return usage("points needs a subcommand");

@@ -22,30 +22,30 @@ int cmdStatus() {
   return EXIT_OK;
 }
 
-int cmdId() {
-  // The ID dialog's order: servo amplifier, module, encoder, motor. The request
-  // carries the item's keyword code, which is not its place in this order.
-  struct Item {
-    uint8_t code;
-    const char* keyword;
-  };
-  static const Item kItems[6] = {{2, "SV_TYP"}, {3, "SV_VER"}, {0, "QZ_TYP"},
-                                 {1, "QZ_VER"}, {4, "EN_VER"}, {5, "MT_TYP"}};
-  std::string texts[6];
+const IdItem kIdItems[6] = {{2, "SV_TYP"}, {3, "SV_VER"}, {0, "QZ_TYP"},
+                             {1, "QZ_VER"}, {4, "EN_VER"}, {5, "MT_TYP"}};
+
+uint16_t readIdTexts(std::string texts[6]) {
   for (int i = 0; i < 6; ++i) {
     char text[kIdTextLength + 1] = {};
-    // The first failure ends the command: the remaining items are not asked for.
-    uint16_t st = withRetry([&] { return request_RDDVID(nullptr, kItems[i].code, text); });
-    if (st) return exitForStatus(st);
+    // The first failure ends the reading: the remaining items are not asked for.
+    uint16_t st = withRetry([&] { return request_RDDVID(nullptr, kIdItems[i].code, text); });
+    if (st) return st;
     texts[i] = toUtf8(text);
   }
+  return STATUS_OK;
+}
+
+int cmdId() {
+  std::string texts[6];
+  if (uint16_t st = readIdTexts(texts)) return exitForStatus(st);
   if (g_opt.json) {
     std::printf("{");
     for (int i = 0; i < 6; ++i)
-      std::printf("%s%s:%s", i ? "," : "", jsonString(kItems[i].keyword).c_str(), jsonString(texts[i]).c_str());
+      std::printf("%s%s:%s", i ? "," : "", jsonString(kIdItems[i].keyword).c_str(), jsonString(texts[i]).c_str());
     std::printf("}\n");
   } else {
-    for (int i = 0; i < 6; ++i) std::printf("%-8s %s\n", kItems[i].keyword, texts[i].c_str());
+    for (int i = 0; i < 6; ++i) std::printf("%-8s %s\n", kIdItems[i].keyword, texts[i].c_str());
   }
   return EXIT_OK;
 }

@@ -1,7 +1,9 @@
 // Messages on stderr in place of the desktop program's boxes, and the exit codes.
 #include "cli/qzctl.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "files/definitions.h"
@@ -45,6 +47,15 @@ uint16_t recordingShow(OwnerHandle o, uint16_t textId, const char* extra, uint16
 }
 const PromptInterface kRecordingPrompt = {recordingShow, cliStatusChanged, cliNotify};
 
+bool fileMissing(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f) {
+    std::fclose(f);
+    return false;
+  }
+  return errno == ENOENT;
+}
+
 }  // namespace
 
 void installCliPrompt() { setPromptInterface(&kRecordingPrompt); }
@@ -69,24 +80,61 @@ uint16_t statusFromLastBox() {
   return STATUS_COMM_FAILURE;
 }
 
+namespace {
+
+// The system's reason why `path` cannot be opened for reading; empty when it can.
+std::string openReason(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f) {
+    std::fclose(f);
+    return {};
+  }
+  return std::strerror(errno);
+}
+
+std::string lineText(const std::string& path, uint16_t line) {
+  char text[12];
+  formatFileErrorLine(line, text);
+  if (line != 0xFFFF) return ": line " + std::to_string(line) + " (" + text + ")";
+  std::string reason = openReason(path);
+  return ": " + (reason.empty() ? std::string("empty or unreadable") : reason) + " (" + text + ")";
+}
+
+}  // namespace
+
 int loadDefs() {
   clearDefinitions();
   uint16_t line = loadDefinitions(g_opt.defs.c_str());
   if (line != 0) {
-    char text[12];
-    formatFileErrorLine(line, text);
-    std::fprintf(stderr, "qzctl %s: cannot read the definition file %s %s\n", g_command.c_str(),
-                 g_opt.defs.c_str(), text);
+    std::string hint;
+    if (line == 0xFFFF && fileMissing(g_opt.defs))
+      hint = "; name the definition file with --defs FILE (or --linear for ParmDefL.cfg)";
+    std::fprintf(stderr, "qzctl %s: cannot read the definition file %s%s%s\n", g_command.c_str(),
+                 g_opt.defs.c_str(), lineText(g_opt.defs, line).c_str(), hint.c_str());
     return EXIT_FILE;
   }
   return EXIT_OK;
 }
 
 int fileError(const char* what, const std::string& path, uint16_t line) {
-  char text[12];
-  formatFileErrorLine(line, text);
-  std::fprintf(stderr, "qzctl %s: %s %s %s\n", g_command.c_str(), what, path.c_str(), text);
+  std::fprintf(stderr, "qzctl %s: %s %s%s\n", g_command.c_str(), what, path.c_str(), lineText(path, line).c_str());
   return EXIT_FILE;
+}
+
+bool targetWritable(const std::string& path) {
+  // An existing file is opened for update, which leaves it as it is; a new one is
+  // made and removed again.
+  std::FILE* f = std::fopen(path.c_str(), "r+b");
+  bool existed = f != nullptr;
+  if (!f && errno == ENOENT) f = std::fopen(path.c_str(), "wb");
+  if (!f) {
+    std::fprintf(stderr, "qzctl %s: cannot write %s: %s; nothing read from the module\n", g_command.c_str(),
+                 path.c_str(), std::strerror(errno));
+    return false;
+  }
+  std::fclose(f);
+  if (!existed) std::remove(path.c_str());
+  return true;
 }
 
 }  // namespace qzctl

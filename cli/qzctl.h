@@ -2,6 +2,7 @@
 // codes, messages, number parsing, progress and the retrying request call.
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdint>
 #include <initializer_list>
@@ -31,6 +32,7 @@ struct Options {
   int retry = 0;
   std::string trace;
   uint16_t timeoutMs = 10000;   // wait for a reply per attempt: the line's own 10 s
+  bool strictTiming = false;    // every read ends only after 50 ms of silence, as the desktop's
 };
 
 struct Progress {
@@ -52,10 +54,24 @@ int exitForStatus(uint16_t status);
 int usage(const char* why);
 uint16_t statusFromLastBox();   // the status behind the last message the core showed
 int loadDefs();
+// "WHAT PATH: line 69 (LINE:0045)", or for an unreadable file the system's reason.
 int fileError(const char* what, const std::string& path, uint16_t line);
+// True when `path` can be written (an existing file is not changed); else says why.
+bool targetWritable(const std::string& path);
 
 // connect.cpp
 int connectModule();
+
+// cmd_system.cpp: the six identification items in the ID dialog's order (servo
+// amplifier, module, encoder, motor); the request carries the item's keyword code,
+// which is not its place in this order.
+struct IdItem {
+  uint8_t code;
+  const char* keyword;
+};
+extern const IdItem kIdItems[6];
+// Reads the six texts as UTF-8; the status of the first failure, which ends it.
+uint16_t readIdTexts(std::string texts[6]);
 
 // help.cpp: the help of one command (null when it has none) and, for motion
 // commands, the common motion options ("" otherwise).
@@ -83,6 +99,15 @@ void progressEnd(const Progress& p);
 TransferSink makeSink(Progress* p);
 int transferExit(uint16_t result, const Progress& p, uint16_t lastStatus);
 void printVerifyRows();
+// One line on stdout in text mode: what a transfer did and how long it took.
+void printSummary(const std::string& what, std::chrono::steady_clock::time_point start);
+
+// cmd_params.cpp, cmd_points.cpp: verify of the module against a file (rows printed,
+// exit 1 when any differ); the values of a read file its definitions do not allow.
+int paramsVerify(const std::string& path);
+int pointsVerify(const std::string& path);
+int countOffenders(const ParameterTable& table);
+int printOffenders(const ParameterTable& table);   // listed on stdout; returns how many
 
 // The commands; args[0] is the command word.
 int cmdStatus();
@@ -95,6 +120,8 @@ int cmdMonitor(const std::vector<std::string>& args);
 int cmdAlarms(const std::vector<std::string>& args);
 int cmdMem(const std::vector<std::string>& args);
 int cmdSimple(const std::vector<std::string>& args);
+int cmdBackup(const std::vector<std::string>& args);
+int cmdRestore(const std::vector<std::string>& args);
 
 // Runs one request that is safe to repeat: a read, or a write of a value or state
 // (parameter, point with its position, outputs, servo, brake, stop). A

@@ -10,6 +10,7 @@
 #include "cli/trace.h"
 #include "files/definitions.h"
 #include "link/link.h"
+#include "system/program_version.h"
 
 namespace qzctl {
 
@@ -70,6 +71,13 @@ int main(int argc, char** argv) {
       if (!value(&v) || !parseDecimal(v, 100, 60000, &n)) return usage("--timeout needs milliseconds 100..60000");
       g_opt.timeoutMs = static_cast<uint16_t>(n);
     }
+    else if (a == "--strict-timing") g_opt.strictTiming = true;
+    else if (a == "--version") {
+      char text[16];
+      programVersionText(text);
+      std::printf("qzctl %s\n", text);
+      return EXIT_OK;
+    }
     else if (a == "-h" || a == "--help") help = true;
     else if (!a.empty() && a[0] == '-') return usage(("unknown option " + a).c_str());
     else break;
@@ -111,6 +119,8 @@ int main(int argc, char** argv) {
   else if (c == "monitor") code = cmdMonitor(rest);
   else if (c == "alarms") code = cmdAlarms(rest);
   else if (c == "mem") code = cmdMem(rest);
+  else if (c == "backup") code = cmdBackup(rest);
+  else if (c == "restore") code = cmdRestore(rest);
   else code = cmdSimple(rest);
 
   if (linkRunning()) linkShutdown();

@@ -77,4 +77,9 @@ void printVerifyRows() {
   std::printf("%zu difference%s\n", g_rows.size(), g_rows.size() == 1 ? "" : "s");
 }
 
+void printSummary(const std::string& what, std::chrono::steady_clock::time_point start) {
+  double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("%s in %.1f s\n", what.c_str(), s);
+}
+
 }  // namespace qzctl
