@@ -74,9 +74,9 @@ uint16_t buildMotionRequest(const HomingArea& area, const EnvironmentSettings& e
 // failure) and returns the request status, 0 on success.
 uint16_t sendMotionRequest(OwnerHandle owner, const MotionRequest& request);
 
-// Stop: the mode comes from the stop radio value in debug mode (0 DEC_, anything
-// else ZERO) and is the deceleration stop otherwise. Nothing numeric is read, so a
-// stop is sent whatever the other fields hold.
+// Stop: the mode comes from the stop radio value in debug mode (1 ZERO, anything
+// else, none checked included, DEC_) and is the deceleration stop otherwise.
+// Nothing numeric is read, so a stop is sent whatever the other fields hold.
 uint8_t operationStopMode(int stopRadio, bool debugMode);
 // Sends STOP__ with that mode; returns the request status.
 uint16_t sendOperationStop(OwnerHandle owner, int stopRadio, bool debugMode);

@@ -43,6 +43,10 @@ struct RepeatRun {
   std::atomic<uint16_t> previousState{0};
   std::atomic<int32_t> startPosition{0};
   std::atomic<uint8_t> lastDirection{0};   // step variant: 1 forward, 2 reverse
+  // Set by the stop button with its mode: a motion the worker had in flight when
+  // stop was pressed may reach the module after the stop, so the worker stops again.
+  std::atomic<uint8_t> stopPressed{0};
+  std::atomic<uint8_t> stopMode{0};
 
   // Taken at start, read by the worker only.
   MotionRequest move{};

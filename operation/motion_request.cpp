@@ -1,0 +1,240 @@
+// Motion requests of the operation dialogs, built from their settings areas.
+#include "operation/motion_request.h"
+
+#include "link/request.h"
+
+namespace {
+
+constexpr uint8_t kMoveAbsolute = 1;   // MoveKeywords: 1 ABS_, 2 INC_
+constexpr uint8_t kSpeedCodes[3] = {0, 1, kExplicitValueCode};   // PARM, CURT, SET_
+
+// The stored choices the head is made of, checked so that a damaged settings file
+// cannot send a keyword the person never chose (the encoder would leave it out).
+bool headChoicesValid(uint8_t positioningType, const AccelFilterFields& af, uint8_t speedSource) {
+  if (positioningType > 1 || speedSource > 2) return false;
+  if (af.accelMode > 1 || af.filterMode > 1) return false;
+  if (af.accelMode == 1 && af.accelIndex > 3) return false;
+  if (af.filterMode == 1 && af.filterIndex > 3) return false;
+  return true;
+}
+
+// Outside debug mode acceleration and filter always follow the parameters.
+AccelFilterFields effectiveAccel(const AccelFilterFields& af, bool debugMode) {
+  AccelFilterFields out = af;
+  if (!debugMode) out.accelMode = out.filterMode = 0;
+  return out;
+}
+
+// The head with the checks above; false leaves `out` as it was.
+bool head(uint8_t positioningType, const AccelFilterFields& af, uint8_t speedSource, int32_t speed,
+          bool debugMode, MotionHead* out) {
+  AccelFilterFields accel = effectiveAccel(af, debugMode);
+  if (!headChoicesValid(positioningType, accel, speedSource)) return false;
+  *out = motionHeadFrom(positioningType, accel, speedSource, speed);
+  return true;
+}
+
+MotionRequest emptyRequest(uint8_t command) {
+  MotionRequest r{};
+  r.command = command;
+  return r;
+}
+
+}  // namespace
+
+MotionHead motionHeadFrom(uint8_t positioningType, const AccelFilterFields& af, uint8_t speedSource,
+                          int32_t speed) {
+  MotionHead h{};
+  h.moveType = static_cast<uint8_t>(positioningType + 1);
+  h.accelType = af.accelMode ? static_cast<uint8_t>(af.accelIndex + 1) : 0;
+  h.filterType = af.filterMode ? static_cast<uint8_t>(af.filterIndex + 1) : 0;
+  h.speedSource = speedSource < 3 ? kSpeedCodes[speedSource] : speedSource;
+  h.speed = h.speedSource == kExplicitValueCode ? static_cast<uint32_t>(speed) : 0;
+  return h;
+}
+
+uint16_t buildMotionRequest(const JogArea& a, const EnvironmentSettings&, bool debugMode, uint8_t direction,
+                            MotionRequest* out) {
+  MotionRequest r = emptyRequest(CMD_FEED);
+  uint8_t source = debugMode ? a.speedSource : 2;
+  if (direction > 1 || !head(0, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  r.head.moveType = 0;   // FEED__ carries no positioning type
+  r.direction = direction;
+  *out = r;
+  return 0;
+}
+
+uint16_t buildMotionRequest(const StepArea& a, const EnvironmentSettings&, bool debugMode, uint8_t direction,
+                            MotionRequest* out) {
+  MotionRequest r = emptyRequest(CMD_STEP);
+  uint8_t source = debugMode ? a.speedSource : 0;
+  // The step always runs absolute.
+  if (direction > 1 || !head(0, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  r.direction = direction;
+  bool typed = debugMode && a.distanceMode == 1;
+  if (typed) {
+    r.stepAmountSource = kExplicitValueCode;
+    r.stepAmount = static_cast<uint32_t>(a.distance);
+  } else {
+    if (a.stepParameterIndex > 3 || (debugMode && a.distanceMode > 1)) return MOTION_BAD_CHOICE;
+    r.stepAmountSource = a.stepParameterIndex;   // SEL1-SEL4
+  }
+  *out = r;
+  return 0;
+}
+
+uint16_t buildMotionRequest(const PositioningArea& a, const EnvironmentSettings&, bool debugMode,
+                            MotionRequest* out) {
+  MotionRequest r = emptyRequest(CMD_POSING);
+  uint8_t source = debugMode ? a.speedSource : 2;
+  if (!head(a.positioningType, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  r.targetPosition = static_cast<uint32_t>(a.targetPosition);
+  *out = r;
+  return 0;
+}
+
+uint16_t buildMotionRequest(const PointOperationArea& a, const EnvironmentSettings&, bool debugMode,
+                            MotionRequest* out) {
+  MotionRequest r = emptyRequest(CMD_GOTOPT);
+  uint8_t type = debugMode ? a.positioningType : 0;
+  if (!head(type, a.accelFilter, 0, 0, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  if (a.pointNumber < 1 || a.pointNumber > 50) return MOTION_BAD_POINT;
+  r.pointNumber = a.pointNumber;
+  *out = r;
+  return 0;
+}
+
+uint16_t buildMotionRequest(const StationArea& a, const EnvironmentSettings&, bool debugMode,
+                            MotionRequest* out) {
+  MotionRequest r = emptyRequest(CMD_GOTOST);
+  uint8_t type = debugMode ? a.positioningType : 0;
+  uint8_t source = debugMode ? a.speedSource : 2;
+  if (!head(type, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  r.stationNumber = a.stationNumber;
+  // A stored direction above 1 is shown as forward, so forward is sent.
+  r.direction = a.rotationDirection == 1 ? 1 : 0;
+  *out = r;
+  return 0;
+}
+
+uint16_t buildMotionRequest(const ExternalSignalArea& a, const EnvironmentSettings&, bool debugMode,
+                            MotionRequest* out) {
+  MotionRequest r = emptyRequest(CMD_POS_EX);
+  uint8_t source = debugMode ? a.speedSource : 2;
+  if (!head(a.positioningType, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  r.targetPosition = static_cast<uint32_t>(a.targetPosition);
+  r.signalSource = 0;   // PC_
+  if (debugMode && a.externalDistanceMode == 1) {
+    r.externalPositionSource = kExplicitValueCode;
+    r.externalPosition = static_cast<uint32_t>(a.externalDistance);
+  }
+  if (debugMode && a.externalSpeedMode == 1) {
+    r.externalSpeedSource = kExplicitValueCode;
+    r.externalSpeed = static_cast<uint32_t>(a.externalSpeed);
+  }
+  *out = r;
+  return 0;
+}
+
+uint16_t buildMotionRequest(const MultiSpeedArea& a, const EnvironmentSettings&, bool debugMode,
+                            MotionRequest* out) {
+  MotionRequest r = emptyRequest(CMD_POS_MS);
+  uint8_t source = debugMode ? a.speedSource : 0;
+  if (!head(a.positioningType, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  r.targetPosition = static_cast<uint32_t>(a.targetPosition);
+  r.changeMoveType = kMoveAbsolute;
+  uint16_t count = debugMode ? a.changeCount : 0;
+  if (count > kMaxChangePairs) return MOTION_BAD_TABLE;
+  r.changeCount = count;
+  for (int i = 0; i < count; ++i) {
+    r.changePositions[i] = static_cast<uint32_t>(a.changePositions[i]);
+    r.changeSpeeds[i] = static_cast<uint32_t>(a.changeSpeeds[i]);
+  }
+  *out = r;
+  return 0;
+}
+
+uint16_t buildMotionRequest(const PassPointArea& a, const EnvironmentSettings&, bool debugMode,
+                            MotionRequest* out) {
+  MotionRequest r = emptyRequest(CMD_POS_AS);
+  uint8_t type = debugMode ? a.positioningType : 0;
+  uint8_t source = debugMode ? a.speedSource : 2;
+  if (!head(type, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  r.targetPosition = static_cast<uint32_t>(a.targetPosition);
+  if (debugMode) {
+    if (a.signalPositioningType > 1 || a.signal1Polarity > 1 || a.signal2Polarity > 1) return MOTION_BAD_CHOICE;
+    r.signalBlock = true;
+    r.signalMoveType = static_cast<uint8_t>(a.signalPositioningType + 1);
+    r.signal1Polarity = a.signal1Polarity;
+    r.signal2Polarity = a.signal2Polarity;
+    r.signal1OnPosition = static_cast<uint32_t>(a.signal1On);
+    r.signal1OffPosition = static_cast<uint32_t>(a.signal1Off);
+    r.signal2OnPosition = static_cast<uint32_t>(a.signal2On);
+    r.signal2OffPosition = static_cast<uint32_t>(a.signal2Off);
+  }
+  *out = r;
+  return 0;
+}
+
+uint16_t buildMotionRequest(const HomingArea& a, const EnvironmentSettings&, bool debugMode, MotionRequest* out) {
+  MotionRequest r = emptyRequest(CMD_HOMING);
+  uint8_t source = debugMode ? a.speedSource : 2;
+  if (!head(0, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  *out = r;
+  return 0;
+}
+
+uint16_t sendMotionRequest(OwnerHandle owner, const MotionRequest& q) {
+  const MotionHead& h = q.head;
+  switch (q.command) {
+    case CMD_FEED:
+      return request_FEED__(owner, h.accelType, h.filterType, h.speedSource, h.speed, q.direction);
+    case CMD_STEP:
+      return request_STEP__(owner, h, q.direction, q.stepAmountSource, q.stepAmount);
+    case CMD_POSING:
+      return request_POSING(owner, h, q.targetPosition);
+    case CMD_GOTOPT:
+      return request_GOTOPT(owner, h.moveType, h.accelType, h.filterType, q.pointNumber);
+    case CMD_GOTOST:
+      return request_GOTOST(owner, h, q.stationNumber, q.direction);
+    case CMD_POS_EX:
+      return request_POS_EX(owner, h, q.targetPosition, q.signalSource, q.externalSpeedSource, q.externalSpeed,
+                            q.externalPositionSource, q.externalPosition);
+    case CMD_POS_MS:
+      return request_POS_MS(owner, h, q.targetPosition, q.changeMoveType,
+                            q.changeCount > kMaxChangePairs ? kMaxChangePairs : q.changeCount,
+                            q.changePositions, q.changeSpeeds);
+    case CMD_POS_AS:
+      if (!q.signalBlock) return request_POS_AS(owner, h, q.targetPosition, 0, 0, 0, 0, 0, 0, 0);
+      return request_POS_AS(owner, h, q.targetPosition, q.signalMoveType, q.signal1Polarity, q.signal1OnPosition,
+                            q.signal1OffPosition, q.signal2Polarity, q.signal2OnPosition, q.signal2OffPosition);
+    case CMD_HOMING:
+      return request_HOMING(owner, h);
+    default:
+      // Not a motion command: nothing is sent. Reported as a malformed request.
+      return STATUS_MALFORMED;
+  }
+}
+
+uint8_t operationStopMode(int stopRadio, bool debugMode) {
+  if (!debugMode) return 0;
+  return stopRadio == 1 ? 1 : 0;   // no choice made: the default deceleration stop
+}
+
+uint16_t sendOperationStop(OwnerHandle owner, int stopRadio, bool debugMode) {
+  return request_STOP__(owner, operationStopMode(stopRadio, debugMode));
+}
+
+uint16_t readOperationPosition(OwnerHandle owner, int32_t* position) {
+  uint32_t values[7] = {};
+  uint16_t status = request_RD_MON(owner, &values[0], &values[1], &values[2], &values[3], &values[4],
+                                   &values[5], &values[6]);
+  if (status == 0) *position = static_cast<int32_t>(values[0]);
+  return status;
+}
+
+uint16_t returnOperationPosition(OwnerHandle owner, int32_t position) {
+  MotionHead h{};
+  h.moveType = kMoveAbsolute;   // accelerations and speed 0: follow the parameters
+  return request_POSING(owner, h, static_cast<uint32_t>(position));
+}
