@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app_driver.h"
+#include "editing/parameter_rows.h"
 #include "files/definitions.h"
 #include "files/parameter_file.h"
 #include "files/point_file.h"
@@ -233,4 +234,53 @@ TEST_F(Transfers, CancelDuringASaveKeepsTheOldFile) {
   EXPECT_TRUE(waitGone(save));
   Sleep(300);
   EXPECT_EQ(fileBytes(target), before);
+}
+
+// A load while the servo list is open rewrites the rows it loaded: the list
+// shows the module's changed value first, and the file's value after the load.
+TEST_F(Transfers, ALoadRewritesTheRowsOfAnOpenList) {
+  std::wstring saved = dir_ + L"\\list.PRM";
+  runFileCommand(IDM_SAVE_PARAMS, saved);
+  waitTransferEnd(L"セーブ");
+  ASSERT_FALSE(savedBytes(saved).empty());
+
+  const ParameterDefinition* def = nullptr;
+  for (int i = 0; i < g_parameterTable.count && !def; ++i)
+    if (listShowsDefinition(IDD_SERVO_PARAM_LIST, g_parameterTable.entries[i])) def = &g_parameterTable.entries[i];
+  ASSERT_NE(def, nullptr);
+  char get[48], set[48];
+  std::snprintf(get, sizeof get, "GET PARAM %04X", def->number);
+  uint32_t original = simWord(get);
+  std::snprintf(set, sizeof set, "SET PARAM %04X %08X", def->number, static_cast<unsigned>(original ^ 1u));
+  ASSERT_TRUE(sim(set));
+
+  auto rowTexts = [&](uint32_t value) {
+    ParameterDefinition shown = *def;
+    shown.value = static_cast<int32_t>(value);
+    ParameterRowTexts texts;
+    parameterRowTexts(shown, &texts);
+    wchar_t out[ROW_TEXT_SIZE] = {};
+    MultiByteToWideChar(932, 0, texts.columns[2], -1, out, ROW_TEXT_SIZE);
+    return std::wstring(out);
+  };
+  ASSERT_NE(rowTexts(original), rowTexts(original ^ 1u));
+
+  postCommand(IDM_SERVO_PARAM_LIST);
+  HWND list = waitModeless(IDD_SERVO_PARAM_LIST);
+  ASSERT_NE(list, nullptr);
+  HWND view = GetDlgItem(list, IDC_LIST);
+  auto valueShown = [&] {
+    auto rows = listViewRows(view, 3);
+    return rows.empty() ? std::wstring() : rows[0][2];
+  };
+  for (int waited = 0; waited < 30000 && IsWindowVisible(GetDlgItem(list, IDC_PROGRESS)); waited += 100) Sleep(100);
+  EXPECT_EQ(valueShown(), rowTexts(original ^ 1u));
+
+  runFileCommand(IDM_LOAD_PARAMS, saved);
+  waitTransferEnd(L"ロード");
+  EXPECT_EQ(simWord(get), original);
+  for (int waited = 0; waited < 5000 && valueShown() != rowTexts(original); waited += 100) Sleep(100);
+  EXPECT_EQ(valueShown(), rowTexts(original));
+  clickButton(list, IDCANCEL);
+  EXPECT_TRUE(waitGone(list));
 }
