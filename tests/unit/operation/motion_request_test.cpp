@@ -1,0 +1,172 @@
+// Each operation dialog's motion command as qzsim receives it, built from a given
+// settings area in and out of debug mode; and the stop, sent whatever the fields hold.
+#include <cstring>
+
+#include "operation/motion_request.h"
+#include "operation/operation_fields.h"
+#include "operation/repeat_worker.h"
+#include "tests/unit/operation/operation_sim.h"
+
+namespace {
+
+const EnvironmentSettings kEnv{0, 0, 0, 0x53C};
+
+AccelFilterFields accel(uint8_t accelIndex, uint8_t filterIndex) { return {1, accelIndex, 1, filterIndex}; }
+
+}  // namespace
+
+class MotionRequestSim : public OperationSim {
+ protected:
+  // Sends the request with the mode record's debug flag as the dialog would run
+  // it, and returns the lines qzsim logged for it.
+  template <typename Area, typename... Direction>
+  std::string sent(const Area& area, bool debugMode, Direction... direction) {
+    g_mode.debugMode = debugMode ? 1 : 0;
+    MotionRequest request{};
+    uint16_t built = buildMotionRequest(area, kEnv, debugMode, direction..., &request);
+    if (built != 0) return "build " + std::to_string(built);
+    control("LOG CLEAR");
+    uint16_t status = sendMotionRequest(nullptr, request);
+    std::string out = status ? "status " + std::to_string(status) : "";
+    for (auto& line : logLines()) out += line + "\n";
+    return out;
+  }
+};
+
+TEST_F(MotionRequestSim, EachDialogSendsItsAreaWithTheFixedValuesOutsideDebugMode) {
+  JogArea jog{};
+  jog.speedSource = 1;
+  jog.speed = 5000;
+  jog.accelFilter = accel(1, 2);
+  EXPECT_EQ(sent(jog, false, MOTION_FORWARD), "<STX>FEED__01CA:PARMPARMV:SET_00001388D:CW_<CR>\n");
+  EXPECT_EQ(sent(jog, true, MOTION_REVERSE), "<STX>FEED__01CA:LACCBIASV:CURTD:CCW<CR>\n");
+
+  StepArea step{};
+  step.distanceMode = 1;
+  step.stepParameterIndex = 1;
+  step.distance = 100;
+  step.speedSource = 2;
+  step.speed = 5000;
+  step.accelFilter = accel(0, 0);
+  // Outside debug mode the typed distance and speed are ignored: step parameter 2
+  // at the parameter's speed.
+  EXPECT_EQ(sent(step, false, MOTION_FORWARD), "<STX>STEP__01CT:ABS_A:PARMPARMV:PARMP:+SEL2<CR>\n");
+  EXPECT_EQ(sent(step, true, MOTION_REVERSE),
+            "<STX>STEP__01CT:ABS_A:NONENONEV:SET_00001388P:-SET_00000064<CR>\n");
+  step.distanceMode = 0;
+  for (uint8_t index = 0; index < 4; ++index) {
+    step.stepParameterIndex = index;
+    EXPECT_EQ(sent(step, true, MOTION_FORWARD),
+              "<STX>STEP__01CT:ABS_A:NONENONEV:SET_00001388P:+SEL" + std::to_string(index + 1) + "<CR>\n");
+  }
+
+  PositioningArea positioning{};
+  positioning.positioningType = 1;
+  positioning.targetPosition = -1000;
+  positioning.speedSource = 1;
+  positioning.speed = 5000;
+  positioning.accelFilter = accel(3, 3);
+  EXPECT_EQ(sent(positioning, false), "<STX>POSING01CT:INC_A:PARMPARMV:SET_00001388P:FFFFFC18<CR>\n");
+  EXPECT_EQ(sent(positioning, true), "<STX>POSING01CT:INC_A:IDEAMAVEV:CURTP:FFFFFC18<CR>\n");
+
+  PointOperationArea point{};
+  point.positioningType = 1;
+  point.pointNumber = 12;
+  point.accelFilter = accel(1, 0);
+  EXPECT_EQ(sent(point, false), "<STX>GOTOPT01CT:ABS_A:PARMPARMP:000C<CR>\n");
+  EXPECT_EQ(sent(point, true), "<STX>GOTOPT01CT:INC_A:LACCNONEP:000C<CR>\n");
+  point.pointNumber = 51;
+  EXPECT_EQ(sent(point, true), "build " + std::to_string(MOTION_BAD_POINT));
+
+  StationArea station{};
+  station.positioningType = 1;
+  station.rotationDirection = 2;   // as a damaged settings file may hold it: forward
+  station.stationNumber = 3;
+  station.speedSource = 2;
+  station.speed = 5000;
+  EXPECT_EQ(sent(station, false), "<STX>GOTOST01CT:ABS_A:PARMPARMV:SET_00001388P:00000003D:CW_<CR>\n");
+  station.rotationDirection = 1;
+  EXPECT_EQ(sent(station, true), "<STX>GOTOST01CT:INC_A:PARMPARMV:SET_00001388P:00000003D:CCW<CR>\n");
+
+  ExternalSignalArea external{};
+  external.targetPosition = 3000;
+  external.speedSource = 2;
+  external.speed = 5000;
+  external.externalDistanceMode = 1;
+  external.externalDistance = 77;
+  external.externalSpeedMode = 1;
+  external.externalSpeed = 88;
+  EXPECT_EQ(sent(external, false),
+            "<STX>POS_EX01CT:ABS_A:PARMPARMV:SET_00001388P:00000BB8S:PC_E:PARM<CR>\n");
+  EXPECT_EQ(sent(external, true),
+            "<STX>POS_EX01CT:ABS_A:PARMPARMV:SET_00001388P:00000BB8S:PC_E:SET_0000004DO:00000058<CR>\n");
+
+  PassPointArea pass{};
+  pass.positioningType = 1;
+  pass.speedSource = 2;
+  pass.speed = 5000;
+  pass.targetPosition = 2000;
+  pass.signalPositioningType = 1;
+  pass.signal1On = 10;
+  pass.signal1Off = 20;
+  pass.signal2On = 30;
+  pass.signal2Off = 40;
+  pass.signal2Polarity = 1;
+  EXPECT_EQ(sent(pass, false), "<STX>POS_AS01CT:ABS_A:PARMPARMV:SET_00001388P:000007D0<CR>\n");
+  EXPECT_EQ(sent(pass, true),
+            "<STX>POS_AS01CT:INC_A:PARMPARMV:SET_00001388P:000007D0D:INC_S:"
+            "NORM0000000A00000014REVS0000001E00000028<CR>\n");
+
+  HomingArea homing{};
+  homing.speedSource = 1;
+  homing.speed = 5000;
+  homing.accelFilter = accel(1, 1);
+  EXPECT_EQ(sent(homing, false), "<STX>HOMING01CT:ABS_A:PARMPARMV:SET_00001388<CR>\n");
+  EXPECT_EQ(sent(homing, true), "<STX>HOMING01CT:ABS_A:LACCEXP_V:CURT<CR>\n");
+  EXPECT_EQ(prompt.messageCount(), 0u);
+}
+
+TEST_F(MotionRequestSim, MultiSpeedSendsFifteenPairsInTwoMessagesOnlyInDebugMode) {
+  MultiSpeedArea multi{};
+  multi.targetPosition = 4000;
+  multi.speedSource = 2;
+  multi.speed = 5000;
+  multi.changeCount = 15;
+  std::string first, second;
+  char pair[17];
+  for (int i = 0; i < 15; ++i) {
+    multi.changePositions[i] = (i + 1) * 100;
+    multi.changeSpeeds[i] = (i + 1) * 10;
+    std::snprintf(pair, sizeof pair, "%08X%08X", (i + 1) * 100, (i + 1) * 10);
+    (i < 11 ? first : second) += pair;
+  }
+  EXPECT_EQ(sent(multi, false), "<STX>POS_MS01CB:0000T:ABS_A:PARMPARMV:PARMP:00000FA0D:ABS_<CR>\n");
+  EXPECT_EQ(sent(multi, true), "<STX>POS_MS01CB:0001T:ABS_A:PARMPARMV:SET_00001388P:00000FA0D:ABS_X:" + first +
+                                   "<CR>\n<STX>POS_MS01CB:0000X:" + second + "<CR>\n");
+  multi.changeCount = 16;   // never produced by the table edits; refused, not cut
+  EXPECT_EQ(sent(multi, true), "build " + std::to_string(MOTION_BAD_TABLE));
+}
+
+// Stop reads no numeric field: with a speed text that does not parse, start is
+// refused but stop still sends STOP__, and ends a repeat.
+TEST_F(MotionRequestSim, StopIsSentWhateverTheSpeedFieldHolds) {
+  PositioningArea area{};
+  area.targetPosition = 1000;
+  PositioningControls controls{};
+  showOperationFields(area, kEnv, &controls);
+  std::strcpy(controls.speed.speed, "12x");
+  controls.common.stopMode = 1;
+  EXPECT_EQ(readOperationFields(controls, kEnv, true, &area), OPERATION_ID_SPEED);
+
+  static RepeatRun run;
+  run.repeatState = REPEAT_WAIT;
+  run.runFlag = 1;
+  EXPECT_EQ(stopOperation(&run, nullptr, controls.common.stopMode, true), 0);
+  EXPECT_EQ(run.repeatState.load(), REPEAT_IDLE);
+  EXPECT_EQ(run.runFlag.load(), 0u);
+  EXPECT_EQ(stopOperation(&run, nullptr, controls.common.stopMode, false), 0);
+  EXPECT_EQ(stopOperation(&run, nullptr, -1, true), 0);
+  std::vector<std::string> expected = {"<STX>STOP__01CM:ZERO<CR>", "<STX>STOP__01CM:DEC_<CR>",
+                                       "<STX>STOP__01CM:DEC_<CR>"};
+  EXPECT_EQ(logLines(), expected);
+}
