@@ -149,6 +149,39 @@
 // (monitor ids end here)
 
 // ---- Signal output 131, 148, 196; system maintenance 132, 198, 151, 160, 161
+// Servo on/off 131 and brake on/off 148 share their two buttons.
+#define IDC_ONOFF_OFF           1076
+#define IDC_ONOFF_ON            1077
+// Output-port write 196: per row an override box, a value toggle, a lamp and a
+// label; their ids come from portOverrideBoxId and its neighbours
+// (monitor/signal_output.h): boxes 1151-1171, 1240-1251, 1286-1300; toggles
+// 1317, 1319-1361, 1363-1366; lamps 1124-1139, 1204-1235; labels 1400-1447.
+#define IDC_OUTPUT_PORT_WRITE   1362
+#define IDC_OUTPUT_PORT_CAPTION0 1450   // the three section frames
+#define IDC_OUTPUT_PORT_CAPTION1 1451
+#define IDC_OUTPUT_PORT_CAPTION2 1452
+// Module reset 132 and its wait dialog 198.
+#define IDD_RESET_WAIT          198
+#define IDC_RESET_START         1079
+#define IDC_RESET_ANIMATION     1263
+// ID information 151: the six result texts.
+#define IDC_ID_SV_TYPE          1290
+#define IDC_ID_SV_VERSION       1291
+#define IDC_ID_EN_VERSION       1292
+#define IDC_ID_QZ_TYPE          1293
+#define IDC_ID_QZ_VERSION       1294
+#define IDC_ID_MT_TYPE          1295
+// Memory read 160 and memory write 161.
+#define IDC_MEMORY_ADDRESS      1241
+#define IDC_MEMORY_SIZE         1247
+#define IDC_MEMORY_DATA         1070
+#define IDC_MEMORY_BYTE         1282   // radio group: byte, word, long
+#define IDC_MEMORY_WORD         1283
+#define IDC_MEMORY_LONG         1284
+#define IDC_MEMORY_READ_START   1285
+#define IDC_MEMORY_CLEAR        3
+#define IDC_MEMORY_LIST         1264
+#define IDC_MEMORY_WRITE_START  1286
 // (signal and system ids end here)
 
 // ---- Controls shared by the dialogs of later features

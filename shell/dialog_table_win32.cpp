@@ -3,7 +3,9 @@
 
 #include "editing/editing_dialogs.h"
 #include "files/transfer_dialogs.h"
+#include "monitor/signal_dialogs.h"
 #include "resources/resource.h"
+#include "system/system_dialogs.h"
 
 namespace {
 
@@ -19,9 +21,9 @@ DialogRow g_dialogs[] = {
     {IDD_MULTI_SPEED, IDM_MULTI_SPEED, nullptr, nullptr},
     {IDD_PASS_POINT, IDM_PASS_POINT, nullptr, nullptr},
     {IDD_HOMING, IDM_HOMING, nullptr, nullptr},
-    {IDD_SERVO_ONOFF, IDM_SERVO_ONOFF, nullptr, nullptr},
-    {IDD_BRAKE_ONOFF, IDM_BRAKE_ONOFF, nullptr, nullptr},
-    {IDD_OUTPUT_PORT, IDM_OUTPUT_PORT, nullptr, nullptr},
+    {IDD_SERVO_ONOFF, IDM_SERVO_ONOFF, createOnOffDialog, nullptr},
+    {IDD_BRAKE_ONOFF, IDM_BRAKE_ONOFF, createOnOffDialog, nullptr},
+    {IDD_OUTPUT_PORT, IDM_OUTPUT_PORT, createOutputPortDialog, nullptr},
     {IDD_POINT_LIST, IDM_POINT_LIST, createPointListDialog, nullptr},
     {IDD_POINT_SETTING, IDM_POINT_SETTING, createPointSettingDialog, nullptr},
     {IDD_SERVO_PARAM_LIST, IDM_SERVO_PARAM_LIST, createParameterListDialog, nullptr},
@@ -32,10 +34,10 @@ DialogRow g_dialogs[] = {
     {IDD_VALUE_MONITOR, IDM_VALUE_MONITOR, nullptr, nullptr},
     {IDD_ALARM_MONITOR, IDM_ALARM_MONITOR, nullptr, nullptr},
     {IDD_ALARM_HISTORY, IDM_ALARM_HISTORY, nullptr, nullptr},
-    {IDD_MODULE_RESET, IDM_MODULE_RESET, nullptr, nullptr},
-    {IDD_IDENTIFICATION, IDM_IDENTIFICATION, nullptr, nullptr},
-    {IDD_MEMORY_READ, IDM_MEMORY_READ, nullptr, nullptr},
-    {IDD_MEMORY_WRITE, IDM_MEMORY_WRITE, nullptr, nullptr},
+    {IDD_MODULE_RESET, IDM_MODULE_RESET, createModuleResetDialog, nullptr},
+    {IDD_IDENTIFICATION, IDM_IDENTIFICATION, createIdentificationDialog, nullptr},
+    {IDD_MEMORY_READ, IDM_MEMORY_READ, createMemoryReadDialog, nullptr},
+    {IDD_MEMORY_WRITE, IDM_MEMORY_WRITE, createMemoryWriteDialog, nullptr},
     {IDD_POINT_VERIFY, IDM_VERIFY_POINTS, createPointVerifyDialog, nullptr},
     {IDD_PARAM_VERIFY, IDM_VERIFY_PARAMS, createParameterVerifyDialog, nullptr},
     {IDD_TRANSFER_LOAD, IDM_LOAD_POINTS, nullptr, runTransfer},

@@ -399,3 +399,50 @@ std::wstring resourceText(UINT id) {
 }
 
 bool simReply(const char* line, std::string* reply) { return simCommand(simControlFromEnv(), line, reply); }
+
+// ---- Signal output and system dialogs: real clicks, captionless dialogs, boxes
+void pressButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+namespace {
+struct UntitledSearch {
+  int controlId;
+  HWND found;
+};
+
+BOOL CALLBACK findUntitled(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<UntitledSearch*>(data);
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, 64);
+  if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  if (GetWindowTextLengthW(window) == 0 && GetDlgItem(window, search->controlId)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+HWND waitUntitledDialog(int controlId, int timeoutMs) {
+  for (int waited = 0; waited <= timeoutMs; waited += 20) {
+    UntitledSearch search{controlId, nullptr};
+    EnumWindows(findUntitled, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    Sleep(20);
+  }
+  return nullptr;
+}
+
+std::wstring answerMessageBox(int timeoutMs) {
+  std::wstring text;
+  HWND box = waitMessageBox(&text, timeoutMs);
+  if (!box) return L"";
+  clickButton(box, GetDlgItem(box, IDNO) ? IDNO : IDOK);
+  waitGone(box, 5000);
+  return text;
+}
+
+std::string simRequestLog() {
+  std::string log;
+  simReply("LOG", &log);
+  return log;
+}

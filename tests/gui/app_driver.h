@@ -80,3 +80,14 @@ void selectListRow(HWND list, int row);
 std::wstring resourceText(UINT id);
 // A qzsim control command's answer lines (before OK); false on ERR.
 bool simReply(const char* line, std::string* reply);
+
+// ---- Signal output and system dialogs: real clicks, captionless dialogs, boxes
+// Clicks the control as a person would (BM_CLICK, posted): a check box toggles.
+void pressButton(HWND dialog, int id);
+// A visible dialog without a caption holding control `controlId`, or null.
+HWND waitUntitledDialog(int controlId, int timeoutMs = 10000);
+// Answers the next message box (OK, or No when it asks) and returns its text;
+// empty when none came within timeoutMs.
+std::wstring answerMessageBox(int timeoutMs);
+// qzsim's log of received requests.
+std::string simRequestLog();
