@@ -1,0 +1,210 @@
+// The repeat workers against qzsim: the order of requests over whole cycles, the
+// repeat interval, stop while the worker sleeps, a failed request, and ending a
+// repeat at exit without a stop command.
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "operation/motion_request.h"
+#include "operation/repeat_worker.h"
+#include "tests/unit/operation/operation_sim.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct StateChange {
+  uint16_t state;
+  Clock::time_point at;
+};
+
+// The sink a dialog would post from: records each state with its time.
+struct Recorder {
+  std::mutex lock;
+  std::vector<StateChange> changes;
+
+  static void sink(void* context, uint16_t state) {
+    auto* r = static_cast<Recorder*>(context);
+    std::lock_guard<std::mutex> guard(r->lock);
+    r->changes.push_back({state, Clock::now()});
+  }
+  std::vector<StateChange> all() {
+    std::lock_guard<std::mutex> guard(lock);
+    return changes;
+  }
+  size_t count(uint16_t state) {
+    size_t n = 0;
+    for (auto& c : all()) n += c.state == state;
+    return n;
+  }
+  // Milliseconds from the first change to `from` until the change after it.
+  long gapAfter(uint16_t from) {
+    auto c = all();
+    for (size_t i = 0; i + 1 < c.size(); ++i)
+      if (c[i].state == from)
+        return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(c[i + 1].at - c[i].at).count());
+    return -1;
+  }
+};
+
+const EnvironmentSettings kEnv{0, 0, 0, 0x53C};
+
+}  // namespace
+
+class RepeatWorkerSim : public OperationSim {
+ protected:
+  void TearDown() override {
+    endRepeat(&run, 3000);
+    OperationSim::TearDown();
+  }
+  // Puts the axis at `position` and waits until it is there.
+  void moveTo(int32_t position) {
+    ASSERT_EQ(returnOperationPosition(nullptr, position), 0);
+    ASSERT_TRUE(waitFor(3000, [&] {
+      std::string motion;
+      control("GET MOTION", &motion);
+      return motion.find("state=NEUTRAL pos=" + std::to_string(position) + "\n") != std::string::npos;
+    }));
+    control("LOG CLEAR");
+  }
+  // The log as a sequence of names, runs of status reads folded into one "STS".
+  std::vector<std::string> steps(const std::vector<std::pair<std::string, std::string>>& names) {
+    std::vector<std::string> out;
+    for (auto& line : logLines()) {
+      std::string name = "?" + line;
+      for (auto& [text, label] : names)
+        if (line == text) name = label;
+      if (line.find("RDMSTS") != std::string::npos) name = "STS";
+      if (line.find("RD_MON") != std::string::npos) name = "MON";
+      if (!(name == "STS" && !out.empty() && out.back() == "STS")) out.push_back(name);
+    }
+    return out;
+  }
+  static inline RepeatRun run;
+  Recorder recorder;
+};
+
+TEST_F(RepeatWorkerSim, GoAndReturnMovesWaitsPausesAndReturnsToTheStartAtParameterSpeed) {
+  moveTo(500);
+  PositioningArea area{};
+  area.targetPosition = 2000;
+  area.speedSource = 2;
+  area.speed = 30000;
+  MotionRequest move{};
+  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  const uint16_t interval = 300;
+  ASSERT_EQ(startRepeat(&run, nullptr, move, interval, Recorder::sink, &recorder), 0);
+  EXPECT_EQ(startRepeat(&run, nullptr, move, interval, Recorder::sink, &recorder), REPEAT_RUNNING);
+  // Two whole cycles and the third move.
+  ASSERT_TRUE(waitFor(8000, [&] { return recorder.count(REPEAT_MOVE) >= 2 && recorder.count(REPEAT_WAIT) >= 5; }));
+  EXPECT_EQ(stopOperation(&run, nullptr, 0, false), 0);
+  ASSERT_TRUE(waitFor(2000, [&] { return recorder.count(REPEAT_IDLE) == 1; }));
+
+  const std::string kMove = "<STX>POSING01CT:ABS_A:PARMPARMV:SET_00007530P:000007D0<CR>";
+  const std::string kReturn = "<STX>POSING01CT:ABS_A:PARMPARMV:PARMP:000001F4<CR>";
+  const std::string kStop = "<STX>STOP__01CM:DEC_<CR>";
+  auto seq = steps({{kMove, "MOVE"}, {kReturn, "RETURN"}, {kStop, "STOP"}});
+  std::vector<std::string> expected = {"MON", "MOVE", "STS", "RETURN", "STS", "MOVE", "STS",
+                                       "RETURN", "STS", "MOVE"};
+  ASSERT_GE(seq.size(), expected.size() + 1) << ::testing::PrintToString(seq);
+  EXPECT_EQ(std::vector<std::string>(seq.begin(), seq.begin() + expected.size()), expected);
+  EXPECT_EQ(seq.back(), "STOP");
+  // Block end seen (state to 2), then the interval passes before the return is sent.
+  EXPECT_GE(recorder.gapAfter(REPEAT_RETURN), interval - 20);
+  EXPECT_EQ(run.repeatState.load(), REPEAT_IDLE);
+  EXPECT_EQ(prompt.messageCount(), 0u);
+}
+
+TEST_F(RepeatWorkerSim, StepVariantStepsReturnsAndStepsAgainAtOnceWithIntervalZero) {
+  moveTo(5000);
+  StepArea area{};
+  area.stepParameterIndex = 0;   // step parameter 1: 1000 units in qzsim
+  MotionRequest step{};
+  ASSERT_EQ(buildMotionRequest(area, kEnv, false, MOTION_REVERSE, &step), 0);
+  ASSERT_EQ(startRepeat(&run, nullptr, step, 0, Recorder::sink, &recorder), 0);
+  EXPECT_EQ(run.repeatState.load(), STEP_REPEAT_REVERSE);
+  ASSERT_TRUE(waitFor(8000, [&] { return recorder.count(STEP_REPEAT_REVERSE) >= 1 && recorder.count(STEP_REPEAT_WAIT) >= 4; }));
+  EXPECT_EQ(stopOperation(&run, nullptr, 0, false), 0);
+  ASSERT_TRUE(waitFor(2000, [&] { return recorder.count(REPEAT_IDLE) == 1; }));
+
+  const std::string kStep = "<STX>STEP__01CT:ABS_A:PARMPARMV:PARMP:-SEL1<CR>";
+  const std::string kReturn = "<STX>POSING01CT:ABS_A:PARMPARMV:PARMP:00001388<CR>";
+  auto seq = steps({{kStep, "STEP"}, {kReturn, "RETURN"}, {"<STX>STOP__01CM:DEC_<CR>", "STOP"}});
+  std::vector<std::string> expected = {"MON", "STEP", "STS", "RETURN", "STS", "STEP", "STS"};
+  ASSERT_GE(seq.size(), expected.size());
+  EXPECT_EQ(std::vector<std::string>(seq.begin(), seq.begin() + expected.size()), expected);
+  // With no interval the next motion follows block end at once (one request's time).
+  long gap = recorder.gapAfter(STEP_REPEAT_RETURN);
+  EXPECT_GE(gap, 0);
+  EXPECT_LT(gap, 250);
+}
+
+TEST_F(RepeatWorkerSim, StopWhileTheWorkerSleepsEndsItWithoutAnotherMotion) {
+  HomingArea area{};
+  area.speedSource = 2;
+  area.speed = 50000;
+  moveTo(1000);
+  MotionRequest homing{};
+  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &homing), 0);
+  ASSERT_EQ(startRepeat(&run, nullptr, homing, 5000, Recorder::sink, &recorder), 0);
+  // Homing reached 0 and block end was seen: the worker now sleeps 5 s.
+  ASSERT_TRUE(waitFor(3000, [&] { return recorder.count(REPEAT_RETURN) == 1; }));
+  std::string motion;
+  control("GET MOTION", &motion);
+  EXPECT_NE(motion.find("pos=0\n"), std::string::npos) << motion;
+  auto pressed = Clock::now();
+  EXPECT_EQ(stopOperation(&run, nullptr, 1, true), 0);
+  ASSERT_TRUE(waitFor(1000, [&] { return recorder.count(REPEAT_IDLE) == 1; }));
+  EXPECT_LT(Clock::now() - pressed, std::chrono::milliseconds(1000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  auto lines = logLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "<STX>STOP__01CM:ZERO<CR>");
+  int motions = 0;
+  for (auto& l : lines) motions += l.find("HOMING") != std::string::npos || l.find("POSING") != std::string::npos;
+  EXPECT_EQ(motions, 1);
+}
+
+TEST_F(RepeatWorkerSim, AFailedRequestEndsTheRepeatWithTheStateBackToZero) {
+  PositioningArea area{};
+  area.targetPosition = 3000;
+  MotionRequest move{};
+  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  ASSERT_TRUE(control("FAULT ERROR RDMSTS 0001"));
+  ASSERT_EQ(startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder), 0);
+  ASSERT_TRUE(waitFor(3000, [&] { return recorder.count(REPEAT_IDLE) == 1; }));
+  EXPECT_EQ(run.repeatState.load(), REPEAT_IDLE);
+  EXPECT_EQ(run.runFlag.load(), 0u);
+  EXPECT_EQ(prompt.messageCount(), 1u);   // the request's own error box
+  // Nothing after the failed status read: no return, no stop.
+  auto lines = logLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_NE(lines.back().find("RDMSTS"), std::string::npos);
+  // A new start is accepted once it has ended.
+  ASSERT_TRUE(control("FAULT NONE"));
+  EXPECT_EQ(startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder), 0);
+  EXPECT_TRUE(endRepeat(&run, 3000));
+}
+
+// At exit the repeat ends without a stop command: the move in progress finishes
+// on the module as a single move would.
+TEST_F(RepeatWorkerSim, EndingARepeatAtExitSendsNoStopAndTheMoveFinishes) {
+  PositioningArea area{};
+  area.targetPosition = 4000;
+  area.speedSource = 2;
+  area.speed = 4000;   // one second of travel
+  MotionRequest move{};
+  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  ASSERT_EQ(startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder), 0);
+  ASSERT_TRUE(waitFor(2000, [&] { return recorder.count(REPEAT_WAIT) == 1; }));
+  EXPECT_TRUE(endRepeat(&run, 3000));
+  EXPECT_FALSE(repeatActive(&run));
+  ASSERT_TRUE(waitFor(3000, [&] {
+    std::string motion;
+    control("GET MOTION", &motion);
+    return motion.find("pos=4000\n") != std::string::npos;
+  }));
+  for (auto& line : logLines()) EXPECT_EQ(line.find("STOP__"), std::string::npos) << line;
+  EXPECT_EQ(prompt.messageCount(), 0u);
+}
