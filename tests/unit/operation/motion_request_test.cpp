@@ -2,6 +2,7 @@
 // settings area in and out of debug mode; and the stop, sent whatever the fields hold.
 #include <cstring>
 
+#include "operation/jog_control.h"
 #include "operation/motion_request.h"
 #include "operation/operation_fields.h"
 #include "operation/repeat_worker.h"
@@ -169,4 +170,63 @@ TEST_F(MotionRequestSim, StopIsSentWhateverTheSpeedFieldHolds) {
   std::vector<std::string> expected = {"<STX>STOP__01CM:ZERO<CR>", "<STX>STOP__01CM:DEC_<CR>",
                                        "<STX>STOP__01CM:DEC_<CR>"};
   EXPECT_EQ(logLines(), expected);
+}
+
+// Hold-to-run: one FEED__ per press, one STOP__ DEC_ however many ways the button
+// stops being held.
+TEST_F(MotionRequestSim, JogSendsOneFeedPerPressAndOneStopPerRelease) {
+  JogArea jog{};
+  jog.speed = 5000;
+  EXPECT_EQ(jogPress(nullptr, MOTION_FORWARD, jog, kEnv, false), 0);
+  EXPECT_EQ(jogPress(nullptr, MOTION_FORWARD, jog, kEnv, false), 0);   // a repeated draw request
+  EXPECT_EQ(linkFlagTest(LINK_JOG_FORWARD), 1);
+  uint16_t status = 9;
+  EXPECT_TRUE(jogRelease(nullptr, MOTION_FORWARD, &status));
+  EXPECT_EQ(status, 0);
+  EXPECT_FALSE(jogRelease(nullptr, MOTION_FORWARD, nullptr));   // capture lost after the release
+  EXPECT_EQ(jogReleaseAll(nullptr), 0);                           // then the dialog closed
+  EXPECT_EQ(linkFlagTest(LINK_JOG_FORWARD), 0);
+  EXPECT_EQ(jogPress(nullptr, MOTION_REVERSE, jog, kEnv, false), 0);
+  EXPECT_TRUE(jogHeld(MOTION_REVERSE));
+  EXPECT_EQ(jogReleaseAll(nullptr), 1);   // closed while held
+  EXPECT_EQ(jogReleaseAll(nullptr), 0);
+  std::vector<std::string> expected = {
+      "<STX>FEED__01CA:PARMPARMV:SET_00001388D:CW_<CR>", "<STX>STOP__01CM:DEC_<CR>",
+      "<STX>FEED__01CA:PARMPARMV:SET_00001388D:CCW<CR>", "<STX>STOP__01CM:DEC_<CR>"};
+  EXPECT_EQ(logLines(), expected);
+}
+
+// The simulator runs every dialog's move to its end, so each mode can be watched.
+TEST_F(MotionRequestSim, ExternalMultiSpeedAndPassPointMovesEndAtTheirTarget) {
+  g_mode.debugMode = 1;
+  auto endsAt = [&](const MotionRequest& request, int32_t position) {
+    if (sendMotionRequest(nullptr, request) != 0) return false;
+    return waitFor(3000, [&] {
+      std::string motion;
+      control("GET MOTION", &motion);
+      return motion.find("state=NEUTRAL pos=" + std::to_string(position) + "\n") != std::string::npos;
+    });
+  };
+  MotionRequest r{};
+  ExternalSignalArea external{};
+  external.targetPosition = 1500;
+  external.externalDistanceMode = 1;
+  external.externalDistance = 100;
+  ASSERT_EQ(buildMotionRequest(external, kEnv, true, &r), 0);
+  EXPECT_TRUE(endsAt(r, 1500));
+  MultiSpeedArea multi{};
+  multi.targetPosition = -2500;
+  multi.changeCount = 12;
+  for (int i = 0; i < 12; ++i) multi.changePositions[i] = -100 * i;
+  ASSERT_EQ(buildMotionRequest(multi, kEnv, true, &r), 0);
+  EXPECT_TRUE(endsAt(r, -2500));
+  PassPointArea pass{};
+  pass.positioningType = 1;   // 700 further
+  pass.targetPosition = 700;
+  ASSERT_EQ(buildMotionRequest(pass, kEnv, true, &r), 0);
+  EXPECT_TRUE(endsAt(r, -1800));
+  HomingArea homing{};
+  ASSERT_EQ(buildMotionRequest(homing, kEnv, true, &r), 0);
+  EXPECT_TRUE(endsAt(r, 0));
+  EXPECT_EQ(prompt.messageCount(), 0u);
 }
