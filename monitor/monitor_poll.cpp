@@ -1,0 +1,57 @@
+// The monitors' polling worker.
+#include "monitor/monitor_poll.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// Sleeps the period in short steps, so a closed monitor's worker ends promptly.
+void pause(const WorkerToken& token, uint32_t periodMs) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(periodMs);
+  while (token.running() && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+void pollBody(WorkerToken token, void* context) {
+  // The start handed over one reference; the worker holds it to its end.
+  std::shared_ptr<MonitorPoll> poll = std::move(*static_cast<std::shared_ptr<MonitorPoll>*>(context));
+  delete static_cast<std::shared_ptr<MonitorPoll>*>(context);
+  void* target = token.target();
+  while (token.running()) {
+    MonitorReading reading;
+    uint16_t status = poll->read(target, &reading);
+    // A monitor closed (or reopened) meanwhile gets nothing from this worker.
+    if (!token.running()) return;
+    if (status != 0) {
+      token.stop();
+      poll->notify(target, MONITOR_FAILED);
+      return;
+    }
+    {
+      std::lock_guard<std::mutex> guard(poll->lock);
+      poll->latest = reading;
+      poll->fresh = true;
+    }
+    poll->notify(target, MONITOR_READ);
+    if (poll->periodMs == 0) return;
+    pause(token, poll->periodMs);
+  }
+}
+
+}  // namespace
+
+bool startMonitorPoll(Worker* worker, void* target, const std::shared_ptr<MonitorPoll>& poll) {
+  auto* handover = new std::shared_ptr<MonitorPoll>(poll);
+  if (workerStart(worker, target, pollBody, handover)) return true;
+  delete handover;
+  return false;
+}
+
+bool takeMonitorReading(MonitorPoll* poll, MonitorReading* reading) {
+  std::lock_guard<std::mutex> guard(poll->lock);
+  if (!poll->fresh) return false;
+  *reading = poll->latest;
+  poll->fresh = false;
+  return true;
+}
