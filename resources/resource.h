@@ -146,6 +146,39 @@
 
 // ---- Monitors: motion status 110, input signals 109, output signals 154, current values 106,
 //      alarm information 113, alarm history 159
+// Motion status 110: state text, then per status bit a lamp and an ON/OFF text (their
+// ids per bit are in monitor/monitor_view.cpp), and the bit labels 2000-2015.
+#define IDC_MOTION_STATE        1296
+#define IDC_MOTION_LAMP0        1107
+#define IDC_MOTION_TEXT0        1041
+#define IDC_MOTION_LABEL0       2000
+// Input 109 and output 154 signals: three framed sections of 16 bits. Lamps: word 0
+// 1204-1219, word 1 1220-1235, word 2 1124-1139; texts: word 0 1172-1187 (bit 4 first),
+// word 1 1188-1203, word 2 1071-1086; mnemonics 2000 + 16 x word + bit, labels 2048 + ...
+#define IDC_SIGNAL_LAMP_W0      1204
+#define IDC_SIGNAL_LAMP_W1      1220
+#define IDC_SIGNAL_LAMP_W2      1124
+#define IDC_SIGNAL_TEXT_W0      1172
+#define IDC_SIGNAL_TEXT_W1      1188
+#define IDC_SIGNAL_TEXT_W2      1071
+#define IDC_SIGNAL_MNEMONIC0    2000
+#define IDC_SIGNAL_LABEL0       2048
+#define IDC_SIGNAL_SECTION0     2096  // 2096-2098: the section frames
+// Current values 106
+#define IDC_VALUE_COMMAND       1006
+#define IDC_VALUE_FEEDBACK      1013
+#define IDC_VALUE_DEVIATION     1014
+#define IDC_VALUE_LATCH         1012
+#define IDC_VALUE_TORQUE        1016
+#define IDC_VALUE_MONITOR1      1041
+#define IDC_VALUE_MONITOR2      1042
+#define IDC_VALUE_UNIT0         1270  // 1270-1273: position units
+#define IDC_VALUE_UNIT1         1271
+#define IDC_VALUE_UNIT2         1272
+#define IDC_VALUE_UNIT3         1273
+// Alarm information 113 and alarm history 159
+#define IDC_ALARM_LIST          1239
+#define IDC_ALARM_CLEAR         1288
 // (monitor ids end here)
 
 // ---- Signal output 131, 148, 196; system maintenance 132, 198, 151, 160, 161

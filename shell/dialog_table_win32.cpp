@@ -3,6 +3,7 @@
 
 #include "editing/editing_dialogs.h"
 #include "files/transfer_dialogs.h"
+#include "monitor/monitor_dialogs.h"
 #include "monitor/signal_dialogs.h"
 #include "resources/resource.h"
 #include "system/system_dialogs.h"
@@ -28,12 +29,12 @@ DialogRow g_dialogs[] = {
     {IDD_POINT_SETTING, IDM_POINT_SETTING, createPointSettingDialog, nullptr},
     {IDD_SERVO_PARAM_LIST, IDM_SERVO_PARAM_LIST, createParameterListDialog, nullptr},
     {IDD_OPTION_PARAM_LIST, IDM_OPTION_PARAM_LIST, createParameterListDialog, nullptr},
-    {IDD_MOTION_MONITOR, IDM_MOTION_MONITOR, nullptr, nullptr},
-    {IDD_INPUT_MONITOR, IDM_INPUT_MONITOR, nullptr, nullptr},
-    {IDD_OUTPUT_MONITOR, IDM_OUTPUT_MONITOR, nullptr, nullptr},
-    {IDD_VALUE_MONITOR, IDM_VALUE_MONITOR, nullptr, nullptr},
-    {IDD_ALARM_MONITOR, IDM_ALARM_MONITOR, nullptr, nullptr},
-    {IDD_ALARM_HISTORY, IDM_ALARM_HISTORY, nullptr, nullptr},
+    {IDD_MOTION_MONITOR, IDM_MOTION_MONITOR, createMotionMonitorDialog, nullptr},
+    {IDD_INPUT_MONITOR, IDM_INPUT_MONITOR, createSignalMonitorDialog, nullptr},
+    {IDD_OUTPUT_MONITOR, IDM_OUTPUT_MONITOR, createSignalMonitorDialog, nullptr},
+    {IDD_VALUE_MONITOR, IDM_VALUE_MONITOR, createValueMonitorDialog, nullptr},
+    {IDD_ALARM_MONITOR, IDM_ALARM_MONITOR, createAlarmDialog, nullptr},
+    {IDD_ALARM_HISTORY, IDM_ALARM_HISTORY, createAlarmDialog, nullptr},
     {IDD_MODULE_RESET, IDM_MODULE_RESET, createModuleResetDialog, nullptr},
     {IDD_IDENTIFICATION, IDM_IDENTIFICATION, createIdentificationDialog, nullptr},
     {IDD_MEMORY_READ, IDM_MEMORY_READ, createMemoryReadDialog, nullptr},
