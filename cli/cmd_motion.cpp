@@ -33,7 +33,9 @@ int parseMotion(const std::vector<std::string>& args, MotionArgs* m) {
       m->head.filterType = static_cast<uint8_t>(k + 1);
     } else if (a == "--speed" && more) {
       int32_t v;
-      if (!parseFormatted(g_opt.valueFormat, args[++i], &v) || v < 0) return usage("invalid speed");
+      ++i;
+      if (!parseFormatted(g_opt.valueFormat, args[i], &v)) return badDecimal("speed", g_opt.valueFormat, args[i]);
+      if (v < 0) return usage("a speed is not negative");
       m->head.speedSource = 4;
       m->head.speed = static_cast<uint32_t>(v);
     } else if (a == "--wait") {
@@ -93,13 +95,13 @@ int cmdMotion(const std::vector<std::string>& args) {
   const std::vector<std::string>& r = m.rest;
   long n;
   if (c == "home") {
-    if (!r.empty()) return usage("unexpected argument");
+    if (!r.empty()) return unexpectedArgument(r[0]);
     if (int e = connectModule()) return e;
     return finishMotion(withoutRetry("HOMING", [&] { return request_HOMING(nullptr, m.head); }), m);
   }
   if (c == "move" && r.size() == 2 && (r[0] == "abs" || r[0] == "inc")) {
     int32_t target;
-    if (!parseFormatted(g_opt.valueFormat, r[1], &target)) return usage("invalid target");
+    if (!parseFormatted(g_opt.valueFormat, r[1], &target)) return badDecimal("target", g_opt.valueFormat, r[1]);
     m.head.moveType = r[0] == "abs" ? 1 : 2;
     if (int e = connectModule()) return e;
     return finishMotion(withoutRetry("POSING", [&] { return request_POSING(nullptr, m.head, static_cast<uint32_t>(target)); }), m);
@@ -118,7 +120,7 @@ int cmdMotion(const std::vector<std::string>& args) {
       if (k < 0) return usage("--dir must be cw, ccw or near");
       dir = static_cast<uint8_t>(k);
     } else if (r.size() != 2) {
-      return usage("unexpected argument");
+      return unexpectedArgument(r[2]);
     }
     if (!parseDecimal(r[1], 0, 0x7FFFFFFF, &n)) return usage("invalid station number");
     if (int e = connectModule()) return e;
@@ -132,11 +134,12 @@ int cmdMotion(const std::vector<std::string>& args) {
       source = static_cast<uint8_t>(n - 1);
     } else if (r.size() == 3 && r[1] == "--amount") {
       int32_t a;
-      if (!parseFormatted(g_opt.valueFormat, r[2], &a) || a < 0) return usage("invalid amount");
+      if (!parseFormatted(g_opt.valueFormat, r[2], &a)) return badDecimal("amount", g_opt.valueFormat, r[2]);
+      if (a < 0) return usage("an amount is not negative");
       source = 4;
       amount = static_cast<uint32_t>(a);
     } else if (r.size() != 1) {
-      return usage("unexpected argument");
+      return unexpectedArgument(r[1]);
     }
     if (int e = connectModule()) return e;
     uint8_t dir = r[0] == "+" ? 0 : 1;

@@ -24,6 +24,12 @@ uint16_t readParam(const ParameterDefinition& def, uint32_t* value) {
 
 ParameterTable g_fileTable;
 
+uint32_t validValues(const ParameterTable& table) {
+  uint32_t n = 0;
+  for (uint16_t i = 0; i < table.count; ++i) n += table.entries[i].valueValid ? 1 : 0;
+  return n;
+}
+
 // The definition named by args[2] when args has `count` words, else null with the
 // exit code in *code.
 ParameterDefinition* namedDefinition(const std::vector<std::string>& args, size_t count, const char* form,
@@ -52,7 +58,7 @@ int cmdParamsList(const std::vector<std::string>& args) {
   for (size_t i = 2; i < args.size(); ++i) {
     if (args[i] == "--servo") option = false;
     else if (args[i] == "--option") servo = false;
-    else return usage("unknown option");
+    else return unexpectedArgument(args[i]);
   }
   Progress p;
   p.terminal = stderrIsTerminal();
@@ -123,15 +129,17 @@ int cmdParamsSet(const std::vector<std::string>& args) {
   uint16_t number = def->number;
   int32_t value = 0;
   if (def->kind == 'D') {
-    if (!parseFormatted(def->format, args[3], &value)) return usage("invalid decimal value");
+    if (!parseFormatted(def->format, args[3], &value)) return badDecimal(pnName(number).c_str(), def->format, args[3]);
   } else {
     uint32_t v;
     if (!parseHex(args[3], &v)) return usage("invalid hexadecimal value");
     if (def->size < 4 && v >> (8 * def->size)) return usage("value too wide for the parameter");
     value = widenStored(static_cast<int32_t>(v), def->size, definitionSigned(*def));
   }
-  if (const char* why = checkValue(*def, value)) {
-    std::fprintf(stderr, "qzctl %s: %s value %s: %s\n", g_command.c_str(), pnName(number).c_str(), args[3].c_str(), why);
+  std::string why = checkValue(*def, value);
+  if (!why.empty()) {
+    std::fprintf(stderr, "qzctl %s: %s value %s: %s\n", g_command.c_str(), pnName(number).c_str(), args[3].c_str(),
+                 why.c_str());
     return EXIT_USAGE;
   }
   uint16_t st = withRetry([&] { return request_WRPARM(nullptr, kBankNorm, number, static_cast<uint32_t>(value)); });
@@ -149,10 +157,32 @@ int paramsVerify(const std::string& path) {
   Progress p;
   TransferSink sink = makeSink(&p);
   g_rows.clear();
+  auto start = std::chrono::steady_clock::now();
   uint16_t r = verifyParameters(nullptr, &g_parameterTable, g_fileTable, g_running, sink);
   int code = transferExit(r, p, statusFromLastBox());
   if (code) return code;
-  printVerifyRows();
+  if (!g_opt.json) {
+    printVerifyRows(false, p.total, start);
+    return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
+  }
+  // The rows name their parameter; the values come from the tables, as numbers.
+  std::string json;
+  for (const VerifyRow& row : g_rows) {
+    uint16_t number = 0;
+    parsePn(row.columns[0], &number);
+    const ParameterDefinition* live = findDefinition(number);
+    const ParameterDefinition* file = findDefinitionIn(&g_fileTable, number);
+    if (!live) continue;
+    int32_t mv = widenStored(live->value, live->size, definitionSigned(*live));
+    bool hasFile = file && file->valueValid;
+    int32_t fv = hasFile ? widenStored(file->value, file->size, definitionSigned(*file)) : 0;
+    json += std::string(json.empty() ? "" : ",") + "{\"number\":" + std::to_string(number) + ",\"pn\":" +
+            jsonString(pnName(number)) + ",\"name\":" + jsonString(toUtf8(live->name)) +
+            ",\"file\":" + (hasFile ? std::to_string(fv) : "null") + ",\"module\":" + std::to_string(mv) +
+            ",\"fileText\":" + jsonString(hasFile ? valueText(*live, fv) : "") +
+            ",\"moduleText\":" + jsonString(valueText(*live, mv)) + ",\"unit\":" + jsonString(toUtf8(live->unit)) + "}";
+  }
+  std::printf("{\"differences\":%zu,\"compared\":%u,\"rows\":[%s]}\n", g_rows.size(), p.total, json.c_str());
   return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
 }
 
@@ -166,8 +196,9 @@ int cmdParamsFile(const std::vector<std::string>& args) {
   for (size_t i = 3; i < args.size(); ++i) {
     if (sub == "load" && args[i] == "--verify") verify = true;
     else if (sub == "load" && args[i] == "--force") continue;   // acted on before connecting
-    else return usage("unexpected argument");
+    else return unexpectedArgument(args[i]);
   }
+  auto start = std::chrono::steady_clock::now();
   if (sub == "save") {
     Progress p;
     TransferSink sink = makeSink(&p);
@@ -177,7 +208,7 @@ int cmdParamsFile(const std::vector<std::string>& args) {
     if (writeParameterFile(path.c_str(), &g_parameterTable) != 0)
       return fileError("cannot write the parameter file", path, 0xFFFF);
     if (g_opt.json) std::printf("{\"saved\":%u,\"file\":%s}\n", p.total, jsonString(path).c_str());
-    else if (!g_opt.quiet) std::fprintf(stderr, "saved %u parameters to %s\n", p.total, path.c_str());
+    else printSummary("params save: " + std::to_string(validValues(g_parameterTable)) + " parameters read from the module into " + path, start);
     return EXIT_OK;
   }
   if (sub == "load") {
@@ -188,6 +219,8 @@ int cmdParamsFile(const std::vector<std::string>& args) {
     uint16_t r = loadParameters(nullptr, g_parameterTable, g_running, sink);
     int code = transferExit(r, p, statusFromLastBox());
     if (code) return code;
+    if (!g_opt.json)
+      printSummary("params load: " + std::to_string(validValues(g_parameterTable)) + " parameters of " + path + " written to the module", start);
     if (!verify) {
       if (g_opt.json) std::printf("{\"loaded\":%u,\"file\":%s}\n", p.total, jsonString(path).c_str());
       return EXIT_OK;
@@ -202,14 +235,14 @@ int cmdParamsFile(const std::vector<std::string>& args) {
 
 // Why the definition does not allow the value a file gave it; null when it does or
 // when the file gave none.
-const char* fileValueOffence(const ParameterDefinition& def) {
-  if (!def.valueValid) return nullptr;
+std::string fileValueOffence(const ParameterDefinition& def) {
+  if (!def.valueValid) return {};
   return checkValue(def, widenStored(def.value, def.size, definitionSigned(def)));
 }
 
 int countOffenders(const ParameterTable& table) {
   int offenders = 0;
-  for (uint16_t i = 0; i < table.count; ++i) offenders += fileValueOffence(table.entries[i]) != nullptr;
+  for (uint16_t i = 0; i < table.count; ++i) offenders += !fileValueOffence(table.entries[i]).empty();
   return offenders;
 }
 
@@ -220,14 +253,14 @@ int printOffenders(const ParameterTable& table) {
   std::string json = "[";
   for (uint16_t i = 0; i < table.count; ++i) {
     const ParameterDefinition& def = table.entries[i];
-    const char* why = fileValueOffence(def);
-    if (!why) continue;
+    std::string why = fileValueOffence(def);
+    if (why.empty()) continue;
     int32_t v = widenStored(def.value, def.size, definitionSigned(def));
     if (g_opt.json)
       json += std::string(offenders ? "," : "") + "{\"pn\":" + jsonString(pnName(def.number)) + ",\"value\":" +
               std::to_string(v) + ",\"reason\":" + jsonString(why) + "}";
     else
-      std::printf("%s %s %s: %s\n", pnName(def.number).c_str(), toUtf8(def.name).c_str(), valueText(def, v).c_str(), why);
+      std::printf("%s %s %s: %s\n", pnName(def.number).c_str(), toUtf8(def.name).c_str(), valueText(def, v).c_str(), why.c_str());
     ++offenders;
   }
   if (g_opt.json) std::printf("{\"offenders\":%d,\"rows\":%s]}\n", offenders, json.c_str());
@@ -236,6 +269,45 @@ int printOffenders(const ParameterTable& table) {
 }
 
 namespace {
+
+// params diff A.PRM B.PRM: offline, every defined parameter whose value differs
+// between the files or is in only one of them.
+int cmdParamsDiff(const std::vector<std::string>& args) {
+  if (args.size() != 4) return usage("expected params diff A.PRM B.PRM");
+  static ParameterTable a, b;
+  std::memcpy(&a, &g_parameterTable, sizeof a);
+  std::memcpy(&b, &g_parameterTable, sizeof b);
+  if (uint16_t line = readParameterFile(args[2].c_str(), &a)) return fileError("cannot read the parameter file", args[2], line);
+  if (uint16_t line = readParameterFile(args[3].c_str(), &b)) return fileError("cannot read the parameter file", args[3], line);
+  int differences = 0;
+  std::string json;
+  for (uint16_t i = 0; i < a.count; ++i) {
+    const ParameterDefinition& ea = a.entries[i];
+    const ParameterDefinition& eb = b.entries[i];
+    if (ea.valueValid == eb.valueValid && (!ea.valueValid || ea.value == eb.value)) continue;
+    int32_t va = widenStored(ea.value, ea.size, definitionSigned(ea));
+    int32_t vb = widenStored(eb.value, eb.size, definitionSigned(eb));
+    std::string unit = toUtf8(ea.unit);
+    if (g_opt.json) {
+      json += std::string(differences ? "," : "") + "{\"number\":" + std::to_string(ea.number) + ",\"pn\":" +
+              jsonString(pnName(ea.number)) + ",\"name\":" + jsonString(toUtf8(ea.name)) +
+              ",\"a\":" + (ea.valueValid ? std::to_string(va) : "null") +
+              ",\"b\":" + (eb.valueValid ? std::to_string(vb) : "null") +
+              ",\"aText\":" + jsonString(ea.valueValid ? valueText(ea, va) : "") +
+              ",\"bText\":" + jsonString(eb.valueValid ? valueText(eb, vb) : "") + ",\"unit\":" + jsonString(unit) + "}";
+    } else {
+      if (differences == 0)
+        std::printf("%-7s %s %14s %14s %s\n", "Pn", padColumns("name", 40).c_str(), "A", "B", "unit");
+      std::printf("%-7s %s %14s %14s %s\n", pnName(ea.number).c_str(), padColumns(toUtf8(ea.name), 40).c_str(),
+                  ea.valueValid ? valueText(ea, va).c_str() : "-", eb.valueValid ? valueText(eb, vb).c_str() : "-",
+                  unit.c_str());
+    }
+    ++differences;
+  }
+  if (g_opt.json) std::printf("{\"differences\":%d,\"rows\":[%s]}\n", differences, json.c_str());
+  else std::printf("%d difference%s\n", differences, differences == 1 ? "" : "s");
+  return differences ? EXIT_DIFFERS : EXIT_OK;
+}
 
 int cmdParamsCheck(const std::vector<std::string>& args) {
   if (args.size() != 3) return usage("expected params check FILE.PRM");
@@ -251,6 +323,7 @@ int cmdParams(const std::vector<std::string>& args) {
   const std::string& sub = args[1];
   if (int code = loadDefs()) return code;
   if (sub == "check") return cmdParamsCheck(args);
+  if (sub == "diff") return cmdParamsDiff(args);
   if (sub == "list") { if (int c = connectModule()) return c; return cmdParamsList(args); }
   if (sub == "get") { if (int c = connectModule()) return c; return cmdParamsGet(args); }
   if (sub == "set") { if (int c = connectModule()) return c; return cmdParamsSet(args); }
@@ -264,7 +337,7 @@ int cmdParams(const std::vector<std::string>& args) {
       // A load sends nothing while any value is outside its definition, unless forced.
       bool force = false;
       for (size_t i = 3; i < args.size(); ++i) {
-        if (sub != "load" || (args[i] != "--force" && args[i] != "--verify")) return usage("unexpected argument");
+        if (sub != "load" || (args[i] != "--force" && args[i] != "--verify")) return unexpectedArgument(args[i]);
         force |= args[i] == "--force";
       }
       if (sub == "load" && !force) {
@@ -276,6 +349,8 @@ int cmdParams(const std::vector<std::string>& args) {
         }
       }
     }
+    // A file that cannot be written is found before the transfer, not after it.
+    if (sub == "save" && args.size() >= 3 && !targetWritable(args[2])) return EXIT_FILE;
     if (int c = connectModule()) return c;
     return cmdParamsFile(args);
   }

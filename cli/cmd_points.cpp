@@ -2,6 +2,7 @@
 #include "cli/qzctl.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "files/point_file.h"
@@ -9,6 +10,15 @@
 #include "link/request.h"
 
 namespace qzctl {
+namespace {
+
+// Speed and position as JSON numbers in the value format of --unit.
+std::string pointJson(const PointEntry& e) {
+  return "{\"speed\":" + formatted(g_opt.valueFormat, static_cast<int32_t>(e.speed)) +
+         ",\"position\":" + formatted(g_opt.valueFormat, e.position) + "}";
+}
+
+}  // namespace
 
 int pointsVerify(const std::string& path) {
   static PointEntry file[POINT_COUNT];
@@ -16,10 +26,24 @@ int pointsVerify(const std::string& path) {
   Progress p;
   TransferSink sink = makeSink(&p);
   g_rows.clear();
+  auto start = std::chrono::steady_clock::now();
   uint16_t r = verifyPointTable(nullptr, &g_points, file, g_opt.valueFormat, g_running, sink);
   int code = transferExit(r, p, statusFromLastBox());
   if (code) return code;
-  printVerifyRows();
+  if (!g_opt.json) {
+    printVerifyRows(true, POINT_COUNT, start);
+    return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
+  }
+  std::string json;
+  for (const VerifyRow& row : g_rows) {
+    long n = std::strtol(row.columns[0], nullptr, 10);
+    if (n < 1 || n > POINT_COUNT) continue;
+    const PointEntry& m = g_points.points[n - 1];
+    const PointEntry& f = file[n - 1];
+    json += std::string(json.empty() ? "" : ",") + "{\"point\":" + std::to_string(n) + ",\"module\":" +
+            pointJson(m) + ",\"file\":" + pointJson(f) + "}";
+  }
+  std::printf("{\"differences\":%zu,\"compared\":%d,\"rows\":[%s]}\n", g_rows.size(), POINT_COUNT, json.c_str());
   return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
 }
 
@@ -32,13 +56,14 @@ int cmdPoints(const std::vector<std::string>& args) {
     if (line) return fileError("cannot read the point file", args[2], line);
   }
   if (sub == "list") {
-    if (args.size() != 2) return usage("unexpected argument");
+    if (args.size() != 2) return unexpectedArgument(args[2]);
     if (int c = connectModule()) return c;
     Progress p;
     TransferSink sink = makeSink(&p);
     uint16_t r = savePointTable(nullptr, &g_points, g_running, sink);
     if (int code = transferExit(r, p, statusFromLastBox())) return code;
     if (g_opt.json) std::printf("[");
+    else std::printf("%3s %14s %14s\n", "No.", "speed", "position");
     for (int i = 0; i < POINT_COUNT; ++i) {
       const PointEntry& e = g_points.points[i];
       if (g_opt.json)
@@ -60,12 +85,12 @@ int cmdPoints(const std::vector<std::string>& args) {
     if (sub == "set") {
       for (size_t i = 3; i < args.size(); ++i) {
         if (i + 1 >= args.size()) return usage("option needs a value");
-        if (args[i] == "--speed") { if (!parseFormatted(g_opt.valueFormat, args[++i], &speed) || speed < 0) return usage("invalid speed"); haveSpeed = true; }
-        else if (args[i] == "--position") { if (!parseFormatted(g_opt.valueFormat, args[++i], &position)) return usage("invalid position"); havePos = true; }
-        else return usage("unknown option");
+        if (args[i] == "--speed") { ++i; if (!parseFormatted(g_opt.valueFormat, args[i], &speed)) return badDecimal("speed", g_opt.valueFormat, args[i]); if (speed < 0) return usage("a speed is not negative"); haveSpeed = true; }
+        else if (args[i] == "--position") { ++i; if (!parseFormatted(g_opt.valueFormat, args[i], &position)) return badDecimal("position", g_opt.valueFormat, args[i]); havePos = true; }
+        else return unexpectedArgument(args[i]);
       }
       if (!haveSpeed) return usage("points set needs --speed");
-    } else if (args.size() != 3) return usage("unexpected argument");
+    } else if (args.size() != 3) return unexpectedArgument(args[3]);
     if (int c = connectModule()) return c;
     uint16_t point = static_cast<uint16_t>(n);
     if (sub == "set") {
@@ -91,10 +116,12 @@ int cmdPoints(const std::vector<std::string>& args) {
   if (sub == "save" || sub == "load" || sub == "verify") {
     if (args.size() < 3) return usage("a file name is needed");
     bool verify = sub == "load" && args.size() == 4 && args[3] == "--verify";
-    if (args.size() > 3 && !verify) return usage("unexpected argument");
+    if (args.size() > 3 && !verify) return unexpectedArgument(args[3]);
     const std::string path = args[2];
+    if (sub == "save" && !targetWritable(path)) return EXIT_FILE;
     if (int c = connectModule()) return c;
     if (sub == "verify") return pointsVerify(path);
+    auto start = std::chrono::steady_clock::now();
     Progress p;
     TransferSink sink = makeSink(&p);
     if (sub == "save") {
@@ -102,6 +129,7 @@ int cmdPoints(const std::vector<std::string>& args) {
       if (int code = transferExit(r, p, statusFromLastBox())) return code;
       if (writePointFile(path.c_str(), g_points.points) != 0) return fileError("cannot write the point file", path, 0xFFFF);
       if (g_opt.json) std::printf("{\"saved\":%d,\"file\":%s}\n", POINT_COUNT, jsonString(path).c_str());
+      else printSummary("points save: " + std::to_string(POINT_COUNT) + " points read from the module into " + path, start);
       return EXIT_OK;
     }
     std::memset(&g_points, 0, sizeof g_points);
@@ -109,6 +137,8 @@ int cmdPoints(const std::vector<std::string>& args) {
     if (line) return fileError("cannot read the point file", path, line);
     uint16_t r = loadPointTable(nullptr, g_points, g_running, sink);
     if (int code = transferExit(r, p, statusFromLastBox())) return code;
+    if (!g_opt.json)
+      printSummary("points load: " + std::to_string(POINT_COUNT) + " points of " + path + " written to the module", start);
     if (verify) return pointsVerify(path);
     if (g_opt.json) std::printf("{\"loaded\":%d,\"file\":%s}\n", POINT_COUNT, jsonString(path).c_str());
     return EXIT_OK;

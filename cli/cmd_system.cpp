@@ -136,7 +136,7 @@ int cmdMem(const std::vector<std::string>& args) {
 int cmdSimple(const std::vector<std::string>& args) {
   const std::string& c = args[0];
   if (c == "reset") {
-    if (args.size() != 1) return usage("unexpected argument");
+    if (args.size() != 1) return unexpectedArgument(args[1]);
     if (int e = connectModule()) return e;
     return exitForStatus(withoutRetry("RSTMDL", [&] { return request_RSTMDL(nullptr); }));
   }
@@ -148,7 +148,7 @@ int cmdSimple(const std::vector<std::string>& args) {
   }
   if (c == "stop") {
     bool zero = args.size() == 2 && args[1] == "--zero";
-    if (args.size() > 2 || (args.size() == 2 && !zero)) return usage("unexpected argument");
+    if (args.size() > 2 || (args.size() == 2 && !zero)) return unexpectedArgument(args[args.size() > 2 ? 2 : 1]);
     if (int e = connectModule()) return e;
     // Stop modes: 0 decelerate, 1 immediate.
     return exitForStatus(withRetry([&] { return request_STOP__(nullptr, zero ? 1 : 0); }));

@@ -10,6 +10,7 @@
 #include "files/file_error.h"
 #include "link/prompt.h"
 #include "link/request.h"
+#include "protocol/number_format.h"
 #include "resources/resource.h"
 
 namespace qzctl {
@@ -71,6 +72,30 @@ int exitForStatus(uint16_t status) {
 
 int usage(const char* why) {
   if (why) std::fprintf(stderr, "qzctl %s: %s (see qzctl --help)\n", g_command.c_str(), why);
+  return EXIT_USAGE;
+}
+
+int unexpectedArgument(const std::string& word) {
+  bool option = word.size() > 1 && word[0] == '-' && !(word[1] >= '0' && word[1] <= '9');
+  return usage(((option ? "unknown option " : "unexpected argument ") + word).c_str());
+}
+
+int badDecimal(const char* what, uint16_t format, const std::string& text) {
+  int fraction = (format & FMT_FRACTION_MASK) >> 4;
+  int width = formatWidth(format);
+  size_t point = text.find('.');
+  std::string why;
+  if (point != std::string::npos && static_cast<int>(text.size() - point - 1) > fraction)
+    why = fraction == 0 ? "a whole number is expected, no fraction digits"
+                        : "at most " + std::to_string(fraction) + " fraction digit" + (fraction == 1 ? "" : "s") +
+                              " allowed";
+  else if (static_cast<int>(text.size()) > width)
+    why = "at most " + std::to_string(width) + " characters with sign and point allowed";
+  else if (text.find_first_not_of("+-.0123456789") != std::string::npos || text.find_first_of("0123456789") == std::string::npos)
+    why = "not a decimal number";
+  else
+    why = "does not fit the value's size";
+  std::fprintf(stderr, "qzctl %s: %s %s: %s\n", g_command.c_str(), what, text.c_str(), why.c_str());
   return EXIT_USAGE;
 }
 

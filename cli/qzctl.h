@@ -52,6 +52,11 @@ extern const char kHelp[];
 void installCliPrompt();
 int exitForStatus(uint16_t status);
 int usage(const char* why);
+// "unknown option --x" or "unexpected argument x"; the usage exit code.
+int unexpectedArgument(const std::string& word);
+// Says why `text` is no decimal of the value format (fraction digits, width, range)
+// and returns the usage exit code; `what` names the value.
+int badDecimal(const char* what, uint16_t format, const std::string& text);
 uint16_t statusFromLastBox();   // the status behind the last message the core showed
 int loadDefs();
 // "WHAT PATH: line 69 (LINE:0045)", or for an unreadable file the system's reason.
@@ -90,7 +95,9 @@ std::string jsonString(const std::string& s);
 std::string pnName(uint16_t number);
 std::string valueText(const ParameterDefinition& def, int32_t value);
 int32_t storedValue(const ParameterDefinition& def, uint32_t raw);
-const char* checkValue(const ParameterDefinition& def, int32_t value);
+// Why the definition does not allow the value (its limits named with the unit);
+// empty when it does.
+std::string checkValue(const ParameterDefinition& def, int32_t value);
 int keywordIndex(const std::string& word, std::initializer_list<const char*> names);
 
 // transfer_output.cpp
@@ -98,7 +105,8 @@ void progressStep(void* ctx, uint16_t labelId, const char* placeholder);
 void progressEnd(const Progress& p);
 TransferSink makeSink(Progress* p);
 int transferExit(uint16_t result, const Progress& p, uint16_t lastStatus);
-void printVerifyRows();
+// The verify rows in text under a header line, then the count of differences.
+void printVerifyRows(bool points, uint32_t compared, std::chrono::steady_clock::time_point start);
 // One line on stdout in text mode: what a transfer did and how long it took.
 void printSummary(const std::string& what, std::chrono::steady_clock::time_point start);
 

@@ -106,12 +106,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qzctl %s: cannot open the trace file %s\n", g_command.c_str(), g_opt.trace.c_str());
     return EXIT_FILE;
   }
+  attemptNotesOpen("qzctl " + g_command + ": ", g_opt.port);
   std::signal(SIGINT, onInterrupt);
 
   int code;
   const std::string& c = rest[0];
-  if (c == "status") code = rest.size() == 1 ? (connectModule() ? EXIT_COMM : cmdStatus()) : usage("unexpected argument");
-  else if (c == "id") code = rest.size() == 1 ? (connectModule() ? EXIT_COMM : cmdId()) : usage("unexpected argument");
+  if (c == "status") code = rest.size() == 1 ? (connectModule() ? EXIT_COMM : cmdStatus()) : unexpectedArgument(rest[1]);
+  else if (c == "id") code = rest.size() == 1 ? (connectModule() ? EXIT_COMM : cmdId()) : unexpectedArgument(rest[1]);
   else if (c == "params") code = cmdParams(rest);
   else if (c == "points") code = cmdPoints(rest);
   else if (c == "outputs") code = cmdOutputs(rest);
@@ -124,7 +125,7 @@ int main(int argc, char** argv) {
   else code = cmdSimple(rest);
 
   if (linkRunning()) linkShutdown();
-  if (!g_opt.trace.empty()) traceClose();
+  traceClose();
   freeDefinitionPool();
   return code;
 }

@@ -25,10 +25,42 @@ uint8_t g_lastRequest[256];
 uint16_t g_lastLength = 0;
 bool g_attemptFailed = false;
 bool g_awaitingRead = false;
+// Silent attempts are said on stderr as they happen: a dead line costs three
+// attempts of the read time-out each, and that wait should not pass without a word.
+bool g_notes = false;
+std::string g_notePrefix, g_notePort;
+int g_attempt = 0;   // attempt of the last request written, 1-based
+bool g_reopened = false;
+
+void noteAttempt(bool sent, const uint8_t* data, uint16_t length) {
+  if (sent) {
+    bool again = !g_reopened && (g_attemptFailed || g_awaitingRead) && length == g_lastLength &&
+                 std::memcmp(data, g_lastRequest, length) == 0;
+    g_attempt = again ? g_attempt + 1 : 1;
+    g_reopened = false;
+    return;
+  }
+  if (length != 0 || g_lastLength < 7) return;
+  std::fprintf(stderr, "%sno reply from %s (%.6s), attempt %d of %d\n", g_notePrefix.c_str(), g_notePort.c_str(),
+               reinterpret_cast<const char*>(g_lastRequest + 1), g_attempt, kTransactionAttempts);
+  std::fflush(stderr);
+}
 
 void observe(bool sent, const uint8_t* data, uint16_t length) {
   std::lock_guard<std::mutex> hold(g_traceLock);
-  if (!g_trace) return;
+  if (g_notes) noteAttempt(sent, data, length);
+  if (!g_trace) {
+    if (sent) {
+      g_lastLength = length < sizeof g_lastRequest ? length : static_cast<uint16_t>(sizeof g_lastRequest);
+      std::memcpy(g_lastRequest, data, g_lastLength);
+      g_attemptFailed = false;
+      g_awaitingRead = true;
+    } else {
+      g_awaitingRead = false;
+      g_attemptFailed = length == 0;
+    }
+    return;
+  }
   if (sent) {
     ++g_requests;
     bool failedBefore = g_attemptFailed || g_awaitingRead;
@@ -90,11 +122,23 @@ void traceNoteStatus(uint16_t status) {
 void traceNoteReopen() {
   std::lock_guard<std::mutex> hold(g_traceLock);
   ++g_reopens;
+  g_reopened = true;   // the repeat after a reopening counts its attempts afresh
+}
+
+void attemptNotesOpen(const std::string& prefix, const std::string& port) {
+  {
+    std::lock_guard<std::mutex> hold(g_traceLock);
+    g_notes = true;
+    g_notePrefix = prefix;
+    g_notePort = port;
+  }
+  setFrameObserver(observe);
 }
 
 void traceClose() {
   setFrameObserver(nullptr);
   std::lock_guard<std::mutex> hold(g_traceLock);
+  g_notes = false;
   if (!g_trace) return;
   std::fprintf(g_trace, "requests %lu\nreplies %lu\nretries %lu\nno reply %lu\nreopens %lu\n", g_requests, g_replies,
                g_retries, g_silent, g_reopens);

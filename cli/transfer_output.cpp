@@ -58,23 +58,19 @@ int transferExit(uint16_t result, const Progress& p, uint16_t lastStatus) {
   return EXIT_OK;
 }
 
-void printVerifyRows() {
-  if (g_opt.json) {
-    std::printf("{\"differences\":%zu,\"rows\":[", g_rows.size());
-    for (size_t i = 0; i < g_rows.size(); ++i) {
-      std::printf("%s[", i ? "," : "");
-      for (int c = 0; c < VERIFY_COLUMNS; ++c)
-        std::printf("%s%s", c ? "," : "", jsonString(toUtf8(g_rows[i].columns[c])).c_str());
-      std::printf("]");
-    }
-    std::printf("]}\n");
-    return;
-  }
+void printVerifyRows(bool points, uint32_t compared, std::chrono::steady_clock::time_point start) {
+  if (points) std::printf("%3s %14s %14s %14s %14s\n", "No.", "module speed", "file speed", "module position", "file position");
+  else std::printf("%-8s %s %14s %14s %s\n", "Pn", padColumns("name", 40).c_str(), "file", "module", "unit");
   for (const VerifyRow& r : g_rows) {
-    std::printf("%-8s %s %14s %14s %s\n", toUtf8(r.columns[0]).c_str(), padColumns(toUtf8(r.columns[1]), 40).c_str(),
-                toUtf8(r.columns[2]).c_str(), toUtf8(r.columns[3]).c_str(), toUtf8(r.columns[4]).c_str());
+    if (points)
+      std::printf("%3s %14s %14s %14s %14s\n", r.columns[0], r.columns[1], r.columns[2], r.columns[3], r.columns[4]);
+    else
+      std::printf("%-8s %s %14s %14s %s\n", toUtf8(r.columns[0]).c_str(), padColumns(toUtf8(r.columns[1]), 40).c_str(),
+                  toUtf8(r.columns[2]).c_str(), toUtf8(r.columns[3]).c_str(), toUtf8(r.columns[4]).c_str());
   }
-  std::printf("%zu difference%s\n", g_rows.size(), g_rows.size() == 1 ? "" : "s");
+  double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("%zu difference%s among %u %s in %.1f s\n", g_rows.size(), g_rows.size() == 1 ? "" : "s", compared,
+              points ? "points" : "parameters", s);
 }
 
 void printSummary(const std::string& what, std::chrono::steady_clock::time_point start) {

@@ -110,7 +110,7 @@ int32_t storedValue(const ParameterDefinition& def, uint32_t raw) {
 }
 
 // Checks a value against its definition the way the editors do; null when it fits.
-const char* checkValue(const ParameterDefinition& def, int32_t value) {
+std::string checkValue(const ParameterDefinition& def, int32_t value) {
   bool isSigned = definitionSigned(def);
   if (def.kind == 'D' || def.kind == 'H') {
     int32_t lo = widenStored(def.minimum, def.size, isSigned);
@@ -118,10 +118,13 @@ const char* checkValue(const ParameterDefinition& def, int32_t value) {
     if (isSigned ? (value < lo || value > hi)
                  : (static_cast<uint32_t>(value) < static_cast<uint32_t>(lo) ||
                     static_cast<uint32_t>(value) > static_cast<uint32_t>(hi)))
-      return "outside the limits";
+    {
+      std::string unit = toUtf8(def.unit);
+      return "outside " + valueText(def, lo) + ".." + valueText(def, hi) + (unit.empty() ? "" : " " + unit);
+    }
   } else if (def.kind == 'S') {
     for (int i = 0; i < MAX_CHOICES && def.choices[i].text; ++i)
-      if (def.choices[i].value == static_cast<uint16_t>(value)) return nullptr;
+      if (def.choices[i].value == static_cast<uint16_t>(value)) return {};
     return "not a defined choice";
   } else if (def.kind == 'B') {
     uint32_t allowed = 0;
@@ -151,7 +154,7 @@ const char* checkValue(const ParameterDefinition& def, int32_t value) {
     }
     if (static_cast<uint32_t>(value) & 0xFFFF & ~allowed) return "digits outside the defined fields";
   }
-  return nullptr;
+  return {};
 }
 
 int keywordIndex(const std::string& word, std::initializer_list<const char*> names) {

@@ -103,11 +103,11 @@ TEST_F(Qzctl, ParamsGetSetWithChecksAndUtf8Names) {
       << r.out;
   r = qz("-q points list");
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 50);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 51) << "a header line and the 50 points";
   // Outside the limits: refused before anything is sent.
   r = qz("params set Pn0803 999999");
   EXPECT_EQ(r.code, 2);
-  EXPECT_NE(r.err.find("outside the limits"), std::string::npos);
+  EXPECT_NE(r.err.find("outside 1..240000 [r/min]"), std::string::npos);
   ASSERT_TRUE(sim_("GET PARAM 0803", &reply));
   EXPECT_NE(reply.find("000000FA"), std::string::npos);
   EXPECT_EQ(qz("params set Pn0803 12x").code, 2);
@@ -148,7 +148,7 @@ TEST_F(Qzctl, ParameterSaveLoadVerifyRoundTripAndDifference) {
   r = qz("params check " + file("edited.PRM"));
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("Pn0803"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("outside the limits"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("outside 1..240000 [r/min]"), std::string::npos) << r.out;
 }
 
 TEST_F(Qzctl, BrokenParameterFileIsAFileErrorWithItsLine) {
@@ -471,7 +471,7 @@ TEST_F(Qzctl, ParameterLoadSendsNothingWhileAValueIsOutsideItsDefinition) {
   CtlRun r = qz("-q params load " + file("edited.PRM") + " --verify");
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("Pn0803"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("outside the limits"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("outside 1..240000 [r/min]"), std::string::npos) << r.out;
   EXPECT_NE(r.err.find("nothing sent"), std::string::npos) << r.err;
   std::string log;
   ASSERT_TRUE(sim_("LOG", &log));
