@@ -15,6 +15,7 @@ bool g_connected = false;
 
 int connectModule() {
   setLinkReadTotalMs(g_opt.timeoutMs);
+  setLinkFastReads(!g_opt.strictTiming);
   if (linkStart() != 0) {
     std::fprintf(stderr, "qzctl %s: cannot start the module link\n", g_command.c_str());
     return EXIT_COMM;

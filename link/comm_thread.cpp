@@ -12,6 +12,7 @@ namespace {
 
 // The real line waits 10 s for a reply; tests of a silent module shorten it.
 std::atomic<uint16_t> g_readTotalMs{kPortTimings.readTotalConstant};
+std::atomic<bool> g_fastReads{false};
 
 void answer(Channel* replyChannel, uint16_t value) {
   if (replyChannel) channelSend(replyChannel, &value, sizeof value, nullptr);
@@ -23,6 +24,7 @@ void handleConnection(CommThread* comm, const ConnectionRequest& request, uint32
   if (request.action != 0) {
     PortTimings timings = kPortTimings;
     timings.readTotalConstant = g_readTotalMs.load();
+    timings.endAtCr = g_fastReads.load() ? 1 : 0;
     result = openPort(request.port, kLineSettings, timings) == PORT_OK ? 0 : 1;
     if (result == 0) {
       linkFlagSet(LINK_PORT_OPEN, true);
@@ -64,6 +66,7 @@ void threadLoop(CommThread* comm, Channel* connectionChannel, Channel* commandCh
 }  // namespace
 
 void setLinkReadTotalMs(uint16_t milliseconds) { g_readTotalMs.store(milliseconds); }
+void setLinkFastReads(bool on) { g_fastReads.store(on); }
 
 bool commThreadStart(CommThread* comm, Channel* connectionChannel, Channel* commandChannel) {
   if (comm->thread.joinable()) return false;

@@ -31,3 +31,6 @@ void commThreadStop(CommThread* comm);
 // Total read time-out of the ports this thread opens from now on (default
 // 10000 ms, the line's own). Tests of a silent module set it shorter.
 void setLinkReadTotalMs(uint16_t milliseconds);
+// Whether the ports this thread opens from now on end a read at the reply's CR
+// (qzctl) or only after 50 ms of silence (the default, the desktop program's).
+void setLinkFastReads(bool on);

@@ -22,6 +22,10 @@ struct PortTimings {
   uint16_t outputQueue;           // bytes
   uint16_t readTotalMultiplier;   // ms per requested byte
   uint16_t writeTotalMultiplier;  // ms per byte
+  // Nonzero: a read also ends as soon as the reply's CR (a CR after an STX) has come,
+  // without waiting out readInterval; a reply still incomplete keeps the silence
+  // rule. qzctl's fast reads; 0 (the line's own reads) everywhere else.
+  uint8_t endAtCr = 0;
 };
 
 extern const LineSettings kLineSettings;   // 9600, even, one stop bit, 8 data bits

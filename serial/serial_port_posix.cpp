@@ -129,6 +129,7 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
   uint16_t got = 0;
   bool failed = false;
   int64_t lastBytes = 0;   // when the last bytes were taken in
+  bool sawStx = false;
   while (got < maxLength) {
     int64_t now = nowMs();
     int64_t wait = deadline - now;
@@ -149,8 +150,17 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
     }
     ssize_t n = ::read(slot.fd, buffer + got, maxLength - got);
     if (n > 0) {
+      uint16_t before = got;
       got = static_cast<uint16_t>(got + n);
       lastBytes = nowMs();
+      if (t.endAtCr) {
+        bool complete = false;
+        for (uint16_t i = before; i < got && !complete; ++i) {
+          sawStx = sawStx || buffer[i] == 0x02;
+          complete = sawStx && buffer[i] == 0x0D;
+        }
+        if (complete) break;
+      }
       // At 9600 baud a character takes about 1.1 ms: waking for each one costs a
       // thread switch per byte. A short nap lets a few gather, well inside the
       // 50 ms of silence that ends the read.

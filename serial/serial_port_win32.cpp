@@ -11,6 +11,7 @@ namespace {
 struct SerialPort {
   HANDLE handle = INVALID_HANDLE_VALUE;
   bool used = false;
+  PortTimings timings{};
 };
 SerialPort g_table[kSerialPortSlots];
 // Read by other threads (qzctl's messages) after the connection request returns.
@@ -19,6 +20,43 @@ std::atomic<uint32_t> g_openError[kSerialPortSlots];
 uint16_t openFailed(uint16_t port, DWORD error) {
   g_openError[port].store(static_cast<uint32_t>(error));
   return PORT_OPEN_FAILED;
+}
+
+// A fast read: each ReadFile returns as soon as any bytes are there (interval and
+// multiplier MAXDWORD) or after its constant with none; the read ends at the
+// reply's CR, after readInterval of silence once bytes have come, or at the total
+// time-out, the same ends as the line's own reads apart from the first.
+BOOL readUntilCr(const SerialPort& slot, uint16_t maxLength, uint8_t* buffer, DWORD* got) {
+  const PortTimings& t = slot.timings;
+  const ULONGLONG deadline = GetTickCount64() + t.readTotalConstant +
+                             static_cast<ULONGLONG>(t.readTotalMultiplier) * maxLength;
+  bool sawStx = false;
+  BOOL ok = TRUE;
+  *got = 0;
+  while (*got < maxLength) {
+    ULONGLONG now = GetTickCount64();
+    if (now >= deadline) break;
+    ULONGLONG wait = deadline - now;
+    if (*got > 0 && wait > t.readInterval) wait = t.readInterval;
+    COMMTIMEOUTS c{};
+    c.ReadIntervalTimeout = MAXDWORD;
+    c.ReadTotalTimeoutMultiplier = MAXDWORD;
+    c.ReadTotalTimeoutConstant = static_cast<DWORD>(wait);
+    c.WriteTotalTimeoutMultiplier = t.writeTotalMultiplier;
+    c.WriteTotalTimeoutConstant = t.writeTotalConstant;
+    SetCommTimeouts(slot.handle, &c);
+    DWORD n = 0;
+    ok = ReadFile(slot.handle, buffer + *got, maxLength - *got, &n, nullptr);
+    if (!ok || n == 0) break;   // failure, or silence ended the read
+    bool complete = false;
+    for (DWORD i = *got; i < *got + n && !complete; ++i) {
+      sawStx = sawStx || buffer[i] == 0x02;
+      complete = sawStx && buffer[i] == 0x0D;
+    }
+    *got += n;
+    if (complete) break;
+  }
+  return ok;
 }
 
 }  // namespace
@@ -65,6 +103,7 @@ uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& ti
 
   slot.handle = h;
   slot.used = true;
+  slot.timings = timings;
   return PORT_OK;
 }
 
@@ -91,7 +130,10 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
   ClearCommError(slot.handle, &errors, &stat);
   DWORD got = 0;
   BOOL ok = FALSE;
-  if (mode == kReadWait || stat.cbInQue >= 1) {
+  if ((mode == kReadWait || stat.cbInQue >= 1) && slot.timings.endAtCr) {
+    ok = readUntilCr(slot, maxLength, buffer, &got);
+    PurgeComm(slot.handle, PURGE_RXCLEAR);
+  } else if (mode == kReadWait || stat.cbInQue >= 1) {
     ok = ReadFile(slot.handle, buffer, maxLength, &got, nullptr);
     // A reply is one burst: whatever arrives after the read has ended (the rest
     // of a reply the module split, or a late answer to an earlier attempt) is
