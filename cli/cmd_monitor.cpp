@@ -1,9 +1,14 @@
 // monitor and alarms.
 #include "cli/qzctl.h"
+#include "cli/console.h"
 
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
+#include <ctime>
 #include <thread>
+
+#include "cli/monitor_plot.h"
 
 #include "files/definitions.h"
 #include "link/request.h"
@@ -24,6 +29,36 @@ struct MonitorSample {
 };
 
 const char* const kValueNames[7] = {"command", "feedback", "deviation", "latch", "torque", "monitor1", "monitor2"};
+// The current value monitor's units: positions in the command unit, the torque in
+// percent, the two debug monitors without one.
+const char* const kValueUnits[7] = {"[command unit]", "[command unit]", "[command unit]", "[command unit]", "[%]", "", ""};
+const char* const kValueTitles[7] = {"command position", "feedback position", "position deviation",
+                                     "latch position", "output torque", "monitor 1", "monitor 2"};
+
+void appendf(std::string* out, const char* format, ...) {
+  char line[256];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  *out += line;
+}
+
+// Local wall-clock time with milliseconds, for the watch's frames.
+std::string timeStamp() {
+  auto now = std::chrono::system_clock::now();
+  std::time_t t = std::chrono::system_clock::to_time_t(now);
+  long ms = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
+  std::tm tm{};
+#ifdef _WIN32
+  localtime_s(&tm, &t);
+#else
+  localtime_r(&t, &tm);
+#endif
+  char b[40];
+  std::strftime(b, sizeof b, "%Y-%m-%d %H:%M:%S", &tm);
+  return std::string(b) + "." + (ms < 100 ? (ms < 10 ? "00" : "0") : "") + std::to_string(ms);
+}
 
 const char* stateKeyword(uint8_t state) {
   for (const KeywordEntry* k = MotionStateKeywords; k->code != kTableEnd; ++k)
@@ -92,23 +127,45 @@ void printJson(MonitorView view, const MonitorSample& s) {
   std::printf("%s}\n", out.c_str());
 }
 
-void printText(MonitorView view, const MonitorSample& s) {
+std::string textView(MonitorView view, const MonitorSample& s) {
+  std::string out;
   if (view == VIEW_MOTION) {
     const char* text = motionStateText(s.state);
-    std::printf("state   %s (%s)\nstatus  %04X\n", text ? text : "?", stateKeyword(s.state), s.status);
+    appendf(&out, "state   %s (%s)\nstatus  %04X\n", text ? text : "?", stateKeyword(s.state), s.status);
     for (int b = 0; b < 16; ++b)
-      std::printf("  %2d %-10s %s\n", b, MotionStatusBitLabels[b], (s.status >> b) & 1 ? "ON" : "OFF");
+      appendf(&out, "  %2d %-10s %s\n", b, MotionStatusBitLabels[b], (s.status >> b) & 1 ? "ON" : "OFF");
   } else if (view == VIEW_VALUES) {
-    for (int k = 0; k < 7; ++k) std::printf("%-10s %14s\n", kValueNames[k], valueNumber(s.values[k]).c_str());
+    for (int k = 0; k < 7; ++k)
+      appendf(&out, "%-10s %14s%s%s\n", kValueNames[k], valueNumber(s.values[k]).c_str(), *kValueUnits[k] ? " " : "",
+              kValueUnits[k]);
   } else {
     const auto& table = view == VIEW_INPUTS ? InputSignalBits : OutputSignalBits;
     for (int w = 0; w < SIGNAL_WORDS; ++w) {
-      std::printf("word %d %-12s %04X\n", w, SignalSectionCaptions[w], s.words[w]);
+      appendf(&out, "word %d %-12s %04X\n", w, SignalSectionCaptions[w], s.words[w]);
       for (int b = 0; b < 16; ++b)
-        std::printf("  %2d %-8s %-3s %s\n", b, table[w][b].mnemonic, (s.words[w] >> b) & 1 ? "ON" : "OFF",
-                    table[w][b].label);
+        appendf(&out, "  %2d %-8s %-3s %s\n", b, table[w][b].mnemonic, (s.words[w] >> b) & 1 ? "ON" : "OFF",
+                table[w][b].label);
     }
   }
+  return out;
+}
+
+// One frame of a watch on a terminal: the cursor goes back up over the previous
+// frame and every line is rewritten, the rest of each line cleared; returns the
+// frame's line count.
+int redraw(const std::string& frame, int previousLines) {
+  std::string out;
+  if (previousLines > 0) out += "\r\x1b[" + std::to_string(previousLines) + "A";
+  int lines = 0;
+  for (size_t at = 0; at < frame.size();) {
+    size_t end = frame.find('\n', at);
+    if (end == std::string::npos) end = frame.size();
+    out += frame.substr(at, end - at) + "\x1b[K\n";
+    ++lines;
+    at = end + 1;
+  }
+  std::fputs(out.c_str(), stdout);
+  return lines;
 }
 
 }  // namespace
@@ -118,35 +175,72 @@ int cmdMonitor(const std::vector<std::string>& args) {
   if (view < 0) return usage("expected monitor motion|inputs|outputs|values");
   bool watch = false, csv = false;
   long count = 0, interval = 500;
+  std::string plot;
   for (size_t i = 2; i < args.size(); ++i) {
     bool more = i + 1 < args.size();
     if (args[i] == "--watch") watch = true;
     else if (args[i] == "--csv") csv = true;
+    else if (args[i] == "--plot" && more) plot = args[++i];
     else if (args[i] == "--count" && more) { if (!parseDecimal(args[++i], 1, 1000000, &count)) return usage("invalid --count"); }
     else if (args[i] == "--interval" && more) { if (!parseDecimal(args[++i], 10, 3600000, &interval)) return usage("invalid --interval"); }
-    else return usage("unexpected argument");
+    else return unexpectedArgument(args[i]);
   }
+  if (!plot.empty() && (!watch || view != VIEW_VALUES)) return usage("--plot goes with monitor values --watch");
+  if (!plot.empty() && !targetWritable(plot)) return EXIT_FILE;
   if (int e = connectModule()) return e;
   MonitorView v = static_cast<MonitorView>(view);
   auto start = std::chrono::steady_clock::now();
+  bool inPlace = watch && !csv && !g_opt.json && stdoutIsTerminal();
+  int frameLines = 0;
+  PlotRecord record;
+  int code = EXIT_OK;
   for (long n = 0; g_running && (!watch || count == 0 || n < count); ++n) {
-    if (n) std::this_thread::sleep_for(std::chrono::milliseconds(interval));
+    // The pause is cut short by Ctrl-C, so a long interval does not hold the exit up.
+    for (long waited = 0; n && g_running && waited < interval; waited += 10)
+      std::this_thread::sleep_for(std::chrono::milliseconds(interval - waited < 10 ? interval - waited : 10));
+    if (!g_running) break;
     MonitorSample sample;
-    if (int e = exitForStatus(withRetry([&] { return pollMonitor(v, &sample); }))) return e;
+    if (int e = exitForStatus(withRetry([&] { return pollMonitor(v, &sample); }))) {
+      // A watch interrupted while its request ran ends as any other interrupted watch.
+      if (watch && !g_running) break;
+      code = e;
+      break;
+    }
     long ms = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                     std::chrono::steady_clock::now() - start).count());
+    if (!plot.empty()) {
+      int32_t values[7];
+      for (int k = 0; k < 7; ++k) values[k] = static_cast<int32_t>(sample.values[k]);
+      plotAdd(&record, ms, values);
+    }
     if (csv) {
       if (n == 0) printCsvHeader(v);
       printCsvRow(v, ms, sample);
     } else if (g_opt.json) {
       printJson(v, sample);
+    } else if (watch) {
+      std::string frame = timeStamp() + "  " + args[1] + " every " + std::to_string(interval) + " ms, Ctrl-C ends\n" +
+                          textView(v, sample);
+      if (inPlace) frameLines = redraw(frame, frameLines);
+      else std::fputs((frame + "\n").c_str(), stdout);
     } else {
-      printText(v, sample);
+      std::fputs(textView(v, sample).c_str(), stdout);
     }
     std::fflush(stdout);
     if (!watch) break;
   }
-  return g_running ? EXIT_OK : EXIT_COMM;
+  if (!plot.empty()) {
+    PlotSeries series[7];
+    for (int k = 0; k < 7; ++k) series[k] = {kValueTitles[k], kValueUnits[k]};
+    if (!writePlot(plot, record, series, 7, g_opt.valueFormat)) {
+      std::fprintf(stderr, "qzctl %s: cannot write %s\n", g_command.c_str(), plot.c_str());
+      return EXIT_FILE;
+    }
+    if (!g_opt.quiet) std::fprintf(stderr, "qzctl %s: %u samples plotted in %s\n", g_command.c_str(), record.count, plot.c_str());
+  }
+  if (code) return code;
+  // Ctrl-C is how a watch ends; a single read cut short is a failure.
+  return g_running || watch ? EXIT_OK : EXIT_COMM;
 }
 
 // alarms [--history] [--clear]: the module's current alarms, or the servo's history;
@@ -156,7 +250,7 @@ int cmdAlarms(const std::vector<std::string>& args) {
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--history") history = true;
     else if (args[i] == "--clear") clear = true;
-    else return usage("unexpected argument");
+    else return unexpectedArgument(args[i]);
   }
   uint8_t device = history ? 1 : 0;  // QZ, SV
   // The alarm texts come with the definition file.

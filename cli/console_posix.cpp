@@ -7,4 +7,5 @@ namespace qzctl {
 
 void prepareConsole() {}
 bool stderrIsTerminal() { return isatty(2) != 0; }
+bool stdoutIsTerminal() { return isatty(1) != 0; }
 }  // namespace qzctl

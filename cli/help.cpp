@@ -29,29 +29,50 @@ extern const char kHelp[] =
     "                      at exit, the link statistics: requests written, replies read, reads with no\n"
     "                      reply, retries (requests written again after no reply), reopens of --retry,\n"
     "                      failures by status\n"
+    "      --strict-timing every read waits out 50 ms of silence after the reply, as the desktop\n"
+    "                      program does; by default a read ends at the reply's CR (faster)\n"
+    "      --version       the program version, as the desktop program's version dialog shows it\n"
     "  -h, --help          usage; every command also takes --help\n"
     "\n"
     "commands\n"
+    "reading (nothing on the machine changes)\n"
     "  status                                  ready, servo, main circuit, alarm\n"
     "  id                                      the six identification texts, in the ID dialog's order\n"
     "  params list [--servo | --option]        every defined parameter the module has: No, name, value, unit\n"
     "  params get PnXXXX\n"
-    "  params set PnXXXX VALUE                 VALUE in the definition's own form (kind D decimal with its\n"
+    "  params set PnXXXX VALUE                 writes one parameter into the module; VALUE in the definition's own form (kind D decimal with its\n"
     "                                          fraction digits, H/B/N/S hexadecimal); checked like the editors\n"
     "                                          (limits for D and H, a defined choice for S) before sending\n"
-    "  params save FILE.PRM                    the parameter save transfer, then the PRM file\n"
-    "  params load FILE.PRM [--verify] [--force]  read the PRM file and check it as params check does;\n"
+    "  params save FILE.PRM                    reads every parameter from the module into the PRM file\n"
+    "  params load FILE.PRM [--verify] [--force]  writes the file's parameters into the module; first\n"
+    "                                          the file is checked as params check does;\n"
     "                                          any offender: listed, nothing sent, exit 1 (--force sends\n"
     "                                          anyway); then the load transfer; --verify reads back and compares\n"
     "  params verify FILE.PRM                  differing rows as the verify list shows them\n"
     "  params check FILE.PRM                   offline, no port: every value of the file against its\n"
     "                                          definition (limits of D and H, defined choices of S, defined\n"
     "                                          fields of B and N); lists offenders, exit 1 when any\n"
-    "  points list | get N | set N --speed S [--position P]   (without --position the module\n"
-    "                                          takes the axis's present position: the point is taught)\n"
-    "  points save FILE.PNT | load FILE.PNT [--verify] | verify FILE.PNT\n"
-    "  monitor motion|inputs|outputs|values [--watch [--count N] [--csv]] [--interval MS]\n"
-    "                                          (--csv: one time-stamped row per poll, for recording)\n"
+    "  params diff A.PRM B.PRM                 offline, no port: the parameters whose values differ\n"
+    "                                          between two files, by number; exit 1 when any\n"
+    "  points list | get N                     reads the point table or one point\n"
+    "  points set N --speed S [--position P]   writes one point into the module (without --position\n"
+    "                                          the module takes the axis's present position: taught)\n"
+    "  points save FILE.PNT                    reads the point table into the file\n"
+    "  points load FILE.PNT [--verify]         writes the file's points into the module\n"
+    "  points verify FILE.PNT                  compares the module's points with the file\n"
+    "  backup DIR                              reads the whole axis into the new folder DIR:\n"
+    "                                          params.PRM, points.PNT and module.json (identification,\n"
+    "                                          definition file and its SHA-256, port, date, version);\n"
+    "                                          DIR appears only when everything was read\n"
+    "  restore DIR [--verify] [--force]        writes a backup's parameters and points into the module;\n"
+    "                                          refused (exit 2) when SV_TYP, QZ_TYP or MT_TYP differ from\n"
+    "                                          the backup's, or (exit 1) when a value is outside its\n"
+    "                                          definition, unless --force; --verify reads both back\n"
+    "  monitor motion|inputs|outputs|values [--watch [--count N] [--csv] [--plot FILE.svg]]\n"
+    "          [--interval MS]                 reads the module's state; --watch repeats until Ctrl-C\n"
+    "                                          (exit 0), redrawn in place on a terminal with a time\n"
+    "                                          stamp; --csv: one time-stamped row per poll; --plot\n"
+    "                                          (values only): an SVG chart of the watch when it ends\n"
     "                                          motion: state text and the 16 status bits by their labels;\n"
     "                                          inputs/outputs: the three words, each bit by mnemonic and label;\n"
     "                                          values: the seven current values in the value format\n"
@@ -59,19 +80,26 @@ extern const char kHelp[] =
     "                                          as the alarm list shows them; --history reads SV with HST texts;\n"
     "                                          --clear sends CLRALM CURT for that unit\n"
     "  mem read ADDRESS SIZE [--type byte|word|long]   the dump lines exactly as the memory dialog makes them\n"
-    "  mem write ADDRESS VALUE [--type byte|word|long]\n"
-    "  reset\n"
-    "  servo on|off\n"
-    "  brake on|off\n"
-    "  outputs write W0 W1 W2 [--mask M0 M1 M2]   SETDIS with the mask (default FFFF FFFF FFFF), then WRPORT\n"
-    "  outputs release                            SETDIS with three zero words\n"
-    "  jog cw|ccw --for MS [--speed S]            FEED__, then STOP__ DEC_ after MS milliseconds (always, also on Ctrl-C)\n"
-    "  step +|- [--param 1..4 | --amount A] [--speed S]\n"
-    "  move abs|inc TARGET [--speed S]            POSING\n"
-    "  move point N                               GOTOPT\n"
-    "  move station N [--dir cw|ccw|near] [--speed S]\n"
-    "  home [--speed S]\n"
-    "  stop [--zero]\n"
+    "\n"
+    "changing the machine's state (the protocol's request in brackets)\n"
+    "  mem write ADDRESS VALUE [--type byte|word|long]   writes into the module's memory (WR_MEM)\n"
+    "  reset                                      restarts the option module (RSTMDL)\n"
+    "  servo on|off                               switches the servo amplifier's motor power (SVCTRL)\n"
+    "  brake on|off                               engages or releases the motor's brake: switches\n"
+    "                                             the brake command on or off (BKCTRL)\n"
+    "  outputs write W0 W1 W2 [--mask M0 M1 M2]   drives the output signals: SETDIS with the mask\n"
+    "                                             (default FFFF FFFF FFFF), then WRPORT\n"
+    "  outputs release                            gives the outputs back to the module (SETDIS zero)\n"
+    "\n"
+    "moving the axis: these commands MOVE THE MACHINE\n"
+    "  jog cw|ccw --for MS [--speed S]            turns the axis for MS milliseconds (FEED__, then\n"
+    "                                             STOP__ DEC_, always, also on Ctrl-C)\n"
+    "  step +|- [--param 1..4 | --amount A] [--speed S]   moves the axis one step (STEP__)\n"
+    "  move abs|inc TARGET [--speed S]            moves the axis to or by TARGET (POSING)\n"
+    "  move point N                               moves the axis to point N of the table (GOTOPT)\n"
+    "  move station N [--dir cw|ccw|near] [--speed S]   moves to station N (GOTOST)\n"
+    "  home [--speed S]                           moves the axis to its home position (HOMING)\n"
+    "  stop [--zero]                              stops the axis, decelerating or at once (STOP__)\n"
     "  motion options: --accel none|lacc|twos|idea, --filter none|exp|bias|mave (default: follow the\n"
     "  parameters), --wait (poll RDMSTS every 100 ms until block end, bit 0 of the motion status\n"
     "  word, whatever the state; then print the command position). --retry never repeats a motion\n"
@@ -97,7 +125,7 @@ struct CommandHelp {
 };
 
 const CommandHelp kCommandHelp[] = {
-    {"status", "usage: qzctl status\n  Reads ready, servo, main circuit and alarm (RDSSTS).\n"},
+    {"status", "usage: qzctl status\n  Reads ready, servo, main circuit and alarm (RDSSTS); changes nothing.\n"},
     {"id", "usage: qzctl id\n  Reads the six identification texts (RDDVID) in the ID dialog's order:\n"
            "  SV_TYP, SV_VER, QZ_TYP, QZ_VER, EN_VER, MT_TYP. The first failure ends the command.\n"},
     {"params",
@@ -108,32 +136,41 @@ const CommandHelp kCommandHelp[] = {
      "       qzctl params load FILE.PRM [--verify] [--force]\n"
      "       qzctl params verify FILE.PRM\n"
      "       qzctl params check FILE.PRM\n"
-     "  list    every defined parameter the module has: No, name, value, unit\n"
-     "  set     VALUE in the definition's own form: kind D decimal with its fraction digits,\n"
+     "       qzctl params diff A.PRM B.PRM\n"
+     "  list    reads every defined parameter the module has: No, name, value, unit\n"
+     "  set     writes one parameter into the module; VALUE in the definition's own form: kind D decimal with its fraction digits,\n"
      "          H/B/N/S hexadecimal; checked against the limits (D, H) or the defined\n"
      "          choices (S) before it is sent; a rejected value exits with 2\n"
-     "  save    the save transfer, then the PRM file (written only when the transfer ended)\n"
-     "  load    reads the PRM file and checks every value as check does; when any value is\n"
+     "  save    reads every parameter from the module, then writes the PRM file (only when\n"
+     "          the transfer ended; a file that cannot be written is refused before it starts)\n"
+     "  load    writes the file's parameters into the module; first it reads the PRM file and checks every value as check does; when any value is\n"
      "          outside its definition it lists them, sends nothing and exits with 1\n"
      "          (--force sends the file anyway); then the load transfer; --verify reads\n"
      "          back and compares\n"
      "  verify  prints the differing rows as the verify list shows them; exit 1 when any\n"
      "  check   offline, no port: every value of the file against its definition; exit 1\n"
-     "          when any value is outside its limits, choices or defined fields\n"},
+     "          when any value is outside its limits, choices or defined fields\n"
+     "  diff    offline, no port: the parameters whose values differ between the files, by\n"
+     "          number, with both values and the unit; exit 1 when any\n"},
     {"points",
      "usage: qzctl points list | get N | set N --speed S [--position P]\n"
      "       qzctl points save FILE.PNT | load FILE.PNT [--verify] | verify FILE.PNT\n"
+     "  list, get, save and verify read from the module; set and load write into it.\n"
      "  N is the point number 1..50; S and P are decimal in the value format of --unit.\n"
      "  Without --position the point is taught: SET_PT goes out without a position and the\n"
      "  module takes the axis's present position as the point's target position.\n"},
     {"monitor",
      "usage: qzctl monitor motion|inputs|outputs|values [--watch [--count N] [--csv]] [--interval MS]\n"
+     "       qzctl monitor values --watch --plot FILE.svg [--count N] [--interval MS]\n"
+     "  Reads the module's state; changes nothing.\n"
      "  motion   the state text and the 16 status bits by their labels (RDMSTS)\n"
      "  inputs   the three input words, each bit by mnemonic and label (RDPORT INP)\n"
      "  outputs  the three output words, each bit by mnemonic and label (RDPORT OUT)\n"
      "  values   the seven current values in the value format of --unit (RD_MON)\n"
-     "  --watch repeats every --interval MS (default 500) until Ctrl-C or --count polls;\n"
-     "  --csv prints one time-stamped row per poll.\n"},
+     "  --watch repeats every --interval MS (default 500) until Ctrl-C (exit 0) or --count\n"
+     "  polls; on a terminal it redraws in place under a time stamp. --csv prints one\n"
+     "  time-stamped row per poll. --plot writes an SVG chart of the values when the watch\n"
+     "  ends: one line per value over a time axis in seconds.\n"},
     {"alarms",
      "usage: qzctl alarms [--history] [--clear]\n"
      "  Current alarms of the option module (RD_ALM QZ): time stamp, level, code and text.\n"
@@ -144,27 +181,48 @@ const CommandHelp kCommandHelp[] = {
      "       qzctl mem write ADDRESS VALUE [--type byte|word|long]\n"
      "  ADDRESS and VALUE are hexadecimal (\"1234\" or \"0x1234\"); SIZE is decimal, in units\n"
      "  of --type (default byte). read prints the dump lines as the memory dialog makes them.\n"},
-    {"reset", "usage: qzctl reset\n  Resets the option module (RSTMDL).\n"},
-    {"servo", "usage: qzctl servo on|off\n  Servo on or off (SVCTRL).\n"},
-    {"brake", "usage: qzctl brake on|off\n  Brake on or off (BKCTRL).\n"},
+    {"reset", "usage: qzctl reset\n  Restarts the option module (RSTMDL).\n"},
+    {"servo", "usage: qzctl servo on|off\n  Switches the motor power of the servo amplifier on or off (SVCTRL).\n"},
+    {"brake", "usage: qzctl brake on|off\n"
+              "  Switches the module's brake command on or off (BKCTRL ON_/OFF): this engages or\n"
+              "  releases the motor's holding brake. With the usual brake that holds while it has\n"
+              "  no current, on releases it: a vertical axis can fall while the servo is off.\n"},
+    {"backup",
+     "usage: qzctl backup DIR\n"
+     "  Reads the whole axis from the module into the new folder DIR: params.PRM (as params\n"
+     "  save), points.PNT (as points save) and module.json (the six identification texts,\n"
+     "  the definition file's name and SHA-256, the port, the date and qzctl's version).\n"
+     "  The files are written into a temporary folder first; DIR appears only when\n"
+     "  everything was read. An existing DIR is refused (exit 3).\n"},
+    {"restore",
+     "usage: qzctl restore DIR [--verify] [--force]\n"
+     "  Writes a backup's parameters and points into the module. First it reads the\n"
+     "  module's identification and refuses (exit 2, naming the text) when SV_TYP, QZ_TYP\n"
+     "  or MT_TYP differ from the backup's; a value outside its definition is refused as\n"
+     "  params load refuses it (exit 1). --force writes anyway. --verify reads both back\n"
+     "  and compares (exit 1 when anything differs).\n"},
     {"outputs",
      "usage: qzctl outputs write W0 W1 W2 [--mask M0 M1 M2]\n"
      "       qzctl outputs release\n"
+     "  Drives the module's output signals; release gives them back to the module.\n"
      "  write sends SETDIS with the mask (default FFFF FFFF FFFF), then WRPORT with the words;\n"
      "  release sends SETDIS with three zero words. Words and masks are hexadecimal.\n"},
     {"jog",
      "usage: qzctl jog cw|ccw --for MS [--speed S] [motion options]\n"
+     "  MOVES THE AXIS: turns it clockwise or counter-clockwise for MS milliseconds.\n"
      "  FEED__, then STOP__ DEC_ after MS milliseconds; the stop is sent also on Ctrl-C.\n"},
     {"step",
      "usage: qzctl step +|- [--param 1..4 | --amount A] [--speed S] [motion options]\n"
+     "  MOVES THE AXIS by one step.\n"
      "  One step (STEP__) of the amount in step parameter 1..4, or of A in the value format.\n"},
     {"move",
      "usage: qzctl move abs|inc TARGET [--speed S] [motion options]   (POSING)\n"
      "       qzctl move point N [motion options]                      (GOTOPT)\n"
      "       qzctl move station N [--dir cw|ccw|near] [--speed S] [motion options]   (GOTOST)\n"
+     "  MOVES THE AXIS to or by TARGET, to a point of the table or to a station.\n"
      "  TARGET and S are decimal in the value format of --unit.\n"},
-    {"home", "usage: qzctl home [--speed S] [motion options]\n  Homing (HOMING).\n"},
-    {"stop", "usage: qzctl stop [--zero]\n  Decelerating stop, or with --zero the immediate stop (STOP__).\n"},
+    {"home", "usage: qzctl home [--speed S] [motion options]\n  MOVES THE AXIS to its home position (HOMING).\n"},
+    {"stop", "usage: qzctl stop [--zero]\n  Stops the axis: decelerating, or with --zero at once (STOP__).\n"},
 };
 
 const char kMotionOptions[] =
