@@ -10,6 +10,8 @@
 #include <string>
 
 #include "app_driver.h"
+#include "link/comm_thread.h"
+#include "serial/serial_port.h"
 #include "monitor/signal_output.h"
 #include "resources/resource.h"
 
@@ -143,4 +145,36 @@ TEST(Signal, OutputPortOverridesWritesAndReleases) {
   pressButton(port, portOverrideBoxId(0, 5));
   EXPECT_TRUE(waitLog("SETDIS01CD:002000000000")) << simRequestLog();
   ASSERT_TRUE(closeWithYes(run));
+}
+
+// The line goes dead with the output-port dialog polling, and the program is
+// closed: the release is still tried, every box is answered No, and the program
+// ends without hanging on the worker.
+TEST(Signal, ClosingWithADeadLineStillEnds) {
+  sim("RESET");
+  setMotorTypeValue(-1);
+  setLinkReadTotalMs(1000);
+  AppRun run;
+  ASSERT_TRUE(startConnected(run, makeRunDirectory()));
+  postCommand(IDM_OUTPUT_PORT);
+  HWND port = waitModeless(IDD_OUTPUT_PORT);
+  ASSERT_NE(port, nullptr);
+  Sleep(300);
+  sim("LOG CLEAR");
+  sim("FAULT SILENT");
+  postCommand(IDM_CLOSE);
+  const std::wstring confirm = resourceText(IDS_CONFIRM_EXIT);
+  DWORD start = GetTickCount();
+  while (!run.ended && GetTickCount() - start < 60000) {
+    std::wstring text;
+    HWND box = waitMessageBox(&text, 200);
+    if (box) {
+      clickButton(box, text == confirm ? IDYES : IDNO);
+      waitGone(box, 2000);
+    }
+  }
+  EXPECT_TRUE(waitAppEnd(run, 1000));
+  EXPECT_NE(simRequestLog().find("SETDIS01CD:000000000000"), std::string::npos);
+  sim("FAULT NONE");
+  setLinkReadTotalMs(kPortTimings.readTotalConstant);
 }
