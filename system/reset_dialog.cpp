@@ -75,9 +75,13 @@ INT_PTR CALLBACK moduleResetDialogProc(HWND dialog, UINT message, WPARAM wParam,
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDC_RESET_START) {
+        // The wait dialog holds only the main window modal; this dialog is kept
+        // from starting a second reset meanwhile.
         HWND owner = GetWindow(dialog, GW_OWNER);
+        EnableWindow(dialog, FALSE);
         DialogBoxParamW(ResourceInstance(dialog), MAKEINTRESOURCEW(IDD_RESET_WAIT), owner ? owner : dialog,
                         resetWaitDialogProc, 0);
+        EnableWindow(dialog, TRUE);
         return TRUE;
       }
       if (LOWORD(wParam) == IDCANCEL) {
