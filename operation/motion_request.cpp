@@ -25,13 +25,16 @@ AccelFilterFields effectiveAccel(const AccelFilterFields& af, bool debugMode) {
   return out;
 }
 
-// The head with the checks above; false leaves `out` as it was.
-bool head(uint8_t positioningType, const AccelFilterFields& af, uint8_t speedSource, int32_t speed,
-          bool debugMode, MotionHead* out) {
+// The head with the checks above; a refusal leaves `out` as it was. An explicit
+// speed travels unsigned, so a negative one (from a damaged settings file) is
+// refused rather than sent as a huge speed.
+uint16_t head(uint8_t positioningType, const AccelFilterFields& af, uint8_t speedSource, int32_t speed,
+              bool debugMode, MotionHead* out) {
   AccelFilterFields accel = effectiveAccel(af, debugMode);
-  if (!headChoicesValid(positioningType, accel, speedSource)) return false;
+  if (!headChoicesValid(positioningType, accel, speedSource)) return MOTION_BAD_CHOICE;
+  if (speedSource == 2 && speed < 0) return MOTION_BAD_SPEED;
   *out = motionHeadFrom(positioningType, accel, speedSource, speed);
-  return true;
+  return 0;
 }
 
 MotionRequest emptyRequest(uint8_t command) {
@@ -57,7 +60,8 @@ uint16_t buildMotionRequest(const JogArea& a, const EnvironmentSettings&, bool d
                             MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_FEED);
   uint8_t source = debugMode ? a.speedSource : 2;
-  if (direction > 1 || !head(0, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  if (direction > 1) return MOTION_BAD_CHOICE;
+  if (uint16_t bad = head(0, a.accelFilter, source, a.speed, debugMode, &r.head)) return bad;
   r.head.moveType = 0;   // FEED__ carries no positioning type
   r.direction = direction;
   *out = r;
@@ -69,10 +73,12 @@ uint16_t buildMotionRequest(const StepArea& a, const EnvironmentSettings&, bool 
   MotionRequest r = emptyRequest(CMD_STEP);
   uint8_t source = debugMode ? a.speedSource : 0;
   // The step always runs absolute.
-  if (direction > 1 || !head(0, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  if (direction > 1) return MOTION_BAD_CHOICE;
+  if (uint16_t bad = head(0, a.accelFilter, source, a.speed, debugMode, &r.head)) return bad;
   r.direction = direction;
   bool typed = debugMode && a.distanceMode == 1;
   if (typed) {
+    if (a.distance < 0) return MOTION_BAD_DISTANCE;   // the direction is the button's
     r.stepAmountSource = kExplicitValueCode;
     r.stepAmount = static_cast<uint32_t>(a.distance);
   } else {
@@ -87,7 +93,7 @@ uint16_t buildMotionRequest(const PositioningArea& a, const EnvironmentSettings&
                             MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_POSING);
   uint8_t source = debugMode ? a.speedSource : 2;
-  if (!head(a.positioningType, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  if (uint16_t bad = head(a.positioningType, a.accelFilter, source, a.speed, debugMode, &r.head)) return bad;
   r.targetPosition = static_cast<uint32_t>(a.targetPosition);
   *out = r;
   return 0;
@@ -97,7 +103,7 @@ uint16_t buildMotionRequest(const PointOperationArea& a, const EnvironmentSettin
                             MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_GOTOPT);
   uint8_t type = debugMode ? a.positioningType : 0;
-  if (!head(type, a.accelFilter, 0, 0, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  if (uint16_t bad = head(type, a.accelFilter, 0, 0, debugMode, &r.head)) return bad;
   if (a.pointNumber < 1 || a.pointNumber > 50) return MOTION_BAD_POINT;
   r.pointNumber = a.pointNumber;
   *out = r;
@@ -109,7 +115,7 @@ uint16_t buildMotionRequest(const StationArea& a, const EnvironmentSettings&, bo
   MotionRequest r = emptyRequest(CMD_GOTOST);
   uint8_t type = debugMode ? a.positioningType : 0;
   uint8_t source = debugMode ? a.speedSource : 2;
-  if (!head(type, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  if (uint16_t bad = head(type, a.accelFilter, source, a.speed, debugMode, &r.head)) return bad;
   r.stationNumber = a.stationNumber;
   // A stored direction above 1 is shown as forward, so forward is sent.
   r.direction = a.rotationDirection == 1 ? 1 : 0;
@@ -121,7 +127,7 @@ uint16_t buildMotionRequest(const ExternalSignalArea& a, const EnvironmentSettin
                             MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_POS_EX);
   uint8_t source = debugMode ? a.speedSource : 2;
-  if (!head(a.positioningType, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  if (uint16_t bad = head(a.positioningType, a.accelFilter, source, a.speed, debugMode, &r.head)) return bad;
   r.targetPosition = static_cast<uint32_t>(a.targetPosition);
   r.signalSource = 0;   // PC_
   if (debugMode && a.externalDistanceMode == 1) {
@@ -129,6 +135,7 @@ uint16_t buildMotionRequest(const ExternalSignalArea& a, const EnvironmentSettin
     r.externalPosition = static_cast<uint32_t>(a.externalDistance);
   }
   if (debugMode && a.externalSpeedMode == 1) {
+    if (a.externalSpeed < 0) return MOTION_BAD_SPEED;
     r.externalSpeedSource = kExplicitValueCode;
     r.externalSpeed = static_cast<uint32_t>(a.externalSpeed);
   }
@@ -140,13 +147,14 @@ uint16_t buildMotionRequest(const MultiSpeedArea& a, const EnvironmentSettings&,
                             MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_POS_MS);
   uint8_t source = debugMode ? a.speedSource : 0;
-  if (!head(a.positioningType, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  if (uint16_t bad = head(a.positioningType, a.accelFilter, source, a.speed, debugMode, &r.head)) return bad;
   r.targetPosition = static_cast<uint32_t>(a.targetPosition);
   r.changeMoveType = kMoveAbsolute;
   uint16_t count = debugMode ? a.changeCount : 0;
   if (count > kMaxChangePairs) return MOTION_BAD_TABLE;
   r.changeCount = count;
   for (int i = 0; i < count; ++i) {
+    if (a.changeSpeeds[i] < 0) return MOTION_BAD_TABLE;
     r.changePositions[i] = static_cast<uint32_t>(a.changePositions[i]);
     r.changeSpeeds[i] = static_cast<uint32_t>(a.changeSpeeds[i]);
   }
@@ -159,7 +167,7 @@ uint16_t buildMotionRequest(const PassPointArea& a, const EnvironmentSettings&, 
   MotionRequest r = emptyRequest(CMD_POS_AS);
   uint8_t type = debugMode ? a.positioningType : 0;
   uint8_t source = debugMode ? a.speedSource : 2;
-  if (!head(type, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  if (uint16_t bad = head(type, a.accelFilter, source, a.speed, debugMode, &r.head)) return bad;
   r.targetPosition = static_cast<uint32_t>(a.targetPosition);
   if (debugMode) {
     if (a.signalPositioningType > 1 || a.signal1Polarity > 1 || a.signal2Polarity > 1) return MOTION_BAD_CHOICE;
@@ -179,7 +187,7 @@ uint16_t buildMotionRequest(const PassPointArea& a, const EnvironmentSettings&, 
 uint16_t buildMotionRequest(const HomingArea& a, const EnvironmentSettings&, bool debugMode, MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_HOMING);
   uint8_t source = debugMode ? a.speedSource : 2;
-  if (!head(0, a.accelFilter, source, a.speed, debugMode, &r.head)) return MOTION_BAD_CHOICE;
+  if (uint16_t bad = head(0, a.accelFilter, source, a.speed, debugMode, &r.head)) return bad;
   *out = r;
   return 0;
 }

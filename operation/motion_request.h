@@ -37,7 +37,9 @@ struct MotionRequest {
 // Results of building besides 0: the area holds a value the command cannot carry.
 constexpr uint16_t MOTION_BAD_POINT = 1238;      // point number outside 1-50 (box 256)
 constexpr uint16_t MOTION_BAD_CHOICE = 0xFFFF;   // a stored choice outside its range (box 256)
-constexpr uint16_t MOTION_BAD_TABLE = 1040;      // a speed-change count above 15 (box 256)
+constexpr uint16_t MOTION_BAD_TABLE = 1040;      // a speed-change count above 15 or a negative changed speed (box 256)
+constexpr uint16_t MOTION_BAD_SPEED = 1059;      // a negative explicit speed (box 256)
+constexpr uint16_t MOTION_BAD_DISTANCE = 1060;   // a negative typed step distance (box 256)
 
 // Directions as the jog and step dialogs name their buttons.
 constexpr uint8_t MOTION_FORWARD = 0;

@@ -38,6 +38,17 @@ struct FieldReader {
     }
     return static_cast<int32_t>(v);
   }
+  // A speed or a step distance: the line carries it unsigned, with the direction
+  // elsewhere, so a negative value would arrive as a huge one. Refused.
+  int32_t magnitude32(const char* text, uint16_t format, uint16_t controlId, int32_t keep) {
+    int32_t v = value32(text, format, controlId, keep);
+    if (failed != OPERATION_OK) return keep;
+    if (v < 0) {
+      failed = controlId;
+      return keep;
+    }
+    return v;
+  }
   void choice(int value, int count, uint8_t* out) {
     if (failed != OPERATION_OK) return;
     if (!choiceIn(value, count)) {
@@ -289,7 +300,7 @@ uint16_t readOperationFields(const JogControls& in, const EnvironmentSettings& e
   FieldReader r;
   r.common(in.common, debugMode, false, &w.accelFilter, nullptr);
   if (debugMode) r.choice(in.speed.speedSource, 3, &w.speedSource);
-  w.speed = r.value32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+  w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
   if (r.failed) return r.failed;
   fixOperationArea(&w, debugMode);
   remember(&w.speedHistory, w.speed);
@@ -305,8 +316,8 @@ uint16_t readOperationFields(const StepControls& in, const EnvironmentSettings& 
   if (debugMode) {
     r.choice(in.distanceMode, 2, &w.distanceMode);
     r.choice(in.speed.speedSource, 3, &w.speedSource);
-    w.distance = r.value32(in.distance, env.valueFormat, OPERATION_ID_POSITION, w.distance);
-    w.speed = r.value32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+    w.distance = r.magnitude32(in.distance, env.valueFormat, OPERATION_ID_POSITION, w.distance);
+    w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
   }
   if (r.failed) return r.failed;
   fixOperationArea(&w, debugMode);
@@ -325,7 +336,7 @@ uint16_t readOperationFields(const PositioningControls& in, const EnvironmentSet
   r.common(in.common, debugMode, true, &w.accelFilter, &w.repeatStop);
   r.choice(in.positioningType, 2, &w.positioningType);
   if (debugMode) r.choice(in.speed.speedSource, 3, &w.speedSource);
-  w.speed = r.value32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+  w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
   w.targetPosition = r.value32(in.target, env.valueFormat, OPERATION_ID_POSITION, w.targetPosition);
   if (r.failed) return r.failed;
   fixOperationArea(&w, debugMode);
@@ -364,7 +375,7 @@ uint16_t readOperationFields(const StationControls& in, const EnvironmentSetting
     r.choice(in.positioningType, 2, &w.positioningType);
     r.choice(in.speed.speedSource, 3, &w.speedSource);
   }
-  w.speed = r.value32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+  w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
   int64_t station = 0;
   if (r.number(in.station, STATION_NUMBER_FORMAT, OPERATION_ID_STATION, &station))
     w.stationNumber = static_cast<uint32_t>(station);
@@ -387,11 +398,11 @@ uint16_t readOperationFields(const ExternalSignalControls& in, const Environment
     r.choice(in.distanceMode, 2, &w.externalDistanceMode);
     r.choice(in.externalSpeedMode, 2, &w.externalSpeedMode);
   }
-  w.speed = r.value32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+  w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
   w.targetPosition = r.value32(in.target, env.valueFormat, OPERATION_ID_POSITION, w.targetPosition);
   if (debugMode) {
     w.externalDistance = r.value32(in.distance, env.valueFormat, OPERATION_ID_FIELD_1108, w.externalDistance);
-    w.externalSpeed = r.value32(in.externalSpeed, env.valueFormat, OPERATION_ID_FIELD_1110, w.externalSpeed);
+    w.externalSpeed = r.magnitude32(in.externalSpeed, env.valueFormat, OPERATION_ID_FIELD_1110, w.externalSpeed);
   }
   if (r.failed) return r.failed;
   fixOperationArea(&w, debugMode);
@@ -413,7 +424,7 @@ uint16_t readOperationFields(const MultiSpeedControls& in, const EnvironmentSett
   r.choice(in.positioningType, 2, &w.positioningType);
   if (debugMode) {
     r.choice(in.speed.speedSource, 3, &w.speedSource);
-    w.speed = r.value32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+    w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
   }
   w.targetPosition = r.value32(in.target, env.valueFormat, OPERATION_ID_POSITION, w.targetPosition);
   if (r.failed) return r.failed;
@@ -436,7 +447,7 @@ uint16_t readOperationFields(const PassPointControls& in, const EnvironmentSetti
     r.choice(in.signal1Polarity, 2, &w.signal1Polarity);
     r.choice(in.signal2Polarity, 2, &w.signal2Polarity);
   }
-  w.speed = r.value32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+  w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
   w.targetPosition = r.value32(in.target, env.valueFormat, OPERATION_ID_POSITION, w.targetPosition);
   if (debugMode) {
     w.signal1On = r.value32(in.signal1On, env.valueFormat, OPERATION_ID_FIELD_1108, w.signal1On);
@@ -464,7 +475,7 @@ uint16_t readOperationFields(const HomingControls& in, const EnvironmentSettings
   FieldReader r;
   r.common(in.common, debugMode, true, &w.accelFilter, &w.repeatStop);
   if (debugMode) r.choice(in.speed.speedSource, 3, &w.speedSource);
-  w.speed = r.value32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+  w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
   if (r.failed) return r.failed;
   fixOperationArea(&w, debugMode);
   remember(&w.speedHistory, w.speed);

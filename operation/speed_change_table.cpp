@@ -14,7 +14,8 @@ uint16_t readPair(const char* positionText, const char* speedText, uint16_t form
   int64_t p = 0, s = 0;
   if (!readOperationNumber(positionText, format, &p) || p < INT32_MIN || p > INT32_MAX)
     return OPERATION_ID_CHANGE_POSITION;
-  if (!readOperationNumber(speedText, format, &s) || s < INT32_MIN || s > INT32_MAX)
+  // The speed travels unsigned: a negative one would arrive as a huge speed.
+  if (!readOperationNumber(speedText, format, &s) || s < 0 || s > INT32_MAX)
     return OPERATION_ID_CHANGE_SPEED;
   *position = static_cast<int32_t>(p);
   *speed = static_cast<int32_t>(s);

@@ -124,6 +124,13 @@ TEST_F(MotionRequestSim, EachDialogSendsItsAreaWithTheFixedValuesOutsideDebugMod
   homing.accelFilter = accel(1, 1);
   EXPECT_EQ(sent(homing, false), "<STX>HOMING01CT:ABS_A:PARMPARMV:SET_00001388<CR>\n");
   EXPECT_EQ(sent(homing, true), "<STX>HOMING01CT:ABS_A:LACCEXP_V:CURT<CR>\n");
+  // A negative speed or step distance (a damaged settings file) is refused, never
+  // sent as the huge unsigned number its bits make.
+  homing.speed = -5;
+  EXPECT_EQ(sent(homing, false), "build " + std::to_string(MOTION_BAD_SPEED));
+  step.distanceMode = 1;
+  step.distance = -100;
+  EXPECT_EQ(sent(step, true, MOTION_FORWARD), "build " + std::to_string(MOTION_BAD_DISTANCE));
   EXPECT_EQ(prompt.messageCount(), 0u);
 }
 

@@ -34,6 +34,9 @@ TEST(OperationFields, DebugOnlyFieldsAreSkippedAndFixedOutsideDebugMode) {
   sc.common.stopMode = 1;
   StepArea before = step;
   EXPECT_EQ(readOperationFields(sc, kEnv, true, &step), OPERATION_ID_POSITION);
+  std::strcpy(sc.distance, "-1");   // the direction is the button's, the distance unsigned
+  std::strcpy(sc.speed.speed, "1");
+  EXPECT_EQ(readOperationFields(sc, kEnv, true, &step), OPERATION_ID_POSITION);
   EXPECT_TRUE(same(step, before));   // a refusal leaves the settings as they were
   ASSERT_EQ(readOperationFields(sc, kEnv, false, &step), OPERATION_OK);
   EXPECT_EQ(step.stepParameterIndex, 2);
@@ -72,7 +75,11 @@ TEST(OperationFields, DebugOnlyFieldsAreSkippedAndFixedOutsideDebugMode) {
   // radio group with nothing checked.
   std::strcpy(pc.target, "1234567890123");
   EXPECT_EQ(readOperationFields(pc, kEnv, false, &pos), OPERATION_ID_POSITION);
+  // Speeds travel unsigned: a negative one would arrive as a huge speed.
   std::strcpy(pc.target, "1");
+  std::strcpy(pc.speed.speed, "-0.005");
+  EXPECT_EQ(readOperationFields(pc, kEnv, false, &pos), OPERATION_ID_SPEED);
+  std::strcpy(pc.speed.speed, "1");
   pc.positioningType = -1;
   EXPECT_EQ(readOperationFields(pc, kEnv, false, &pos), OPERATION_ID_CHOICE);
 
@@ -115,6 +122,7 @@ TEST(SpeedChangeTable, EditsStayWithinTheFifteenEntries) {
   for (int i = 1; i <= 3; ++i)
     ASSERT_EQ(addSpeedChange(&area, std::to_string(i).c_str(), std::to_string(i * 10).c_str(), f), OPERATION_OK);
   EXPECT_EQ(addSpeedChange(&area, "x", "1", f), OPERATION_ID_CHANGE_POSITION);
+  EXPECT_EQ(addSpeedChange(&area, "1", "-1", f), OPERATION_ID_CHANGE_SPEED);
   EXPECT_EQ(area.changeCount, 3);
 
   // Deleting entry 1 of 3 shifts the others forward and clears the vacated one.
