@@ -130,9 +130,11 @@ struct HomingControls {
   SpeedControls speed;
 };
 
-// Outside debug mode at open: write the dialog's fixed values into its area, so the
-// controls show what will be sent. The station dialog also resets a stored
-// rotation direction above 1 to forward (in either mode).
+// At open: outside debug mode write the dialog's fixed values into its area, so the
+// controls show what will be sent. In either mode the "always 0" fields are set
+// to 0 and a stored rotation direction above 1 becomes forward. The point-table
+// dialog also clears repeat outside debug mode: its check box is neither shown nor
+// read there, so a repeat stored in debug mode must not start unseen.
 void fixOperationArea(JogArea* area, bool debugMode);
 void fixOperationArea(StepArea* area, bool debugMode);
 void fixOperationArea(PositioningArea* area, bool debugMode);
