@@ -13,10 +13,17 @@ constexpr uint16_t kBlockEnd = 0x0001;   // bit 0 of the motion status word
 constexpr uint32_t kSleepSliceMs = 10;   // how soon a sleeping worker sees a stop
 
 // Everything the body needs to decide whether it may go on: its own worker flag
-// (cleared by endRepeat) and the dialog's run flag (cleared by stop).
+// (cleared by endRepeat) and the dialog's run flag (cleared by stop). The plain
+// fields of the run are copied at entry: a worker left detached in an error box
+// must not read them while a later start rewrites them.
 struct Loop {
   WorkerToken token;
   RepeatRun* run;
+  MotionRequest move;
+  uint16_t repeatInterval;
+  OwnerHandle owner;
+  RepeatSink sink;
+  void* sinkContext;
 
   bool continuing() const { return token.running() && run->runFlag.load() == 1; }
 
@@ -41,7 +48,7 @@ struct Loop {
 
   void report(uint16_t state) const {
     // A run ended from outside has been told already; its dialog may be gone.
-    if (run->sink && token.running()) run->sink(run->sinkContext, state);
+    if (sink && token.running()) sink(sinkContext, state);
   }
 
   // After a motion request: when stop was pressed while it was in flight, the
@@ -50,7 +57,7 @@ struct Loop {
   bool motionSent(uint16_t status) const {
     if (status != 0) return false;
     if (continuing()) return true;
-    if (run->stopPressed.load()) request_STOP__(run->owner, run->stopMode.load());
+    if (run->stopPressed.load()) request_STOP__(owner, run->stopMode.load());
     return false;
   }
 
@@ -58,7 +65,7 @@ struct Loop {
   bool readBlockEnd(bool* blockEnd) const {
     uint8_t motionState = 0;
     uint16_t word = 0;
-    if (request_RDMSTS(run->owner, &motionState, &word) != 0) return false;
+    if (request_RDMSTS(owner, &motionState, &word) != 0) return false;
     *blockEnd = (word & kBlockEnd) != 0;
     return true;
   }
@@ -71,8 +78,8 @@ void runGoAndReturn(const Loop& loop) {
   while (loop.continuing()) {
     uint16_t state = run->repeatState.load();
     if (state == REPEAT_MOVE || state == REPEAT_RETURN) {
-      uint16_t status = state == REPEAT_MOVE ? sendMotionRequest(run->owner, run->move)
-                                             : returnOperationPosition(run->owner, run->startPosition.load());
+      uint16_t status = state == REPEAT_MOVE ? sendMotionRequest(loop.owner, loop.move)
+                                             : returnOperationPosition(loop.owner, run->startPosition.load());
       if (!loop.motionSent(status)) return;
       run->previousState.store(state);
       if (!loop.advance(state, REPEAT_WAIT)) return;
@@ -86,7 +93,7 @@ void runGoAndReturn(const Loop& loop) {
     if (blockEnd) {
       uint16_t next = run->previousState.load() == REPEAT_RETURN ? REPEAT_MOVE : REPEAT_RETURN;
       run->previousState.store(REPEAT_WAIT);
-      waitMs = run->repeatInterval;
+      waitMs = loop.repeatInterval;
       if (!loop.advance(REPEAT_WAIT, next)) return;
     }
     if (run->repeatState.load() == REPEAT_IDLE) return;
@@ -102,11 +109,11 @@ void runStep(const Loop& loop) {
     if (state == STEP_REPEAT_FORWARD || state == STEP_REPEAT_REVERSE || state == STEP_REPEAT_RETURN) {
       uint16_t status;
       if (state == STEP_REPEAT_RETURN) {
-        status = returnOperationPosition(run->owner, run->startPosition.load());
+        status = returnOperationPosition(loop.owner, run->startPosition.load());
       } else {
-        MotionRequest step = run->move;
+        MotionRequest step = loop.move;
         step.direction = state == STEP_REPEAT_FORWARD ? MOTION_FORWARD : MOTION_REVERSE;
-        status = sendMotionRequest(run->owner, step);
+        status = sendMotionRequest(loop.owner, step);
       }
       if (!loop.motionSent(status)) return;
       if (state != STEP_REPEAT_RETURN) run->lastDirection.store(static_cast<uint8_t>(state));
@@ -123,7 +130,7 @@ void runStep(const Loop& loop) {
       uint16_t next = run->previousState.load() == STEP_REPEAT_RETURN ? run->lastDirection.load()
                                                                        : STEP_REPEAT_RETURN;
       run->previousState.store(STEP_REPEAT_WAIT);
-      waitMs = run->repeatInterval;
+      waitMs = loop.repeatInterval;
       if (!loop.advance(STEP_REPEAT_WAIT, next)) return;
     }
     if (run->repeatState.load() == REPEAT_IDLE) return;
@@ -132,9 +139,9 @@ void runStep(const Loop& loop) {
 }
 
 void repeatBody(WorkerToken token, void* context) {
-  Loop loop{token, static_cast<RepeatRun*>(context)};
-  RepeatRun* run = loop.run;
-  if (run->stepVariant) runStep(loop);
+  auto* run = static_cast<RepeatRun*>(context);
+  Loop loop{token, run, run->move, run->repeatInterval, run->owner, run->sink, run->sinkContext};
+  if (run->move.command == CMD_STEP) runStep(loop);
   else runGoAndReturn(loop);
   // Ended from outside: the one who ended it has set the state, and a new run
   // may already own it. Ended here (failure or stop): back to idle.

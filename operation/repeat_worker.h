@@ -48,7 +48,7 @@ struct RepeatRun {
   std::atomic<uint8_t> stopPressed{0};
   std::atomic<uint8_t> stopMode{0};
 
-  // Taken at start, read by the worker only.
+  // Set by startRepeat; the worker copies them when it begins.
   MotionRequest move{};
   uint16_t repeatInterval = 0;
   bool stepVariant = false;
