@@ -22,41 +22,43 @@ uint16_t openFailed(uint16_t port, DWORD error) {
   return PORT_OPEN_FAILED;
 }
 
-// A fast read: each ReadFile returns as soon as any bytes are there (interval and
-// multiplier MAXDWORD) or after its constant with none; the read ends at the
-// reply's CR, after readInterval of silence once bytes have come, or at the total
-// time-out, the same ends as the line's own reads apart from the first.
+// A fast read: the port's time-outs make ReadFile return at once with what has
+// come (set at open), and the read polls the input queue every few milliseconds. It
+// ends at the reply's CR, after readInterval of silence once bytes have come, or at
+// the total time-out: the line's own ends apart from the first. (Wine does not end
+// a ReadFile at the first byte with MAXDWORD interval and multiplier, so that
+// Windows shortcut is not used.)
+constexpr DWORD kPollMs = 2;
+
 BOOL readUntilCr(const SerialPort& slot, uint16_t maxLength, uint8_t* buffer, DWORD* got) {
   const PortTimings& t = slot.timings;
   const ULONGLONG deadline = GetTickCount64() + t.readTotalConstant +
                              static_cast<ULONGLONG>(t.readTotalMultiplier) * maxLength;
+  ULONGLONG lastBytes = 0;
   bool sawStx = false;
-  BOOL ok = TRUE;
   *got = 0;
   while (*got < maxLength) {
     ULONGLONG now = GetTickCount64();
-    if (now >= deadline) break;
-    ULONGLONG wait = deadline - now;
-    if (*got > 0 && wait > t.readInterval) wait = t.readInterval;
-    COMMTIMEOUTS c{};
-    c.ReadIntervalTimeout = MAXDWORD;
-    c.ReadTotalTimeoutMultiplier = MAXDWORD;
-    c.ReadTotalTimeoutConstant = static_cast<DWORD>(wait);
-    c.WriteTotalTimeoutMultiplier = t.writeTotalMultiplier;
-    c.WriteTotalTimeoutConstant = t.writeTotalConstant;
-    SetCommTimeouts(slot.handle, &c);
+    if (now >= deadline || (*got > 0 && now >= lastBytes + t.readInterval)) break;
+    DWORD errors = 0;
+    COMSTAT stat{};
+    if (!ClearCommError(slot.handle, &errors, &stat)) return FALSE;
+    if (stat.cbInQue == 0) {
+      Sleep(kPollMs);
+      continue;
+    }
     DWORD n = 0;
-    ok = ReadFile(slot.handle, buffer + *got, maxLength - *got, &n, nullptr);
-    if (!ok || n == 0) break;   // failure, or silence ended the read
+    if (!ReadFile(slot.handle, buffer + *got, maxLength - *got, &n, nullptr)) return FALSE;
     bool complete = false;
     for (DWORD i = *got; i < *got + n && !complete; ++i) {
       sawStx = sawStx || buffer[i] == 0x02;
       complete = sawStx && buffer[i] == 0x0D;
     }
     *got += n;
+    if (n) lastBytes = GetTickCount64();
     if (complete) break;
   }
-  return ok;
+  return TRUE;
 }
 
 }  // namespace
@@ -78,6 +80,11 @@ uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& ti
   t.ReadIntervalTimeout = timings.readInterval;
   t.ReadTotalTimeoutMultiplier = timings.readTotalMultiplier;
   t.ReadTotalTimeoutConstant = timings.readTotalConstant;
+  if (timings.endAtCr) {   // fast reads time themselves: ReadFile returns at once
+    t.ReadIntervalTimeout = MAXDWORD;
+    t.ReadTotalTimeoutMultiplier = 0;
+    t.ReadTotalTimeoutConstant = 0;
+  }
   t.WriteTotalTimeoutMultiplier = timings.writeTotalMultiplier;
   t.WriteTotalTimeoutConstant = timings.writeTotalConstant;
   SetCommTimeouts(h, &t);
