@@ -16,6 +16,9 @@ std::atomic<int> g_retryPauseMs{kRetryPauseMs};
 std::atomic<int> g_splitPauseMs{kRetryPauseMs};
 std::atomic<FrameObserver> g_observer{nullptr};
 std::atomic<bool> g_abandoned{false};
+// An attempt failed after the give-up: the line is taken as dead, so requests
+// still queued behind it fail without a read each (shutdown waits for one only).
+std::atomic<bool> g_failedSinceAbandoned{false};
 }  // namespace
 
 void setRetryPauseMs(int milliseconds) { g_retryPauseMs = milliseconds; }
@@ -28,7 +31,10 @@ void splitPause() {
 }
 void setFrameObserver(FrameObserver observer) { g_observer = observer; }
 
-void setTransactionsAbandoned(bool abandoned) { g_abandoned = abandoned; }
+void setTransactionsAbandoned(bool abandoned) {
+  g_failedSinceAbandoned = false;
+  g_abandoned = abandoned;
+}
 
 int buildHeader(uint8_t commandCode, uint8_t* data) {
   data[0] = 0x02;
@@ -71,8 +77,12 @@ uint16_t receiveReply(uint16_t port, FrameBuffer& reply) {
 
 bool repeatAttempts(bool (*attempt)(void* context), void* context) {
   for (int n = 0; n < kTransactionAttempts; ++n) {
+    if (g_abandoned.load() && g_failedSinceAbandoned.load()) return false;
     if (attempt(context)) return true;
-    if (g_abandoned.load()) break;
+    if (g_abandoned.load()) {
+      g_failedSinceAbandoned = true;
+      break;
+    }
     if (n < kTransactionAttempts - 1) retryPause();
   }
   return false;

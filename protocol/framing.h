@@ -29,7 +29,9 @@ uint16_t runTransaction(uint16_t port, FrameBuffer& request, FrameBuffer& reply)
 // The one retry loop of every exchange: runs `attempt` until it returns true
 // (it got through; it decides what that means), at most kTransactionAttempts
 // times with the retry pause between, and only once more after transactions
-// have been abandoned. True when an attempt got through.
+// have been abandoned; not at all once an attempt has failed since then (the
+// line is dead: queued requests must not each wait a read). True when an
+// attempt got through.
 bool repeatAttempts(bool (*attempt)(void* context), void* context);
 
 // While set, every exchange (single replies and chains alike) gives up after the
