@@ -13,7 +13,7 @@ constexpr double kWidth = 860, kLeft = 90, kRight = 20, kPanel = 110, kGap = 40,
 
 std::string number(double v) {
   char b[32];
-  std::snprintf(b, sizeof b, "%.6g", v);
+  std::snprintf(b, sizeof b, "%.10g", v);
   return b;
 }
 
