@@ -44,10 +44,11 @@ wine qzctl.exe params check Sample.PRM >/dev/null 2>&1 || fail "qzctl.exe params
 wine qzsetup.exe >/dev/null 2>&1 &
 app=$!
 title="ＱＺ××× セットアップツール"
+shown() { local tree; tree=$(xwininfo -root -tree 2>/dev/null || true); [[ $tree == *"$title"* ]]; }
 for _ in $(seq 1 60); do
-  if xwininfo -root -tree 2>/dev/null | grep -q "$title"; then break; fi
+  shown && break
   kill -0 "$app" 2>/dev/null || fail "qzsetup.exe ended on its own"
   sleep 0.5
 done
-xwininfo -root -tree 2>/dev/null | grep -q "$title" || fail "qzsetup.exe showed no main window"
+shown || fail "qzsetup.exe showed no main window"
 echo "package test: $(basename "$zip") runs from an empty folder"
