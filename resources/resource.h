@@ -142,6 +142,70 @@
 
 // ---- Operation dialogs: jog 115, step 122, positioning 119, point-table 133, station 138,
 //      external signal 125, multi-speed 136, pass point 137, homing 117
+#define IDC_OP_FORWARD          1054   // jog: hold-to-run; step: one step forward
+#define IDC_OP_REVERSE          1055
+#define IDC_OP_SPEED            1059
+#define IDC_OP_POSITION         1060   // target position; step: typed distance
+#define IDC_OP_START            1061
+#define IDC_OP_INTERVAL         1068
+#define IDC_OP_STOP             1096
+#define IDC_OP_ABS              1101
+#define IDC_OP_INC              1102
+#define IDC_OP_SPEED_PARAM      1106
+#define IDC_OP_SPEED_CURRENT    1107
+#define IDC_OP_REPEAT           1109
+#define IDC_OP_ACCEL_PARAM      1143
+#define IDC_OP_ACCEL_CHOICE     1144
+#define IDC_OP_FILTER_PARAM     1146
+#define IDC_OP_FILTER_CHOICE    1147
+#define IDC_OP_SPEED_TYPED      1149
+#define IDC_OP_STOP_DEC         1150
+#define IDC_OP_STOP_ZERO        1151
+#define IDC_OP_SPEED_UNIT       1268
+#define IDC_OP_POSITION_UNIT    1269
+// Step 122
+#define IDC_OP_STEP_BY_PARAM    1243
+#define IDC_OP_STEP_TYPED       1244
+#define IDC_OP_STEP_PARAMETER   1265
+// Point-table 133
+#define IDC_OP_POINT            1238
+// Station 138
+#define IDC_OP_STATION_FORWARD  1116
+#define IDC_OP_STATION_REVERSE  1117
+#define IDC_OP_STATION          1119
+// External signal 125
+#define IDC_OP_EXT_DISTANCE     1108
+#define IDC_OP_EXT_SPEED        1110
+#define IDC_OP_EXT_SPEED_PARAM  1243
+#define IDC_OP_EXT_SPEED_TYPED  1244
+#define IDC_OP_EXT_DISTANCE_PARAM 1245
+#define IDC_OP_EXT_DISTANCE_TYPED 1246
+#define IDC_OP_EXT_DISTANCE_UNIT 1277
+#define IDC_OP_EXT_SPEED_UNIT   1278
+// Multi-speed 136 (the table is IDC_LIST)
+#define IDC_OP_MS_POSITION      1067
+#define IDC_OP_MS_SPEED         1070
+#define IDC_OP_MS_NUMBER        1110
+#define IDC_OP_MS_SPEED_UNIT    1274
+#define IDC_OP_MS_POSITION_UNIT 1275
+#define IDC_OP_MS_DELETE        1276
+#define IDC_OP_MS_ADD           1277
+#define IDC_OP_MS_SET           1278
+// Pass point 137
+#define IDC_OP_SIGNAL_INC       1104
+#define IDC_OP_SIGNAL1_ON       1108
+#define IDC_OP_SIGNAL1_OFF      1110
+#define IDC_OP_SIGNAL1_NORMAL   1111
+#define IDC_OP_SIGNAL1_REVERSED 1112
+#define IDC_OP_SIGNAL2_NORMAL   1113
+#define IDC_OP_SIGNAL2_REVERSED 1114
+#define IDC_OP_SIGNAL2_ON       1115
+#define IDC_OP_SIGNAL2_OFF      1116
+#define IDC_OP_SIGNAL1_ON_UNIT  1278
+#define IDC_OP_SIGNAL1_OFF_UNIT 1279
+#define IDC_OP_SIGNAL2_ON_UNIT  1280
+#define IDC_OP_SIGNAL2_OFF_UNIT 1281
+#define IDC_OP_SIGNAL_ABS       1363
 // (operation ids end here)
 
 // ---- Monitors: motion status 110, input signals 109, output signals 154, current values 106,

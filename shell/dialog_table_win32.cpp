@@ -5,6 +5,7 @@
 #include "files/transfer_dialogs.h"
 #include "monitor/monitor_dialogs.h"
 #include "monitor/signal_dialogs.h"
+#include "operation/operation_dialogs.h"
 #include "resources/resource.h"
 #include "system/system_dialogs.h"
 
@@ -13,15 +14,15 @@ namespace {
 // Every dialog the menu opens, in the order of the modeless slots, then the
 // modal transfers. A row without a function is a dialog not built yet.
 DialogRow g_dialogs[] = {
-    {IDD_JOG, IDM_JOG, nullptr, nullptr},
-    {IDD_STEP, IDM_STEP, nullptr, nullptr},
-    {IDD_POSITIONING, IDM_POSITIONING, nullptr, nullptr},
-    {IDD_POINT_OPERATION, IDM_POINT_OPERATION, nullptr, nullptr},
-    {IDD_STATION, IDM_STATION, nullptr, nullptr},
-    {IDD_EXTERNAL_SIGNAL, IDM_EXTERNAL_SIGNAL, nullptr, nullptr},
-    {IDD_MULTI_SPEED, IDM_MULTI_SPEED, nullptr, nullptr},
-    {IDD_PASS_POINT, IDM_PASS_POINT, nullptr, nullptr},
-    {IDD_HOMING, IDM_HOMING, nullptr, nullptr},
+    {IDD_JOG, IDM_JOG, createJogDialog, nullptr},
+    {IDD_STEP, IDM_STEP, createStepDialog, nullptr},
+    {IDD_POSITIONING, IDM_POSITIONING, createPositioningDialog, nullptr},
+    {IDD_POINT_OPERATION, IDM_POINT_OPERATION, createPointOperationDialog, nullptr},
+    {IDD_STATION, IDM_STATION, createStationDialog, nullptr},
+    {IDD_EXTERNAL_SIGNAL, IDM_EXTERNAL_SIGNAL, createExternalSignalDialog, nullptr},
+    {IDD_MULTI_SPEED, IDM_MULTI_SPEED, createMultiSpeedDialog, nullptr},
+    {IDD_PASS_POINT, IDM_PASS_POINT, createPassPointDialog, nullptr},
+    {IDD_HOMING, IDM_HOMING, createHomingDialog, nullptr},
     {IDD_SERVO_ONOFF, IDM_SERVO_ONOFF, createOnOffDialog, nullptr},
     {IDD_BRAKE_ONOFF, IDM_BRAKE_ONOFF, createOnOffDialog, nullptr},
     {IDD_OUTPUT_PORT, IDM_OUTPUT_PORT, createOutputPortDialog, nullptr},

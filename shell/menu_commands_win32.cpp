@@ -124,6 +124,7 @@ void closeAllModeless() {
   for (int slot = 0; slot < MODELESS_SLOT_COUNT; ++slot) {
     HWND dialog = g_modelessSlots[slot];
     if (!dialog) continue;
+    SendMessageW(dialog, UM_END_WORK, 0, 0);
     SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   }
 }

@@ -12,3 +12,7 @@ constexpr uint32_t UM_STATUS_REPAINT = 0x0466;   // WM_USER + 102
 // Posted by a dialog's worker to its own dialog; what wParam and lParam mean
 // belongs to that dialog.
 constexpr uint32_t UM_WORKER_NOTICE = 0x0467;    // WM_USER + 103
+// Sent by the main window to each open modeless dialog just before the IDCANCEL
+// that closes it at exit or at a definition-file switch: end every worker and
+// every held motion now, without asking (the link shuts down next).
+constexpr uint32_t UM_END_WORK = 0x0468;         // WM_USER + 104

@@ -45,8 +45,9 @@ BOOL CALLBACK findFileDialog(HWND window, LPARAM data) {
   wchar_t className[64] = {};
   GetClassNameW(window, className, 64);
   if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-  // The common file dialogs hold the file name in combo box cmb13 or edit edt1.
-  if (GetDlgItem(window, 0x47C) || GetDlgItem(window, 0x480)) {
+  // The common file dialogs hold the file name in combo box cmb13 or edit edt1,
+  // and the file types in combo box cmb1 (program dialogs may reuse the first ids).
+  if ((GetDlgItem(window, 0x47C) || GetDlgItem(window, 0x480)) && GetDlgItem(window, 0x470)) {
     *reinterpret_cast<HWND*>(data) = window;
     return FALSE;
   }
@@ -223,7 +224,10 @@ bool closeWithYes(AppRun& run) {
   postCommand(IDM_CLOSE);
   HWND box = waitMessageBox(nullptr);
   if (!box) return false;
-  clickButton(box, IDYES);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    clickButton(box, IDYES);
+    if (waitGone(box, 2000)) break;
+  }
   return waitAppEnd(run);
 }
 
@@ -436,8 +440,12 @@ std::wstring answerMessageBox(int timeoutMs) {
   std::wstring text;
   HWND box = waitMessageBox(&text, timeoutMs);
   if (!box) return L"";
-  clickButton(box, GetDlgItem(box, IDNO) ? IDNO : IDOK);
-  waitGone(box, 5000);
+  // Pressed again while the box is still up: a press can be lost while the box
+  // is still settling.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    clickButton(box, GetDlgItem(box, IDNO) ? IDNO : IDOK);
+    if (waitGone(box, 2000)) break;
+  }
   return text;
 }
 

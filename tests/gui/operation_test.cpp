@@ -1,0 +1,239 @@
+// The operation dialogs against qzsim: the jog is hold-to-run however the hold
+// ends, stop always stops, a repeat runs cycles until stopped, and the dialogs
+// send what their fields and the settings file say.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app_driver.h"
+#include "resources/resource.h"
+#include "shell/shell_win32.h"
+
+namespace {
+
+size_t countOf(const std::string& text, const char* what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+// Waits until qzsim's request log holds `what` at least `times` times.
+bool waitLogged(const char* what, size_t times = 1, int timeoutMs = 10000) {
+  for (int waited = 0; waited < timeoutMs; waited += 100) {
+    if (countOf(simRequestLog(), what) >= times) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
+HWND openOperation(int command, uint16_t templateId) {
+  postCommand(command);
+  return waitModeless(templateId);
+}
+
+// The pointer goes over the button first: a button held with the pointer
+// elsewhere lets go at the next mouse move, as it should.
+void holdButton(HWND dialog, int id) {
+  HWND button = GetDlgItem(dialog, id);
+  RECT rect;
+  GetWindowRect(button, &rect);
+  SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  Sleep(100);
+  PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON,
+               MAKELPARAM((rect.right - rect.left) / 2, (rect.bottom - rect.top) / 2));
+}
+
+void letGo(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5)); }
+
+class Operation : public ::testing::Test {
+ protected:
+  void start(const char* definitions = "data/ParmDef.cfg", const std::vector<unsigned char>* settings = nullptr) {
+    ASSERT_TRUE(sim("RESET"));
+    dir_ = makeRunDirectory(definitions);
+    if (settings) {
+      FILE* f = _wfopen((dir_ + L"\\SetData.cfg").c_str(), L"wb");
+      ASSERT_NE(f, nullptr);
+      fwrite(settings->data(), 1, settings->size(), f);
+      fclose(f);
+    }
+    ASSERT_TRUE(startConnected(run_, dir_));
+    ASSERT_TRUE(sim("SET SERVO 1"));
+    ASSERT_TRUE(sim("LOG CLEAR"));
+  }
+  void TearDown() override {
+    if (!run_.ended && FindWindowW(MAIN_WINDOW_CLASS, nullptr)) closeWithYes(run_);
+  }
+  AppRun run_;
+  std::wstring dir_;
+};
+
+}  // namespace
+
+TEST_F(Operation, JogIsHoldToRunHoweverTheHoldEnds) {
+  start();
+  HWND jog = openOperation(IDM_JOG, IDD_JOG);
+  ASSERT_NE(jog, nullptr);
+  saveScreenshot(jog, "operation_jog");
+
+  holdButton(jog, IDC_OP_FORWARD);
+  ASSERT_TRUE(waitLogged("FEED__"));
+  EXPECT_EQ(countOf(simRequestLog(), "STOP__"), 0u) << "stopped while still held";
+  letGo(jog, IDC_OP_FORWARD);
+  ASSERT_TRUE(waitLogged("STOP__01CM:DEC_"));
+  Sleep(300);
+  std::string log = simRequestLog();
+  EXPECT_EQ(countOf(log, "FEED__"), 1u) << log;
+  EXPECT_EQ(countOf(log, "STOP__"), 1u) << log;
+  EXPECT_NE(log.find("CW_"), std::string::npos) << log;
+
+  // Closed while the reverse button is held: the axis stops, once.
+  ASSERT_TRUE(sim("LOG CLEAR"));
+  holdButton(jog, IDC_OP_REVERSE);
+  ASSERT_TRUE(waitLogged("FEED__"));
+  EXPECT_NE(simRequestLog().find("CCW"), std::string::npos);
+  clickButton(jog, IDCANCEL);
+  EXPECT_TRUE(waitGone(jog));
+  ASSERT_TRUE(waitLogged("STOP__01CM:DEC_"));
+  Sleep(300);
+  EXPECT_EQ(countOf(simRequestLog(), "STOP__"), 1u) << simRequestLog();
+}
+
+TEST_F(Operation, StopStopsWhateverTheFieldsHoldAndBadInputSendsNothing) {
+  start();
+  HWND positioning = openOperation(IDM_POSITIONING, IDD_POSITIONING);
+  ASSERT_NE(positioning, nullptr);
+  setControlText(positioning, IDC_OP_SPEED, L"abc");
+  clickButton(positioning, IDC_OP_STOP);
+  ASSERT_TRUE(waitLogged("STOP__01CM:DEC_"));
+  EXPECT_TRUE(noDialog(nullptr, 300)) << "stop asked about the fields";
+
+  clickButton(positioning, IDC_OP_START);
+  std::wstring text = answerMessageBox(5000);
+  EXPECT_NE(text.find(L"不正なデータが入力されています。"), std::wstring::npos);
+  EXPECT_EQ(countOf(simRequestLog(), "POSING"), 0u);
+  clickButton(positioning, IDCANCEL);
+  EXPECT_TRUE(waitGone(positioning));
+
+  HWND point = openOperation(IDM_POINT_OPERATION, IDD_POINT_OPERATION);
+  ASSERT_NE(point, nullptr);
+  setControlText(point, IDC_OP_POINT, L"51");
+  clickButton(point, IDC_OP_START);
+  text = answerMessageBox(5000);
+  EXPECT_NE(text.find(L"不正なデータが入力されています。"), std::wstring::npos);
+  EXPECT_EQ(countOf(simRequestLog(), "GOTOPT"), 0u);
+  clickButton(point, IDCANCEL);
+  EXPECT_TRUE(waitGone(point));
+}
+
+TEST_F(Operation, ARepeatRunsCyclesRefusesToCloseAndStopEndsIt) {
+  start();
+  HWND dialog = openOperation(IDM_POSITIONING, IDD_POSITIONING);
+  ASSERT_NE(dialog, nullptr);
+  setControlText(dialog, IDC_OP_POSITION, L"10.000");
+  setControlText(dialog, IDC_OP_SPEED, L"6000.000");
+  SendMessageW(GetDlgItem(dialog, IDC_OP_REPEAT), BM_SETCHECK, BST_CHECKED, 0);
+  clickButton(dialog, IDC_OP_START);
+  // Move, return to the start, move again: two cycles at least.
+  ASSERT_TRUE(waitLogged("POSING", 3, 20000)) << simRequestLog();
+  EXPECT_GE(countOf(simRequestLog(), "RDMSTS"), 2u);
+
+  clickButton(dialog, IDCANCEL);
+  std::wstring text = answerMessageBox(5000);
+  EXPECT_NE(text.find(L"繰返し運転中です。"), std::wstring::npos);
+  EXPECT_TRUE(IsWindowVisible(dialog));
+
+  clickButton(dialog, IDC_OP_STOP);
+  ASSERT_TRUE(waitLogged("STOP__"));
+  Sleep(600);
+  size_t moves = countOf(simRequestLog(), "POSING");
+  Sleep(600);
+  EXPECT_EQ(countOf(simRequestLog(), "POSING"), moves) << "the repeat went on after stop";
+
+  // The program closed while a repeat runs: the repeat ends first, with no box.
+  clickButton(dialog, IDC_OP_START);
+  ASSERT_TRUE(waitLogged("POSING", moves + 1));
+  EXPECT_TRUE(closeWithYes(run_)) << "the program did not end";
+}
+
+TEST_F(Operation, AStoredDirectionOutsideItsChoicesOpensAsForward) {
+  std::vector<unsigned char> block(1653, 0);
+  block[6] = 0x3C;   // value format 0x053C
+  block[7] = 0x05;
+  block[312 + 1] = 2;   // station rotation direction
+  start("data/ParmDef.cfg", &block);
+  HWND station = openOperation(IDM_STATION, IDD_STATION);
+  ASSERT_NE(station, nullptr);
+  EXPECT_EQ(SendDlgItemMessageW(station, IDC_OP_STATION_FORWARD, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendDlgItemMessageW(station, IDC_OP_STATION_REVERSE, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  setControlText(station, IDC_OP_STATION, L"3");
+  setControlText(station, IDC_OP_SPEED, L"6000.000");
+  clickButton(station, IDC_OP_START);
+  ASSERT_TRUE(waitLogged("GOTOST"));
+  std::string log = simRequestLog();
+  EXPECT_NE(log.find("CW_", log.find("GOTOST")), std::string::npos) << log;
+  EXPECT_EQ(log.find("CCW", log.find("GOTOST")), std::string::npos) << log;
+  clickButton(station, IDCANCEL);
+  EXPECT_TRUE(waitGone(station));
+}
+
+// In debug mode every control is live: the speed-change table's edits, and a
+// picture of each of the nine dialogs.
+TEST_F(Operation, SpeedChangeTableEditsAndEveryDialogShown) {
+  start("data/ParmDefDbg.cfg");
+  HWND multi = openOperation(IDM_MULTI_SPEED, IDD_MULTI_SPEED);
+  ASSERT_NE(multi, nullptr);
+  HWND list = GetDlgItem(multi, IDC_LIST);
+  auto add = [&](const wchar_t* position, const wchar_t* speed) {
+    setControlText(multi, IDC_OP_MS_POSITION, position);
+    setControlText(multi, IDC_OP_MS_SPEED, speed);
+    SendMessageW(multi, WM_COMMAND, IDC_OP_MS_ADD, 0);
+  };
+  add(L"1.000", L"100.000");
+  add(L"2.000", L"200.000");
+  add(L"3.000", L"300.000");
+  ASSERT_EQ(listViewRows(list, 3).size(), 3u);
+  setControlText(multi, IDC_OP_MS_NUMBER, L"01");
+  SendMessageW(multi, WM_COMMAND, IDC_OP_MS_DELETE, 0);
+  auto rows = listViewRows(list, 3);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0][0], L"01");
+  EXPECT_NE(rows[0][1].find(L"2.000"), std::wstring::npos);
+  EXPECT_NE(rows[1][2].find(L"300.000"), std::wstring::npos);
+
+  for (int n = 3; n <= 15; ++n) add(L"4.000", L"400.000");
+  ASSERT_EQ(listViewRows(list, 3).size(), 15u);
+  add(L"5.000", L"500.000");   // a 16th: nothing, and no box
+  EXPECT_EQ(listViewRows(list, 3).size(), 15u);
+  EXPECT_TRUE(noDialog(nullptr, 300));
+  setControlText(multi, IDC_OP_MS_NUMBER, L"16");
+  clickButton(multi, IDC_OP_MS_SET);   // posted: the box holds the dialog
+  EXPECT_NE(answerMessageBox(5000).find(L"不正なデータ"), std::wstring::npos);
+  EXPECT_EQ(listViewRows(list, 3).size(), 15u);
+  saveScreenshot(multi, "operation_multi_speed");
+  clickButton(multi, IDCANCEL);
+  EXPECT_TRUE(waitGone(multi));
+
+  const struct {
+    int command;
+    uint16_t templateId;
+    const char* shot;
+  } dialogs[] = {{IDM_STEP, IDD_STEP, "operation_step"},
+                 {IDM_POSITIONING, IDD_POSITIONING, "operation_positioning"},
+                 {IDM_POINT_OPERATION, IDD_POINT_OPERATION, "operation_point"},
+                 {IDM_STATION, IDD_STATION, "operation_station"},
+                 {IDM_EXTERNAL_SIGNAL, IDD_EXTERNAL_SIGNAL, "operation_external_signal"},
+                 {IDM_PASS_POINT, IDD_PASS_POINT, "operation_pass_point"},
+                 {IDM_HOMING, IDD_HOMING, "operation_homing"}};
+  for (const auto& d : dialogs) {
+    HWND dialog = openOperation(d.command, d.templateId);
+    ASSERT_NE(dialog, nullptr) << d.shot;
+    Sleep(200);
+    saveScreenshot(dialog, d.shot);
+    clickButton(dialog, IDCANCEL);
+    EXPECT_TRUE(waitGone(dialog)) << d.shot;
+  }
+}
