@@ -241,10 +241,17 @@ int cmdRestore(const std::vector<std::string>& args) {
                   POINT_COUNT);
     return EXIT_OK;
   }
+  // One JSON document for the whole restore: the verify counts go into it.
+  g_verifySilent = g_opt.json;
   int code = paramsVerify(prm);
+  size_t paramRows = g_rows.size();
   if (code != EXIT_OK && code != EXIT_DIFFERS) return code;
   int points = pointsVerify(pnt);
   if (points != EXIT_OK && points != EXIT_DIFFERS) return points;
+  if (g_opt.json)
+    std::printf("{\"restored\":%s,\"parameters\":%u,\"points\":%d,\"parameterDifferences\":%zu,"
+                "\"pointDifferences\":%zu}\n",
+                jsonString(dirText).c_str(), sent, POINT_COUNT, paramRows, g_rows.size());
   return code == EXIT_DIFFERS || points == EXIT_DIFFERS ? EXIT_DIFFERS : EXIT_OK;
 }
 

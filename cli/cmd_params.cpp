@@ -161,6 +161,7 @@ int paramsVerify(const std::string& path) {
   uint16_t r = verifyParameters(nullptr, &g_parameterTable, g_fileTable, g_running, sink);
   int code = transferExit(r, p, statusFromLastBox());
   if (code) return code;
+  if (g_verifySilent) return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
   if (!g_opt.json) {
     printVerifyRows(false, p.total, start);
     return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;

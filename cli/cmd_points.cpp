@@ -30,6 +30,7 @@ int pointsVerify(const std::string& path) {
   uint16_t r = verifyPointTable(nullptr, &g_points, file, g_opt.valueFormat, g_running, sink);
   int code = transferExit(r, p, statusFromLastBox());
   if (code) return code;
+  if (g_verifySilent) return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
   if (!g_opt.json) {
     printVerifyRows(true, POINT_COUNT, start);
     return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;

@@ -112,6 +112,8 @@ void printSummary(const std::string& what, std::chrono::steady_clock::time_point
 
 // cmd_params.cpp, cmd_points.cpp: verify of the module against a file (rows printed,
 // exit 1 when any differ); the values of a read file its definitions do not allow.
+// With g_verifySilent set they print nothing and leave the rows in g_rows.
+extern bool g_verifySilent;
 int paramsVerify(const std::string& path);
 int pointsVerify(const std::string& path);
 int countOffenders(const ParameterTable& table);

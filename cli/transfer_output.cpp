@@ -18,6 +18,7 @@ void collectRow(void*, const VerifyRow& row) { g_rows.push_back(row); }
 }  // namespace
 
 std::vector<VerifyRow> g_rows;
+bool g_verifySilent = false;
 
 void progressStep(void* ctx, uint16_t labelId, const char* placeholder) {
   auto* p = static_cast<Progress*>(ctx);

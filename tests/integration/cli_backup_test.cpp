@@ -1,6 +1,8 @@
 // qzctl backup and restore of an axis against qzsim.
 #include "tests/integration/cli_fixture.h"
 
+#include <algorithm>
+
 namespace {
 
 using cli_test::exists;
@@ -46,8 +48,10 @@ TEST_F(Backup, RoundTripRestoresAndRefusesAnotherModuleType) {
   ASSERT_TRUE(sim_("LOG", &log));
   EXPECT_EQ(log.find("WRPARM"), std::string::npos) << log;
   EXPECT_EQ(log.find("SET_PT"), std::string::npos) << log;
-  r = qz("-q restore '" + file("axis1") + "' --force");
+  r = qz("-q --json restore '" + file("axis1") + "' --force --verify");
   EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("\"parameterDifferences\":0,\"pointDifferences\":0}\n"), std::string::npos) << r.out;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << "one JSON document:\n" << r.out;
   ASSERT_TRUE(sim_("GET PARAM 0803", &reply));
   EXPECT_NE(reply.find("00000077"), std::string::npos) << reply;
 }
