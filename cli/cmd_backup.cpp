@@ -57,10 +57,14 @@ std::string utcNow() {
 
 // The string value of "key" in the JSON this command writes; false when absent.
 bool jsonField(const std::string& text, const std::string& key, std::string* out) {
-  size_t at = text.find(jsonString(key) + ":\"");
+  size_t at = text.find(jsonString(key));
   if (at == std::string::npos) return false;
+  at = text.find_first_not_of(" \t\r\n", at + key.size() + 2);
+  if (at == std::string::npos || text[at] != ':') return false;
+  at = text.find_first_not_of(" \t\r\n", at + 1);
+  if (at == std::string::npos || text[at] != '"') return false;
   std::string v;
-  for (size_t i = at + key.size() + 4; i < text.size(); ++i) {
+  for (size_t i = at + 1; i < text.size(); ++i) {
     char c = text[i];
     if (c == '"') {
       *out = v;

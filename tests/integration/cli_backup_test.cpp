@@ -36,7 +36,11 @@ TEST_F(Backup, RoundTripRestoresAndRefusesAnotherModuleType) {
   ASSERT_TRUE(sim_("GET POINT 3", &reply));
   EXPECT_NE(reply.find("000005DC"), std::string::npos) << reply;
 
-  // Another amplifier type: nothing is sent, the text that differs is named.
+  // Another amplifier type: nothing is sent, the text that differs is named. A
+  // backup made with other definitions is said so.
+  size_t sha = module.find("\"sha256\": \"") + 11;
+  module.replace(sha, 64, std::string(64, '0'));
+  std::ofstream(file("axis1/module.json"), std::ios::binary) << module;
   ASSERT_TRUE(sim_("SET ID 2 SVA-400L"));
   ASSERT_TRUE(sim_("SET PARAM 0803 00000010"));
   ASSERT_TRUE(sim_("LOG CLEAR"));
@@ -44,6 +48,7 @@ TEST_F(Backup, RoundTripRestoresAndRefusesAnotherModuleType) {
   EXPECT_EQ(r.code, 2);
   EXPECT_NE(r.err.find("SV_TYP differs: the module says \"SVA-400L\", the backup \"SVA-200L\""), std::string::npos)
       << r.err;
+  EXPECT_NE(r.err.find("another definition file"), std::string::npos) << r.err;
   std::string log;
   ASSERT_TRUE(sim_("LOG", &log));
   EXPECT_EQ(log.find("WRPARM"), std::string::npos) << log;
