@@ -6,6 +6,22 @@
 
 namespace {
 
+// One monitor request in the link at a time, whatever number of monitors is open:
+// a command of another dialog (a stop, a release at closing) then waits behind one
+// monitor read at most, and a closed monitor that waits for its turn ends without
+// ever reaching the link.
+std::mutex g_turn;
+
+bool takeTurn(const WorkerToken& token) {
+  while (!g_turn.try_lock()) {
+    if (!token.running()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  if (token.running()) return true;
+  g_turn.unlock();
+  return false;
+}
+
 // Sleeps the period in short steps, so a closed monitor's worker ends promptly.
 void pause(const WorkerToken& token, uint32_t periodMs) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(periodMs);
@@ -20,7 +36,9 @@ void pollBody(WorkerToken token, void* context) {
   void* target = token.target();
   while (token.running()) {
     MonitorReading reading;
+    if (!takeTurn(token)) return;
     uint16_t status = poll->read(target, &reading);
+    g_turn.unlock();
     // A monitor closed (or reopened) meanwhile gets nothing from this worker.
     if (!token.running()) return;
     if (status != 0) {

@@ -1,6 +1,7 @@
-// Every monitor polling a line that has gone dead, then the program closing: the
-// monitors close without waiting, and the link's shutdown waits for the one read
-// in flight only, not for one more read per queued monitor request, and shows no box.
+// Every monitor polling a line that has gone dead: a stop from another dialog
+// waits behind one monitor read at most, and closing the program (the monitors
+// let go at once, then the link shuts down) waits for the one read in flight
+// only, with no box.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +12,7 @@
 #include "link/link_state.h"
 #include "link/request.h"
 #include "monitor/monitor_poll.h"
+#include "protocol/framing.h"
 #include "serial/serial_port.h"
 #include "tests/support/fake_line.h"
 #include "tests/support/scripted_prompt.h"
@@ -33,16 +35,22 @@ uint16_t readAlarms(void* owner, MonitorReading* r) {
 }
 void ignoreNotice(void*, uint32_t) {}
 
+long msSince(Clock::time_point start) {
+  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
 }  // namespace
 
-TEST(MonitorShutdown, ClosingOnADeadLineWaitsForOneReadOnly) {
+TEST(MonitorShutdown, OnADeadLineAStopWaitsForOneMonitorReadAndClosingForOneRead) {
   FakeLine line;   // answers nothing but status reads, which nobody makes here
   ASSERT_TRUE(line.ok());
   ScriptedPrompt prompt;
+  prompt.holdBoxes();   // nobody answers: a failed monitor keeps its box open
   setPortDevicePath(0, line.slavePath());
   resetModeRecord();
   linkFlagsClear();
-  setLinkReadTotalMs(1000);
+  setLinkReadTotalMs(300);
+  setRetryPauseMs(50);
   ASSERT_EQ(linkStart(), 0);
   ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
 
@@ -54,17 +62,30 @@ TEST(MonitorShutdown, ClosingOnADeadLineWaitsForOneReadOnly) {
     poll->notify = ignoreNotice;
     ASSERT_TRUE(startMonitorPoll(&workers[i], nullptr, poll));
   }
-  std::this_thread::sleep_for(300ms);   // one request on the line, four queued
+  std::this_thread::sleep_for(100ms);
 
-  // Closing: every monitor lets go at once, then the link shuts down.
+  // A request on the dead line makes three reads of about 0.55 s each (1.8 s): the
+  // stop fails after the monitor request ahead of it and its own, not after five.
+  auto asked = Clock::now();
+  std::thread stop([] { request_STOP__(nullptr, 0); });
+  bool stopFailed = false;
+  while (!stopFailed && msSince(asked) < 15000) {
+    for (const ShownMessage& m : prompt.messages()) stopFailed |= m.extra.find("STOP__") != std::string::npos;
+    std::this_thread::sleep_for(5ms);
+  }
+  ASSERT_TRUE(stopFailed);
+  EXPECT_LT(msSince(asked), 5000) << "the stop waited behind more than one monitor request";
+  size_t boxes = prompt.messageCount();
+
   auto start = Clock::now();
   for (Worker& worker : workers) workerStop(&worker, 0);
   linkShutdown();
-  auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-  // One read is 1 s here; a read for each queued request would take five.
-  EXPECT_LT(took, 2500);
-  EXPECT_EQ(prompt.messageCount(), 0u);
+  EXPECT_LT(msSince(start), 1000) << "shutdown waited for more than the read in flight";
   EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
-  std::this_thread::sleep_for(100ms);   // the detached workers see the closed link and end
+  prompt.release();
+  stop.join();
+  std::this_thread::sleep_for(200ms);   // the detached workers see the closed link and end
+  EXPECT_EQ(prompt.messageCount(), boxes) << "a box after shutdown began";
   setLinkReadTotalMs(10000);
+  setRetryPauseMs(kRetryPauseMs);
 }
