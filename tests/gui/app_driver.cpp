@@ -454,3 +454,25 @@ std::string simRequestLog() {
   simReply("LOG", &log);
   return log;
 }
+
+// ---- Monitors: lamps read from the screen, texts that follow the module
+COLORREF controlPixel(HWND dialog, int id, int x, int y) {
+  SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  HWND control = GetDlgItem(dialog, id);
+  RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  Sleep(150);
+  POINT at{x, y};
+  ClientToScreen(control, &at);
+  HDC screen = GetDC(nullptr);
+  COLORREF colour = GetPixel(screen, at.x, at.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+bool waitControlText(HWND dialog, int id, const std::wstring& text, int timeoutMs) {
+  for (int waited = 0; waited <= timeoutMs; waited += 50) {
+    if (controlText(dialog, id) == text) return true;
+    Sleep(50);
+  }
+  return false;
+}

@@ -91,3 +91,10 @@ HWND waitUntitledDialog(int controlId, int timeoutMs = 10000);
 std::wstring answerMessageBox(int timeoutMs);
 // qzsim's log of received requests.
 std::string simRequestLog();
+
+// ---- Monitors: lamps read from the screen, texts that follow the module
+// The screen colour at (x, y) of a control's client area, with its dialog raised
+// to the top first so nothing covers it.
+COLORREF controlPixel(HWND dialog, int id, int x, int y);
+// Waits until the control shows `text`: true, or false after timeoutMs.
+bool waitControlText(HWND dialog, int id, const std::wstring& text, int timeoutMs = 5000);
