@@ -13,6 +13,9 @@ struct PollingMonitor {
   Worker worker;
   std::shared_ptr<MonitorPoll> poll;
   bool closing = false;   // closed once: a second close would hit a reopened dialog
+  // A dialog destroyed without its close (its owner went first) still ends its
+  // worker's run: no worker outlives its dialog's flag, and the thread is let go.
+  ~PollingMonitor() { workerStop(&worker, 0); }
 };
 
 // Starts this opening's worker on `read`; periodMs 0 reads once.

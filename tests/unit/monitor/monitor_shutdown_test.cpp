@@ -4,6 +4,9 @@
 // only, with no box.
 #include <gtest/gtest.h>
 
+// The stand-in line is a pseudo-terminal: native only.
+#ifndef _WIN32
+
 #include <chrono>
 #include <thread>
 
@@ -89,3 +92,5 @@ TEST(MonitorShutdown, OnADeadLineAStopWaitsForOneMonitorReadAndClosingForOneRead
   setLinkReadTotalMs(10000);
   setRetryPauseMs(kRetryPauseMs);
 }
+
+#endif  // _WIN32
