@@ -1,5 +1,6 @@
 // The one table of the dialogs the shell opens: one row per dialog with its
-// template, the menu command that opens it and its creation function. Rows are
+// template and its creation function (the menu command and the slot order of a
+// modeless dialog are the portable slot table's, shell_state.h). Rows are
 // written out here rather than registered by the dialog files, so no dialog can
 // be dropped silently from a static library. Each subsystem declares its dialog
 // functions in its own header (files/file_dialogs.h, editing/editing_dialogs.h, ...).
@@ -14,7 +15,6 @@ using TransferRunner = INT_PTR (*)(HWND owner, uint16_t templateId, bool points,
 
 struct DialogRow {
   uint16_t templateId;
-  uint16_t command;          // the menu command (the first, when two commands share it)
   ModelessFactory create;    // modeless dialogs
   TransferRunner run;        // modal transfer dialogs
 };

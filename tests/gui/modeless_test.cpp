@@ -46,7 +46,8 @@ HWND createStandIn(HWND parent, uint16_t, LPARAM) {
 }  // namespace
 
 TEST(Modeless, OpenedOnceAndClosedFirstAtExit) {
-  replaceModelessDialog(IDD_MOTION_MONITOR, createStandIn);
+  // The real monitor goes back at the end, for the tests that follow.
+  ModelessFactory real = replaceModelessDialog(IDD_MOTION_MONITOR, createStandIn);
   g_created = g_cancels = 0;
   setMotorTypeValue(-1);
   AppRun run;
@@ -73,7 +74,7 @@ TEST(Modeless, OpenedOnceAndClosedFirstAtExit) {
   EXPECT_EQ(g_cancels, 1);
   EXPECT_TRUE(g_linkRunningAtCancel);
   EXPECT_FALSE(IsWindow(dialog));
-  replaceModelessDialog(IDD_MOTION_MONITOR, nullptr);
+  replaceModelessDialog(IDD_MOTION_MONITOR, real);
 }
 
 // The poll is inside a read that will time out when the user closes: the program
@@ -97,4 +98,15 @@ TEST(Modeless, ClosingWhileTheLineIsDeadEnds) {
   EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
   // Only the read in flight is waited for (ten seconds), not all three attempts.
   EXPECT_LT(GetTickCount() - started, 25000u);
+}
+
+// Every menu command of a modeless dialog opens one: each slot has its row with a
+// creation function in the dialog table.
+TEST(Modeless, EverySlotHasItsDialog) {
+  for (int slot = 0; slot < MODELESS_SLOT_COUNT; ++slot) {
+    uint16_t templateId = ModelessSlotTable[slot].templateId;
+    ModelessFactory factory = replaceModelessDialog(templateId, nullptr);
+    EXPECT_NE(factory, nullptr) << "template " << templateId;
+    replaceModelessDialog(templateId, factory);
+  }
 }
