@@ -189,8 +189,5 @@ INT_PTR CALLBACK parameterListDialogProc(HWND dialog, UINT message, WPARAM wPara
 
 HWND createParameterListDialog(HWND parent, uint16_t templateId, LPARAM) {
   if (templateId != IDD_SERVO_PARAM_LIST && templateId != IDD_OPTION_PARAM_LIST) return nullptr;
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   parameterListDialogProc, templateId);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, parameterListDialogProc, templateId);
 }

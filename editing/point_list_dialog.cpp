@@ -125,10 +125,7 @@ void refreshPoint(HWND dialog, PointListState* state, LPARAM entry) {
 }  // namespace
 
 HWND createPointListDialog(HWND parent, uint16_t templateId, LPARAM parameter) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   pointListDialogProc, parameter);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, pointListDialogProc, parameter);
 }
 
 INT_PTR CALLBACK pointListDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -78,10 +78,7 @@ void setPoint(HWND dialog, PointSettingState* state) {
 }  // namespace
 
 HWND createPointSettingDialog(HWND parent, uint16_t templateId, LPARAM parameter) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   pointSettingDialogProc, parameter);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, pointSettingDialogProc, parameter);
 }
 
 INT_PTR CALLBACK pointSettingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

@@ -11,6 +11,7 @@
 #include "files/settings.h"
 #include "files/transfer.h"
 #include "files/transfer_dialogs.h"
+#include "files/transfer_run.h"
 #include "files/transfer_notice.h"
 #include "resources/resource.h"
 #include "toolkit/dialog_toolkit.h"
@@ -22,13 +23,9 @@ namespace {
 
 // What the worker works with; shared with it, so a worker left detached after a
 // Cancel never reaches freed memory.
-struct TransferRun {
+struct TransferRun : TransferRunBase {
   bool points = false;
   bool save = false;
-  HWND dialog = nullptr;
-  HWND mainWindow = nullptr;
-  uint32_t generation = 0;          // definitions the transfer walks
-  std::atomic<bool> running{true};  // cleared by Cancel; the loop tests it around each request
 };
 
 struct TransferState {
@@ -41,42 +38,11 @@ struct TransferRequest {
   bool save;
 };
 
-// The worker's sink: every notice is posted, and only while the run is wanted.
-struct SinkContext {
-  const WorkerToken* token;
-  TransferRun* run;
-  bool wanted() const { return token->running() && run->running.load(); }
-};
-
-void postNotice(SinkContext* c, uint32_t kind, uint64_t value) {
-  if (c->wanted()) PostMessageW(c->run->dialog, UM_WORKER_NOTICE, kind, static_cast<LPARAM>(value));
-}
-
-TransferSink noticeSink(SinkContext* context) {
-  TransferSink sink{};
-  sink.context = context;
-  sink.start = [](void* c, uint32_t maximum) {
-    postNotice(static_cast<SinkContext*>(c), TRANSFER_NOTICE_START, maximum);
-  };
-  sink.step = [](void* c, uint16_t labelId, const char* placeholder) {
-    auto* sc = static_cast<SinkContext*>(c);
-    if (!sc->token->running()) sc->run->running.store(false);
-    postNotice(sc, TRANSFER_NOTICE_STEP, packStepNotice(labelId, placeholder));
-  };
-  sink.changed = [](void* c, uint32_t list, uint32_t rowOrIndex) {
-    auto* sc = static_cast<SinkContext*>(c);
-    if (sc->wanted())
-      PostMessageW(sc->run->mainWindow, UM_DATA_CHANGED, list,
-                   static_cast<LPARAM>(dataChangedEntry(list, rowOrIndex, sc->run->generation)));
-  };
-  return sink;
-}
-
 void transferBody(WorkerToken token, void* context) {
   std::unique_ptr<std::shared_ptr<TransferRun>> hold(static_cast<std::shared_ptr<TransferRun>*>(context));
   TransferRun& run = **hold;
-  SinkContext sc{&token, &run};
-  TransferSink sink = noticeSink(&sc);
+  TransferSinkContext sc{&token, &run};
+  TransferSink sink = transferNoticeSink(&sc);
   OwnerHandle owner = run.dialog;
   uint16_t result;
   if (run.points)
@@ -85,17 +51,7 @@ void transferBody(WorkerToken token, void* context) {
   else
     result = run.save ? saveParameters(owner, &g_parameterTable, run.running, sink)
                       : loadParameters(owner, g_parameterTable, run.running, sink);
-  postNotice(&sc, TRANSFER_NOTICE_DONE, result);
-}
-
-// Shows a step: the label string with its placeholder, or the empty label.
-void showStep(HWND dialog, uint64_t word) {
-  char placeholder[STEP_PLACEHOLDER_CHARS + 1];
-  uint16_t labelId = unpackStepNotice(word, placeholder);
-  wchar_t* text = labelId != 0 ? LoadResString(dialog, labelId) : nullptr;
-  if (text) composeStepLabel(text, placeholder);
-  ProgressStep(dialog, IDC_TRANSFER_PROGRESS, IDC_TRANSFER_LABEL, text ? text : L"");
-  FreeResString(text);
+  postTransferNotice(&sc, TRANSFER_NOTICE_DONE, result);
 }
 
 // Cancel, a finished run, or a close from outside: the worker is stopped first.
@@ -135,7 +91,7 @@ INT_PTR CALLBACK transferDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         case TRANSFER_NOTICE_START:
           ProgressStart(dialog, IDC_TRANSFER_PROGRESS, static_cast<int>(value), 1, IDC_TRANSFER_LABEL, L"");
           break;
-        case TRANSFER_NOTICE_STEP: showStep(dialog, value); break;
+        case TRANSFER_NOTICE_STEP: showTransferStep(dialog, value); break;
         case TRANSFER_NOTICE_DONE:
           // Only a save that read every entry lets the caller write its file; a
           // stopped run waits with its label for Cancel.

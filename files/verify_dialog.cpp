@@ -15,6 +15,7 @@
 #include "files/settings.h"
 #include "files/transfer.h"
 #include "files/transfer_dialogs.h"
+#include "files/transfer_run.h"
 #include "files/transfer_notice.h"
 #include "resources/resource.h"
 #include "toolkit/dialog_toolkit.h"
@@ -38,13 +39,9 @@ const UINT kParameterColumns[VERIFY_COLUMNS] = {IDS_PARAM_VERIFY_COL0, IDS_PARAM
 
 // The run's data, shared with its worker: a worker left detached by a close keeps
 // the file copy it compares against alive and finds its flag cleared.
-struct VerifyRun {
+struct VerifyRun : TransferRunBase {
   bool points = false;
-  HWND dialog = nullptr;
-  HWND mainWindow = nullptr;
-  uint32_t generation = 0;
   uint16_t valueFormat = 0;          // the environment's, as the dialog opened
-  std::atomic<bool> running{true};
   PointEntry file[POINT_COUNT] = {};
   std::unique_ptr<ParameterTable> copy;
   VerifyRowQueue rows;
@@ -64,36 +61,12 @@ struct VerifyOpening {
   bool points;
 };
 
-struct SinkContext {
-  const WorkerToken* token;
-  VerifyRun* run;
-  bool wanted() const { return token->running() && run->running.load(); }
-};
-
-void postNotice(SinkContext* c, uint32_t kind, uint64_t value) {
-  if (c->wanted()) PostMessageW(c->run->dialog, UM_WORKER_NOTICE, kind, static_cast<LPARAM>(value));
-}
-
-TransferSink noticeSink(SinkContext* context) {
-  TransferSink sink{};
-  sink.context = context;
-  sink.start = [](void* c, uint32_t maximum) {
-    postNotice(static_cast<SinkContext*>(c), TRANSFER_NOTICE_START, maximum);
-  };
-  sink.step = [](void* c, uint16_t labelId, const char* placeholder) {
-    auto* sc = static_cast<SinkContext*>(c);
-    if (!sc->token->running()) sc->run->running.store(false);
-    postNotice(sc, TRANSFER_NOTICE_STEP, packStepNotice(labelId, placeholder));
-  };
-  sink.changed = [](void* c, uint32_t list, uint32_t rowOrIndex) {
-    auto* sc = static_cast<SinkContext*>(c);
-    if (sc->wanted())
-      PostMessageW(sc->run->mainWindow, UM_DATA_CHANGED, list,
-                   static_cast<LPARAM>(dataChangedEntry(list, rowOrIndex, sc->run->generation)));
-  };
+TransferSink noticeSink(TransferSinkContext* context) {
+  TransferSink sink = transferNoticeSink(context);
   sink.row = [](void* c, const VerifyRow& row) {
-    auto* sc = static_cast<SinkContext*>(c);
-    if (sc->wanted() && sc->run->rows.append(row)) postNotice(sc, TRANSFER_NOTICE_ROWS, 0);
+    auto* sc = static_cast<TransferSinkContext*>(c);
+    if (sc->wanted() && static_cast<VerifyRun*>(sc->run)->rows.append(row))
+      postTransferNotice(sc, TRANSFER_NOTICE_ROWS, 0);
   };
   return sink;
 }
@@ -101,22 +74,13 @@ TransferSink noticeSink(SinkContext* context) {
 void verifyBody(WorkerToken token, void* context) {
   std::unique_ptr<std::shared_ptr<VerifyRun>> hold(static_cast<std::shared_ptr<VerifyRun>*>(context));
   VerifyRun& run = **hold;
-  SinkContext sc{&token, &run};
+  TransferSinkContext sc{&token, &run};
   TransferSink sink = noticeSink(&sc);
   OwnerHandle owner = run.dialog;
   uint16_t result = run.points
                         ? verifyPointTable(owner, livePointTable(), run.file, run.valueFormat, run.running, sink)
                         : verifyParameters(owner, &g_parameterTable, *run.copy, run.running, sink);
-  postNotice(&sc, TRANSFER_NOTICE_DONE, result);
-}
-
-void showStep(HWND dialog, uint64_t word) {
-  char placeholder[STEP_PLACEHOLDER_CHARS + 1];
-  uint16_t labelId = unpackStepNotice(word, placeholder);
-  wchar_t* text = labelId != 0 ? LoadResString(dialog, labelId) : nullptr;
-  if (text) composeStepLabel(text, placeholder);
-  ProgressStep(dialog, IDC_TRANSFER_PROGRESS, IDC_TRANSFER_LABEL, text ? text : L"");
-  FreeResString(text);
+  postTransferNotice(&sc, TRANSFER_NOTICE_DONE, result);
 }
 
 void showRows(HWND dialog, VerifyState* state) {
@@ -190,7 +154,7 @@ INT_PTR CALLBACK verifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         case TRANSFER_NOTICE_START:
           ProgressStart(dialog, IDC_TRANSFER_PROGRESS, static_cast<int>(value), 1, IDC_TRANSFER_LABEL, L"");
           break;
-        case TRANSFER_NOTICE_STEP: showStep(dialog, value); break;
+        case TRANSFER_NOTICE_STEP: showTransferStep(dialog, value); break;
         case TRANSFER_NOTICE_ROWS: showRows(dialog, state); break;
         case TRANSFER_NOTICE_DONE:
           // Finished: the list stays until the person closes it. A stopped run keeps

@@ -122,8 +122,5 @@ INT_PTR CALLBACK alarmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 // The template id travels as the creation parameter, so one procedure serves both.
 HWND createAlarmDialog(HWND parent, uint16_t templateId, LPARAM) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   alarmDialogProc, templateId);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, alarmDialogProc, templateId);
 }

@@ -92,8 +92,5 @@ INT_PTR CALLBACK signalMonitorProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 // The template id travels as the creation parameter, so one procedure serves both.
 HWND createSignalMonitorDialog(HWND parent, uint16_t templateId, LPARAM) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   signalMonitorProc, templateId);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, signalMonitorProc, templateId);
 }

@@ -68,8 +68,5 @@ INT_PTR CALLBACK motionMonitorProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 HWND createMotionMonitorDialog(HWND parent, uint16_t templateId, LPARAM parameter) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   motionMonitorProc, parameter);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, motionMonitorProc, parameter);
 }

@@ -17,10 +17,7 @@ uint16_t templateOf(HWND dialog) { return static_cast<uint16_t>(GetWindowLongPtr
 }  // namespace
 
 HWND createOnOffDialog(HWND parent, uint16_t templateId, LPARAM) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   onOffDialogProc, templateId);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, onOffDialogProc, templateId);
 }
 
 INT_PTR CALLBACK onOffDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

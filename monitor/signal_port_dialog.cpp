@@ -181,10 +181,7 @@ void drawLamp(HWND dialog, const OutputPortState* state, int id) {
 }  // namespace
 
 HWND createOutputPortDialog(HWND parent, uint16_t templateId, LPARAM parameter) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   outputPortDialogProc, parameter);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, outputPortDialogProc, parameter);
 }
 
 INT_PTR CALLBACK outputPortDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

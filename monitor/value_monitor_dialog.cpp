@@ -39,7 +39,7 @@ void showReading(HWND dialog, ValueMonitorState* state) {
   }
 }
 
-INT_PTR CALLBACK valueMonitorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK valueMonitorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   ValueMonitorState* state = dialogState<ValueMonitorState>(dialog);
   switch (message) {
     case WM_INITDIALOG:
@@ -71,8 +71,5 @@ INT_PTR CALLBACK valueMonitorProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 HWND createValueMonitorDialog(HWND parent, uint16_t templateId, LPARAM parameter) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   valueMonitorProc, parameter);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, valueMonitorProc, parameter);
 }

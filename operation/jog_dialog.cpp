@@ -117,7 +117,5 @@ INT_PTR CALLBACK jogDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 }  // namespace
 
 HWND createJogDialog(HWND parent, uint16_t templateId, LPARAM) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent, jogDialogProc, 0);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, jogDialogProc, 0);
 }

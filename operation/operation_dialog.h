@@ -143,8 +143,5 @@ struct OperationTraitsBase {
 
 template <class T>
 HWND createOperationDialog(HWND parent, uint16_t templateId) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   operationDialogProc<T>, 0);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, operationDialogProc<T>, 0);
 }

@@ -77,10 +77,7 @@ void showText(HWND dialog, IdentificationState* state, LPARAM index) {
 }  // namespace
 
 HWND createIdentificationDialog(HWND parent, uint16_t templateId, LPARAM parameter) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   identificationDialogProc, parameter);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, identificationDialogProc, parameter);
 }
 
 INT_PTR CALLBACK identificationDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

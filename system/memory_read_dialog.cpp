@@ -93,10 +93,7 @@ void onRead(HWND dialog) {
 }  // namespace
 
 HWND createMemoryReadDialog(HWND parent, uint16_t templateId, LPARAM parameter) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   memoryReadDialogProc, parameter);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, memoryReadDialogProc, parameter);
 }
 
 INT_PTR CALLBACK memoryReadDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

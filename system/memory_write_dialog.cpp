@@ -75,10 +75,7 @@ void onWrite(HWND dialog) {
 }  // namespace
 
 HWND createMemoryWriteDialog(HWND parent, uint16_t templateId, LPARAM parameter) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   memoryWriteDialogProc, parameter);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, memoryWriteDialogProc, parameter);
 }
 
 INT_PTR CALLBACK memoryWriteDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

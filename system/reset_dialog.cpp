@@ -62,10 +62,7 @@ INT_PTR CALLBACK resetWaitDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) 
 }
 
 HWND createModuleResetDialog(HWND parent, uint16_t templateId, LPARAM parameter) {
-  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent,
-                                   moduleResetDialogProc, parameter);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return openModeless(parent, templateId, moduleResetDialogProc, parameter);
 }
 
 INT_PTR CALLBACK moduleResetDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

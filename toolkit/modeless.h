@@ -29,6 +29,10 @@ void freeDialogState(HWND dialog) {
   SetWindowLongPtrW(dialog, DWLP_USER, 0);
 }
 
+// Creates the modeless dialog of `templateId` from the resource library, owned by
+// `parent`, and shows it. Null when it cannot be made.
+HWND openModeless(HWND parent, uint16_t templateId, DLGPROC procedure, LPARAM parameter);
+
 // Stops `worker` (may be null), keeps the widths of `list` in `widths` (both may
 // be null), then posts UM_DIALOG_CLOSED with `templateId` to the owner window,
 // which destroys the dialog.

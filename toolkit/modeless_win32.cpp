@@ -1,6 +1,7 @@
 // closeModeless: the one way a modeless dialog ends.
 #include "toolkit/modeless.h"
 
+#include "toolkit/dialog_toolkit.h"
 #include "toolkit/window_messages.h"
 
 static_assert(UM_DIALOG_CLOSED == WM_USER + 100 && UM_DATA_CHANGED == WM_USER + 101 &&
@@ -14,4 +15,11 @@ void closeModeless(HWND dialog, uint16_t templateId, Worker* worker, HWND list, 
   HWND owner = GetWindow(dialog, GW_OWNER);
   if (!owner) owner = GetParent(dialog);
   PostMessageW(owner, UM_DIALOG_CLOSED, templateId, 0);
+}
+
+HWND openModeless(HWND parent, uint16_t templateId, DLGPROC procedure, LPARAM parameter) {
+  HWND dialog = CreateDialogParamW(ResourceInstance(parent), MAKEINTRESOURCEW(templateId), parent, procedure,
+                                   parameter);
+  if (dialog) ShowWindow(dialog, SW_SHOW);
+  return dialog;
 }
