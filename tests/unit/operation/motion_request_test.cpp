@@ -1,5 +1,7 @@
 // Each operation dialog's motion command as qzsim receives it, built from a given
 // settings area in and out of debug mode; and the stop, sent whatever the fields hold.
+// qzsim runs natively only: under Wine the suite is empty.
+#ifndef _WIN32
 #include <cstring>
 
 #include "operation/jog_control.h"
@@ -237,3 +239,4 @@ TEST_F(MotionRequestSim, ExternalMultiSpeedAndPassPointMovesEndAtTheirTarget) {
   EXPECT_TRUE(endsAt(r, 0));
   EXPECT_EQ(prompt.messageCount(), 0u);
 }
+#endif
