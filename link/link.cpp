@@ -39,12 +39,13 @@ void leaveGate() {
 
 // Each posting thread keeps one reply channel for its whole life: every post
 // gets exactly one answer before the next post, so the channel is always empty
-// when it is used again.
+// when it is used again. A plain pointer, released by releaseThreadReplyChannel:
+// a thread_local with a destructor is not safe under MinGW, where the thread's
+// emulated TLS block can be freed before that destructor runs at thread exit.
 struct ThreadReplyChannel {
-  Channel* channel = nullptr;
-  ~ThreadReplyChannel() { channelDestroy(channel); }
+  Channel* channel;
 };
-thread_local ThreadReplyChannel t_reply;
+thread_local ThreadReplyChannel t_reply{nullptr};
 
 // Sends `payload` with this thread's reply channel and waits for the u16 answer.
 // `queued` tells whether the request reached the channel at all.
@@ -71,6 +72,11 @@ uint16_t postConnectionTo(Channel* connection, uint32_t action, uint32_t command
 }
 
 }  // namespace
+
+void releaseThreadReplyChannel() {
+  channelDestroy(t_reply.channel);
+  t_reply.channel = nullptr;
+}
 
 uint16_t linkStart() {
   std::lock_guard<std::mutex> life(g_lifecycleLock);

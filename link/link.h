@@ -10,6 +10,9 @@ constexpr uint16_t kChannelCapacity = 20;
 // Creates the command and connection channels and starts the communication
 // thread; 0 = ok, 1 = failure (nothing left running). Fails if already started.
 uint16_t linkStart();
+// Frees the calling thread's reply channel (made at its first post); a thread that
+// posted calls it before it ends. Safe when it has none.
+void releaseThreadReplyChannel();
 // Stops and waits for the status poll, closes the open port through a connection
 // request, stops and joins the communication thread and destroys the channels.
 // From the moment it begins, every request fails fast with status 1 and no box.

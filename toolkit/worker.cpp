@@ -4,6 +4,8 @@
 #include <chrono>
 #include <system_error>
 
+#include "link/link.h"
+
 namespace {
 
 void reap(Worker* worker) {
@@ -27,6 +29,7 @@ bool workerStart(Worker* worker, void* target, WorkerBody body, void* context) {
   try {
     worker->thread = std::thread([shared, body, context] {
       body(WorkerToken(shared), context);
+      releaseThreadReplyChannel();
       shared->running.store(false);
       shared->finished.store(true);
     });
