@@ -3,10 +3,12 @@
 #include <chrono>
 #include <system_error>
 #include "link/channel.h"
+#include "link/link.h"
 #include "link/link_state.h"
 #include "serial/serial_port.h"
 #include "protocol/request_record.h"
 #include "protocol/encoders.h"
+#include "protocol/framing.h"
 
 namespace {
 
@@ -41,26 +43,87 @@ void handleConnection(CommThread* comm, const ConnectionRequest& request, uint32
   answer(replyChannel, result);
 }
 
+// State of the one communication thread, read by the hooks it installs (which
+// run on the same thread, inside an exchange).
+std::atomic<Channel*> g_stopChannel{nullptr};
+std::atomic<uint32_t> g_commandsEnabled{1};
+std::atomic<bool> g_servingStops{false};
+std::atomic<uint8_t> g_currentCommand{0xFF};   // the command being carried out, 0xFF none
+std::atomic<bool> g_endedByStop{false};        // it was a motion, ended by a stop
+
+bool stopWaiting() {
+  Channel* stops = g_stopChannel.load();
+  return !g_servingStops.load() && stops && channelPending(stops) > 0;
+}
+
+// Carries out every stop that waits, in the order they came.
+void serveStops() {
+  Channel* stops = g_stopChannel.load();
+  if (!stops) return;
+  g_servingStops.store(true);
+  RequestRecord* record = nullptr;
+  uint16_t length = 0;
+  Channel* replyChannel = nullptr;
+  while (channelReceive(stops, &record, sizeof record, &length, 0, &replyChannel)) {
+    if (g_commandsEnabled.load() && record && length == sizeof record && record->opCode == CMD_STOP)
+      runCommandEncoder(record, currentLineContext());
+    answer(replyChannel, 0);
+  }
+  g_servingStops.store(false);
+}
+
+// Between two attempts of the exchange in progress: the stops go out, and a
+// motion in progress ends there.
+bool serveStopsInExchange() {
+  serveStops();
+  if (!isMotionCommand(g_currentCommand.load())) return false;
+  g_endedByStop.store(true);
+  return true;
+}
+
+// A waiting read gives up for a stop, and at shutdown, when nobody waits for it.
+bool readShouldEnd() { return stopWaiting() || transactionsAbandoned(); }
+
+void runCommand(RequestRecord* record) {
+  // A motion asked for before the latest stop never goes out.
+  if (isMotionCommand(record->opCode) && record->motionEpoch != motionEpoch()) {
+    record->status = STATUS_CANCELLED;
+    return;
+  }
+  g_endedByStop.store(false);
+  g_currentCommand.store(record->opCode);
+  // The encoders read no shared state: the line they run on is handed to them.
+  runCommandEncoder(record, currentLineContext());
+  g_currentCommand.store(0xFF);
+  if (g_endedByStop.load() && record->status != STATUS_OK) record->status = STATUS_CANCELLED;
+}
+
 void threadLoop(CommThread* comm, Channel* connectionChannel, Channel* commandChannel) {
-  uint32_t commandsEnabled = 1;
+  g_commandsEnabled.store(1);
+  setUrgentWork(UrgentWork{stopWaiting, serveStopsInExchange});
+  setReadAbortCheck(readShouldEnd);
   while (comm->running.load() != 0) {
+    serveStops();
     ConnectionRequest request{};
     uint16_t length = 0;
     Channel* replyChannel = nullptr;
     if (channelReceive(connectionChannel, &request, sizeof request, &length, 0, &replyChannel)) {
+      uint32_t commandsEnabled = g_commandsEnabled.load();
       if (length == sizeof request) handleConnection(comm, request, &commandsEnabled, replyChannel);
       else answer(replyChannel, 1);
+      g_commandsEnabled.store(commandsEnabled);
     }
     RequestRecord* record = nullptr;
     if (channelReceive(commandChannel, &record, sizeof record, &length, 0, &replyChannel)) {
-      if (commandsEnabled && record && length == sizeof record && record->opCode < COMMAND_COUNT) {
-        // The encoders read no shared state: the line they run on is handed to them.
-        runCommandEncoder(record, currentLineContext());
-      }
+      if (g_commandsEnabled.load() && record && length == sizeof record && record->opCode < COMMAND_COUNT)
+        runCommand(record);
       answer(replyChannel, 0);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (channelPending(g_stopChannel.load()) == 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  setReadAbortCheck(nullptr);
+  setUrgentWork(UrgentWork{nullptr, nullptr});
 }
 
 }  // namespace
@@ -68,8 +131,10 @@ void threadLoop(CommThread* comm, Channel* connectionChannel, Channel* commandCh
 void setLinkReadTotalMs(uint16_t milliseconds) { g_readTotalMs.store(milliseconds); }
 void setLinkFastReads(bool on) { g_fastReads.store(on); }
 
-bool commThreadStart(CommThread* comm, Channel* connectionChannel, Channel* commandChannel) {
+bool commThreadStart(CommThread* comm, Channel* connectionChannel, Channel* commandChannel,
+                     Channel* stopChannel) {
   if (comm->thread.joinable()) return false;
+  g_stopChannel.store(stopChannel);
   comm->running.store(1);
   comm->openedPort.store(kNoOpenPort);
   try {
@@ -84,4 +149,5 @@ bool commThreadStart(CommThread* comm, Channel* connectionChannel, Channel* comm
 void commThreadStop(CommThread* comm) {
   comm->running.store(0);
   if (comm->thread.joinable()) comm->thread.join();
+  g_stopChannel.store(nullptr);
 }

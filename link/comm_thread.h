@@ -1,6 +1,6 @@
 // The communication thread: the only thread that opens, closes, reads and writes
-// serial ports. Each 10 ms pass takes at most one connection request, then at
-// most one command, from their channels.
+// serial ports. Each 10 ms pass takes every waiting stop, then at most one
+// connection request, then at most one command, from their channels.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -23,9 +23,12 @@ struct CommThread {
   std::atomic<uint16_t> openedPort{kNoOpenPort};   // last port this thread opened
 };
 
-// Starts the loop on `connectionChannel` and `commandChannel`; false if the thread
-// could not be started.
-bool commThreadStart(CommThread* comm, Channel* connectionChannel, Channel* commandChannel);
+// Starts the loop on `connectionChannel`, `commandChannel` and `stopChannel`;
+// false if the thread could not be started. Stops (STOP__ records, posted on the
+// stop channel) go before everything queued, and a request waiting for its reply
+// gives up that attempt for them.
+bool commThreadStart(CommThread* comm, Channel* connectionChannel, Channel* commandChannel,
+                     Channel* stopChannel);
 // Clears the running flag and waits for the thread without time-out.
 void commThreadStop(CommThread* comm);
 // Total read time-out of the ports this thread opens from now on (default

@@ -1,6 +1,7 @@
 // Link start and shutdown; the posting calls, gated so that no thread touches a
 // channel once shutdown has begun.
 #include "link/link.h"
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include "link/channel.h"
@@ -20,15 +21,22 @@ bool g_gateOpen = false;
 int g_postsInside = 0;
 Channel* g_commandChannel = nullptr;
 Channel* g_connectionChannel = nullptr;
+Channel* g_stopChannel = nullptr;
+std::atomic<uint32_t> g_motionEpoch{1};
 CommThread g_comm;
 std::mutex g_lifecycleLock;   // one linkStart or linkShutdown at a time
 
-bool enterGate(Channel** command, Channel** connection) {
+struct Channels {
+  Channel* command;
+  Channel* connection;
+  Channel* stop;
+};
+
+bool enterGate(Channels* channels) {
   std::lock_guard<std::mutex> guard(g_gateLock);
   if (!g_gateOpen) return false;
   ++g_postsInside;
-  *command = g_commandChannel;
-  *connection = g_connectionChannel;
+  *channels = Channels{g_commandChannel, g_connectionChannel, g_stopChannel};
   return true;
 }
 
@@ -46,6 +54,7 @@ struct ThreadReplyChannel {
   Channel* channel;
 };
 thread_local ThreadReplyChannel t_reply{nullptr};
+thread_local uint32_t t_boundEpoch = 0;   // plain value: nothing to destroy at thread exit
 
 // Sends `payload` with this thread's reply channel and waits for the u16 answer.
 // `queued` tells whether the request reached the channel at all.
@@ -86,18 +95,22 @@ uint16_t linkStart() {
   }
   Channel* command = channelCreate(kChannelCapacity);
   Channel* connection = command ? channelCreate(kChannelCapacity) : nullptr;
-  if (!command || !connection) {
-    channelDestroy(command);
-    return 1;
-  }
-  if (!commThreadStart(&g_comm, connection, command)) {
+  Channel* stop = connection ? channelCreate(kChannelCapacity) : nullptr;
+  if (!command || !connection || !stop) {
     channelDestroy(command);
     channelDestroy(connection);
+    return 1;
+  }
+  if (!commThreadStart(&g_comm, connection, command, stop)) {
+    channelDestroy(command);
+    channelDestroy(connection);
+    channelDestroy(stop);
     return 1;
   }
   std::lock_guard<std::mutex> guard(g_gateLock);
   g_commandChannel = command;
   g_connectionChannel = connection;
+  g_stopChannel = stop;
   g_gateOpen = true;
   return 0;
 }
@@ -128,8 +141,10 @@ void linkShutdown() {
   std::lock_guard<std::mutex> guard(g_gateLock);
   channelDestroy(g_commandChannel);
   channelDestroy(g_connectionChannel);
+  channelDestroy(g_stopChannel);
   g_commandChannel = nullptr;
   g_connectionChannel = nullptr;
+  g_stopChannel = nullptr;
 }
 
 bool linkRunning() {
@@ -138,23 +153,30 @@ bool linkRunning() {
 }
 
 uint16_t postConnectionRequest(uint32_t action, uint32_t commandsEnabled, uint16_t port) {
-  Channel* command = nullptr;
-  Channel* connection = nullptr;
-  if (!enterGate(&command, &connection)) return 1;
-  uint16_t answer = postConnectionTo(connection, action, commandsEnabled, port);
+  Channels channels{};
+  if (!enterGate(&channels)) return 1;
+  uint16_t answer = postConnectionTo(channels.connection, action, commandsEnabled, port);
   leaveGate();
   return answer;
 }
 
+uint32_t motionEpoch() { return g_motionEpoch.load(); }
+void endPendingMotions() { g_motionEpoch.fetch_add(1); }
+void bindMotionEpoch(uint32_t epoch) { t_boundEpoch = epoch; }
+
 uint16_t postCommandRequest(RequestRecord* record) {
-  Channel* command = nullptr;
-  Channel* connection = nullptr;
-  if (!enterGate(&command, &connection)) {
+  // The epoch moves before the stop is queued: a motion the communication
+  // thread has not begun by then is never sent.
+  if (record->opCode == CMD_STOP) g_motionEpoch.fetch_add(1);
+  else if (isMotionCommand(record->opCode)) record->motionEpoch = t_boundEpoch ? t_boundEpoch : g_motionEpoch.load();
+  Channels channels{};
+  if (!enterGate(&channels)) {
     record->status = STATUS_COMM_FAILURE;
     return 0;
   }
+  Channel* target = record->opCode == CMD_STOP ? channels.stop : channels.command;
   bool queued = false;
-  postAndWait(command, &record, sizeof record, &queued);
+  postAndWait(target, &record, sizeof record, &queued);
   // A command that never reached the thread was not carried out.
   if (!queued) record->status = STATUS_COMM_FAILURE;
   leaveGate();

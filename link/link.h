@@ -25,4 +25,18 @@ bool linkRunning();
 uint16_t postConnectionRequest(uint32_t action, uint32_t commandsEnabled, uint16_t port);
 // Hands the record to the communication thread and waits; the outcome is in
 // record->status. When the link is not running the record gets status 1.
+// A STOP__ goes on a channel of its own, ahead of everything queued, and moves
+// the stop epoch on before it goes; a motion carries the epoch it was posted in
+// (or the one this thread bound) and ends with STATUS_CANCELLED, unsent, when a
+// stop came since.
 uint16_t postCommandRequest(RequestRecord* record);
+
+// The stop epoch: starts at 1 and moves on with every STOP__ posted.
+uint32_t motionEpoch();
+// Moves the epoch on without a stop (program exit, definition switch): every
+// motion asked for until now is refused, the one in progress runs to its end.
+void endPendingMotions();
+// Motion requests this thread posts from now on carry `epoch`; 0 unbinds (they
+// then take the epoch at posting). A worker binds the epoch its run began in, so
+// a stop pressed at any time since refuses its next move.
+void bindMotionEpoch(uint32_t epoch);

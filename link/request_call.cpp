@@ -13,7 +13,8 @@ uint16_t runRequest(OwnerHandle owner, uint8_t opCode, RequestRecord* record, ui
     status = record->status;
     errorCode = record->errorCode;
   }
-  if (status == STATUS_OK) return STATUS_OK;
+  // A motion refused or ended for a stop the person pressed: nothing to report.
+  if (status == STATUS_OK || status == STATUS_CANCELLED) return status;
   // Shutdown has begun (or the link never started): fail fast, nobody to ask.
   if (!linkRunning()) return status;
   if (status == STATUS_ERROR_REPLY && errorReply == SILENT_ON_ERROR_REPLY) return status;

@@ -224,6 +224,12 @@ uint16_t sendMotionRequest(OwnerHandle owner, const MotionRequest& q) {
   }
 }
 
+uint16_t sendMotionOrStop(OwnerHandle owner, const MotionRequest& request, uint8_t stopMode) {
+  uint16_t status = sendMotionRequest(owner, request);
+  if (status == STATUS_COMM_FAILURE || status == STATUS_MALFORMED) request_STOP__(owner, stopMode);
+  return status;
+}
+
 uint8_t operationStopMode(int stopRadio, bool debugMode) {
   if (!debugMode) return 0;
   return stopRadio == 1 ? 1 : 0;   // no choice made: the default deceleration stop
@@ -241,8 +247,14 @@ uint16_t readOperationPosition(OwnerHandle owner, int32_t* position) {
   return status;
 }
 
+MotionRequest returnOperationMove(int32_t position) {
+  MotionRequest move{};
+  move.command = CMD_POSING;
+  move.head.moveType = kMoveAbsolute;   // accelerations and speed 0: follow the parameters
+  move.targetPosition = static_cast<uint32_t>(position);
+  return move;
+}
+
 uint16_t returnOperationPosition(OwnerHandle owner, int32_t position) {
-  MotionHead h{};
-  h.moveType = kMoveAbsolute;   // accelerations and speed 0: follow the parameters
-  return request_POSING(owner, h, static_cast<uint32_t>(position));
+  return sendMotionRequest(owner, returnOperationMove(position));
 }

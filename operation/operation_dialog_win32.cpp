@@ -21,10 +21,11 @@ void postRepeatState(void* context, uint16_t repeatState) {
 
 }  // namespace
 
+static_assert(kRunCount == kRepeatRunCount, "one repeat run per operation dialog");
+
 RepeatRun* operationRun(uint16_t templateId) {
-  static RepeatRun runs[kRunCount];
   for (int i = 0; i < kRunCount; ++i)
-    if (kRunTemplates[i] == templateId) return &runs[i];
+    if (kRunTemplates[i] == templateId) return repeatRunAt(i);
   return nullptr;
 }
 
@@ -102,18 +103,25 @@ void showRepeatInterval(HWND dialog, const OperationState* state) {
   setOperationText(dialog, IDC_OP_INTERVAL, text);
 }
 
+namespace {
+int stopRadioOf(HWND dialog, const OperationState* state) {
+  return state->debugMode ? checkedIndex(dialog, IDC_OP_STOP_DEC) : 0;
+}
+}  // namespace
+
 void startOperation(HWND dialog, OperationState* state, const MotionRequest& request, bool repeat) {
-  if (!repeat) {
-    sendMotionRequest(dialog, request);
-    return;
-  }
-  uint16_t result = startRepeat(state->run, dialog, request, state->env.repeatInterval, postRepeatState, dialog);
-  if (result == REPEAT_RUNNING) ShowMessage(dialog, IDS_REPEAT_RUNNING, IDS_CAPTION, MB_ICONERROR);
+  uint8_t stopMode = operationStopMode(stopRadioOf(dialog, state), state->debugMode);
+  uint16_t result = repeat ? startRepeat(state->run, dialog, request, state->env.repeatInterval, postRepeatState,
+                                         dialog, stopMode)
+                           : startSingleMotion(state->run, dialog, request, stopMode);
+  // An earlier worker of this dialog still on its way out, or no thread: the
+  // person is told rather than left with nothing happening.
+  if (result == REPEAT_RUNNING || result == REPEAT_NO_THREAD)
+    ShowMessage(dialog, IDS_REPEAT_RUNNING, IDS_CAPTION, MB_ICONERROR);
 }
 
 void stopOperationPressed(HWND dialog, OperationState* state) {
-  int stopRadio = state->debugMode ? checkedIndex(dialog, IDC_OP_STOP_DEC) : 0;
-  stopOperation(state->run, dialog, stopRadio, state->debugMode);
+  stopOperation(state->run, dialog, stopRadioOf(dialog, state), state->debugMode);
 }
 
 void closeOperation(HWND dialog, OperationState* state, HWND list) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "link/link.h"
 #include "link/request.h"
 
 namespace {
@@ -19,8 +20,10 @@ constexpr uint32_t kSleepSliceMs = 10;   // how soon a sleeping worker sees a st
 struct Loop {
   WorkerToken token;
   RepeatRun* run;
-  MotionRequest move;
+  MotionRequest moveRequest;
   uint16_t repeatInterval;
+  uint8_t stopMode;
+  uint32_t epoch;
   OwnerHandle owner;
   RepeatSink sink;
   void* sinkContext;
@@ -51,15 +54,15 @@ struct Loop {
     if (sink && token.running()) sink(sinkContext, state);
   }
 
-  // After a motion request: when stop was pressed while it was in flight, the
-  // motion may have reached the module after the stop, so it is stopped again
-  // (a second stop of an axis at rest does nothing). False: end the run.
-  bool motionSent(uint16_t status) const {
-    if (status != 0) return false;
-    if (continuing()) return true;
-    if (run->stopPressed.load()) request_STOP__(owner, run->stopMode.load());
-    return false;
+  // A stop always reaches the line after a motion in flight (the link sends it
+  // ahead of everything queued and refuses later motions), so nothing here stops
+  // again. False: end the run.
+  uint16_t move(const MotionRequest& request) const { return sendMotionOrStop(owner, request, stopMode); }
+  uint16_t returnTo(int32_t position) const {
+    MotionRequest back = returnOperationMove(position);
+    return sendMotionOrStop(owner, back, stopMode);
   }
+  bool motionSent(uint16_t status) const { return status == 0 && continuing(); }
 
   // True with `blockEnd` set when the status was read.
   bool readBlockEnd(bool* blockEnd) const {
@@ -78,8 +81,8 @@ void runGoAndReturn(const Loop& loop) {
   while (loop.continuing()) {
     uint16_t state = run->repeatState.load();
     if (state == REPEAT_MOVE || state == REPEAT_RETURN) {
-      uint16_t status = state == REPEAT_MOVE ? sendMotionRequest(loop.owner, loop.move)
-                                             : returnOperationPosition(loop.owner, run->startPosition.load());
+      uint16_t status = state == REPEAT_MOVE ? loop.move(loop.moveRequest)
+                                             : loop.returnTo(run->startPosition.load());
       if (!loop.motionSent(status)) return;
       run->previousState.store(state);
       if (!loop.advance(state, REPEAT_WAIT)) return;
@@ -109,11 +112,11 @@ void runStep(const Loop& loop) {
     if (state == STEP_REPEAT_FORWARD || state == STEP_REPEAT_REVERSE || state == STEP_REPEAT_RETURN) {
       uint16_t status;
       if (state == STEP_REPEAT_RETURN) {
-        status = returnOperationPosition(loop.owner, run->startPosition.load());
+        status = loop.returnTo(run->startPosition.load());
       } else {
-        MotionRequest step = loop.move;
+        MotionRequest step = loop.moveRequest;
         step.direction = state == STEP_REPEAT_FORWARD ? MOTION_FORWARD : MOTION_REVERSE;
-        status = sendMotionRequest(loop.owner, step);
+        status = loop.move(step);
       }
       if (!loop.motionSent(status)) return;
       if (state != STEP_REPEAT_RETURN) run->lastDirection.store(static_cast<uint8_t>(state));
@@ -140,8 +143,10 @@ void runStep(const Loop& loop) {
 
 void repeatBody(WorkerToken token, void* context) {
   auto* run = static_cast<RepeatRun*>(context);
-  Loop loop{token, run, run->move, run->repeatInterval, run->owner, run->sink, run->sinkContext};
-  if (run->move.command == CMD_STEP) runStep(loop);
+  Loop loop{token,         run,        run->move,  run->repeatInterval, run->stopMode,
+            run->epoch,    run->owner, run->sink,  run->sinkContext};
+  bindMotionEpoch(loop.epoch);
+  if (loop.moveRequest.command == CMD_STEP) runStep(loop);
   else runGoAndReturn(loop);
   // Ended from outside: the one who ended it has set the state, and a new run
   // may already own it. Ended here (failure or stop): back to idle.
@@ -151,29 +156,73 @@ void repeatBody(WorkerToken token, void* context) {
   loop.report(REPEAT_IDLE);
 }
 
+void singleBody(WorkerToken, void* context) {
+  auto* run = static_cast<RepeatRun*>(context);
+  // Copied first: the next start may rewrite them once this body has returned.
+  MotionRequest move = run->singleMove;
+  uint8_t stopMode = run->singleStopMode;
+  OwnerHandle owner = run->singleOwner;
+  bindMotionEpoch(run->singleEpoch);
+  sendMotionOrStop(owner, move, stopMode);
+}
+
+// Never destroyed: a worker left to end on its own at exit must not meet a
+// destroyed record (nor a joinable thread a destructor would abort on).
+RepeatRun* runs() {
+  static RepeatRun* table = new RepeatRun[kRepeatRunCount];
+  return table;
+}
+
 }  // namespace
+
+RepeatRun* repeatRunAt(int index) { return index >= 0 && index < kRepeatRunCount ? &runs()[index] : nullptr; }
 
 bool repeatActive(const RepeatRun* run) { return run->repeatState.load() != REPEAT_IDLE; }
 
+bool singleMotionActive(const RepeatRun* run) { return workerActive(&run->single); }
+
+void endEveryRepeat() {
+  for (int i = 0; i < kRepeatRunCount; ++i) {
+    runs()[i].repeatState.store(REPEAT_IDLE);
+    runs()[i].runFlag.store(0);
+  }
+}
+
+uint16_t startSingleMotion(RepeatRun* run, OwnerHandle owner, const MotionRequest& move, uint8_t stopMode) {
+  if (repeatActive(run) || workerActive(&run->single)) return REPEAT_RUNNING;
+  // The stop epoch of the press: a stop from now on refuses this motion.
+  uint32_t epoch = motionEpoch();
+  workerStop(&run->single, 0);   // joins the finished one
+  run->singleMove = move;
+  run->singleStopMode = stopMode;
+  run->singleOwner = owner;
+  run->singleEpoch = epoch;
+  return workerStart(&run->single, owner, singleBody, run) ? 0 : REPEAT_NO_THREAD;
+}
+
 uint16_t startRepeat(RepeatRun* run, OwnerHandle owner, const MotionRequest& move, uint16_t repeatInterval,
-                     RepeatSink sink, void* sinkContext) {
-  if (repeatActive(run)) return REPEAT_RUNNING;
-  // A worker that set the state to 0 may still be on its way out: let it finish
-  // before the fields it reads are replaced.
-  if (run->worker.shared && !workerStop(&run->worker, 2000)) return REPEAT_NO_THREAD;
+                     RepeatSink sink, void* sinkContext, uint8_t stopMode) {
+  if (repeatActive(run) || workerActive(&run->single)) return REPEAT_RUNNING;
+  // A worker that set the state to 0 may still be on its way out (held in an
+  // error box): the fields it reads are not replaced under it, and the person is
+  // told at once rather than kept waiting.
+  if (workerActive(&run->worker)) return REPEAT_RUNNING;
+  workerStop(&run->worker, 0);   // joins the finished one
+  const uint32_t epoch = motionEpoch();
   int32_t position = 0;
   uint16_t status = readOperationPosition(owner, &position);
   if (status != 0) return status;
   run->move = move;
   run->repeatInterval = repeatInterval;
   run->stepVariant = move.command == CMD_STEP;
+  run->stopMode = stopMode;
+  run->epoch = epoch;
   run->owner = owner;
   run->sink = sink;
   run->sinkContext = sinkContext;
   run->startPosition.store(position);
   run->previousState.store(REPEAT_IDLE);
   run->lastDirection.store(0);
-  run->stopPressed.store(0);
   uint16_t first = REPEAT_MOVE;
   if (run->stepVariant) first = move.direction == MOTION_REVERSE ? STEP_REPEAT_REVERSE : STEP_REPEAT_FORWARD;
   run->repeatState.store(first);
@@ -187,17 +236,19 @@ uint16_t startRepeat(RepeatRun* run, OwnerHandle owner, const MotionRequest& mov
 }
 
 uint16_t stopOperation(RepeatRun* run, OwnerHandle owner, int stopRadio, bool debugMode) {
-  // The worker looks at both before its next request, so no motion follows; one
-  // already in flight is stopped again by the worker (stopPressed).
-  run->stopMode.store(operationStopMode(stopRadio, debugMode));
-  run->stopPressed.store(1);
   run->repeatState.store(REPEAT_IDLE);
   run->runFlag.store(0);
+  endEveryRepeat();
   return sendOperationStop(owner, stopRadio, debugMode);
 }
 
 bool endRepeat(RepeatRun* run, uint32_t waitMs) {
+  bool running = repeatActive(run) || workerActive(&run->worker);
   run->repeatState.store(REPEAT_IDLE);
   run->runFlag.store(0);
-  return workerStop(&run->worker, waitMs);
+  // The worker may be between its look at the run flag and its send: the link
+  // refuses that move, so nothing goes out after the end.
+  if (running) endPendingMotions();
+  bool ended = workerStop(&run->worker, waitMs);
+  return workerStop(&run->single, waitMs) && ended;
 }

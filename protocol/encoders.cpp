@@ -333,7 +333,11 @@ void encode_POS_MS(RequestRecord* r, const LineContext& line) {
     r->status = STATUS_COMM_FAILURE;
     return;
   }
-  splitPause();
+  if (!splitPause()) {
+    // A stop came between the two messages: the rest of the move is not sent.
+    r->status = STATUS_COMM_FAILURE;
+    return;
+  }
   beginRequest(x, CMD_POS_MS, line);
   putText(x, "B:0000");
   putText(x, "X:");

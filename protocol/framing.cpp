@@ -1,6 +1,7 @@
 // Message framing and the transaction with retries.
 #include "protocol/framing.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -19,22 +20,49 @@ std::atomic<bool> g_abandoned{false};
 // An attempt failed after the give-up: the line is taken as dead, so requests
 // still queued behind it fail without a read each (shutdown waits for one only).
 std::atomic<bool> g_failedSinceAbandoned{false};
+std::atomic<bool (*)()> g_urgentPending{nullptr};
+std::atomic<bool (*)()> g_urgentServe{nullptr};
+constexpr int kUrgentPollMs = 10;   // how soon a pause notices urgent work
+}  // namespace
+
+void setUrgentWork(UrgentWork work) {
+  g_urgentPending = work.pending;
+  g_urgentServe = work.serve;
+}
+
+bool serveUrgentWork() {
+  auto pending = g_urgentPending.load();
+  auto serve = g_urgentServe.load();
+  if (!pending || !serve || !pending()) return false;
+  return serve();
+}
+
+namespace {
+// Sleeps in slices, serving urgent work as it comes; false when it ends the
+// exchange in progress.
+bool pauseServingUrgent(int milliseconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  for (;;) {
+    if (serveUrgentWork()) return false;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return true;
+    std::this_thread::sleep_for(std::min(left, std::chrono::milliseconds(kUrgentPollMs)));
+  }
+}
 }  // namespace
 
 void setRetryPauseMs(int milliseconds) { g_retryPauseMs = milliseconds; }
-void retryPause() {
-  std::this_thread::sleep_for(std::chrono::milliseconds(g_retryPauseMs.load()));
-}
+bool retryPause() { return pauseServingUrgent(g_retryPauseMs.load()); }
 void setSplitPauseMs(int milliseconds) { g_splitPauseMs = milliseconds; }
-void splitPause() {
-  std::this_thread::sleep_for(std::chrono::milliseconds(g_splitPauseMs.load()));
-}
+bool splitPause() { return pauseServingUrgent(g_splitPauseMs.load()); }
 void setFrameObserver(FrameObserver observer) { g_observer = observer; }
 
 void setTransactionsAbandoned(bool abandoned) {
   g_failedSinceAbandoned = false;
   g_abandoned = abandoned;
 }
+
+bool transactionsAbandoned() { return g_abandoned.load(); }
 
 int buildHeader(uint8_t commandCode, uint8_t* data) {
   data[0] = 0x02;
@@ -83,7 +111,10 @@ bool repeatAttempts(bool (*attempt)(void* context), void* context) {
       g_failedSinceAbandoned = true;
       break;
     }
-    if (n < kTransactionAttempts - 1) retryPause();
+    // An attempt given up for a stop: the stop goes out now; then the exchange
+    // tries again as after any failed attempt, unless it is a motion.
+    if (serveUrgentWork()) return false;
+    if (n < kTransactionAttempts - 1 && !retryPause()) return false;
   }
   return false;
 }

@@ -39,13 +39,29 @@ bool repeatAttempts(bool (*attempt)(void* context), void* context);
 // instead of three.
 void setTransactionsAbandoned(bool abandoned);
 
+bool transactionsAbandoned();
+
+// Urgent work (a stop) that may not wait for the exchange in progress. Installed
+// by the link. `pending` tells whether some waits; `serve` carries it out on the
+// line, between two attempts of the exchange in progress, and returns true when
+// that exchange must end there (a motion is never sent again after a stop).
+struct UrgentWork {
+  bool (*pending)();
+  bool (*serve)();
+};
+void setUrgentWork(UrgentWork work);
+// Serves the urgent work if some waits; true when the exchange in progress ends.
+bool serveUrgentWork();
+
 // Pause between attempts; tests shorten it. Default 500 ms.
 void setRetryPauseMs(int milliseconds);
-void retryPause();
+// Both pauses serve urgent work as soon as it comes, and return false when that
+// ends the exchange in progress.
+bool retryPause();
 // Pause between the two messages of a split multi-speed request; tests shorten
 // it. Default 500 ms.
 void setSplitPauseMs(int milliseconds);
-void splitPause();
+bool splitPause();
 
 // Observer of every frame written (sent = true) or read; null when none. Used for
 // traces; called on the communication thread.

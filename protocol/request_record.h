@@ -19,7 +19,15 @@ enum RequestStatus : uint16_t {
   STATUS_COMM_FAILURE = 1,   // no reply after the retries
   STATUS_ERROR_REPLY = 2,    // module answered with a nonzero error code
   STATUS_MALFORMED = 3,      // header, keyword, number or consistency check failed
+  STATUS_CANCELLED = 4,      // a motion not sent: a stop came after it was asked for
 };
+
+// The motion commands: the ones a stop ends and never lets go out after it.
+constexpr bool isMotionCommand(uint8_t code) {
+  return code == CMD_FEED || code == CMD_STEP || code == CMD_POSING || code == CMD_GOTOPT ||
+         code == CMD_GOTOST || code == CMD_POS_EX || code == CMD_POS_MS || code == CMD_POS_AS ||
+         code == CMD_HOMING;
+}
 
 constexpr uint16_t kExplicitValueCode = 4;   // "SET_": an eight-digit value follows
 constexpr int kMaxAlarmEntries = 16;
@@ -46,6 +54,9 @@ struct RequestRecord {
   uint8_t opCode;
   uint16_t status;
   uint16_t errorCode;
+  // Motion commands: the stop epoch the motion was asked in (set when posted);
+  // the communication thread sends it only while no stop has come since.
+  uint32_t motionEpoch;
   union {
     struct { uint8_t brakeOn; } bkctrl;
     struct { uint8_t clearKind, device; } clralm;

@@ -52,6 +52,15 @@ uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t
 // PORT_OPEN_FAILED of this port; 0 when its last open succeeded or never failed.
 uint32_t portOpenError(uint16_t port);
 
+// Installed by the link: asked while a read still waits for the reply's first byte.
+// True makes the read give up at once with nothing read, so that an urgent request
+// (a stop) can take the line; a reply already arriving is always read to its end.
+using ReadAbortCheck = bool (*)();
+void setReadAbortCheck(ReadAbortCheck check);
+bool readAbortRequested();
+// How often a waiting read asks.
+constexpr int kReadAbortPollMs = 20;
+
 // POSIX only: port number n opens the device path of slot n (default /dev/ttyS0
 // to /dev/ttyS7). The front end fills it before any port is opened. On Windows
 // the names are always COM1 to COM8 and these do nothing.

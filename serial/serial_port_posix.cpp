@@ -136,6 +136,11 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
     // The silence that ends a read counts from the last bytes, nap included.
     if (got > 0 && wait > lastBytes + t.readInterval - now) wait = lastBytes + t.readInterval - now;
     if (wait <= 0) break;
+    // Until the first byte the wait is cut into slices, each ending with the
+    // question whether an urgent request wants the line.
+    if (got == 0 && readAbortRequested()) break;
+    bool sliced = got == 0 && wait > kReadAbortPollMs;
+    if (sliced) wait = kReadAbortPollMs;
     pollfd p{slot.fd, POLLIN, 0};
     int ready = ::poll(&p, 1, static_cast<int>(wait));
     if (ready < 0) {
@@ -143,7 +148,10 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
       failed = true;
       break;
     }
-    if (ready == 0) break;   // silence: the interval or the total time-out ended the read
+    if (ready == 0) {
+      if (sliced) continue;
+      break;   // silence: the interval or the total time-out ended the read
+    }
     if (p.revents & (POLLERR | POLLNVAL)) {
       failed = true;
       break;

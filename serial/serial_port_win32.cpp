@@ -40,6 +40,7 @@ BOOL readUntilCr(const SerialPort& slot, uint16_t maxLength, uint8_t* buffer, DW
   while (*got < maxLength) {
     ULONGLONG now = GetTickCount64();
     if (now >= deadline || (*got > 0 && now >= lastBytes + t.readInterval)) break;
+    if (*got == 0 && readAbortRequested()) break;
     DWORD errors = 0;
     COMSTAT stat{};
     if (!ClearCommError(slot.handle, &errors, &stat)) return FALSE;
@@ -59,6 +60,23 @@ BOOL readUntilCr(const SerialPort& slot, uint16_t maxLength, uint8_t* buffer, DW
     if (complete) break;
   }
   return TRUE;
+}
+
+// The line's own read, first part: waits for the reply's first byte by polling the
+// input queue, so that the wait can be given up for an urgent request. ReadFile
+// then reads the reply with the port's time-outs. False when nothing came.
+bool waitFirstByte(const SerialPort& slot, uint16_t maxLength) {
+  const PortTimings& t = slot.timings;
+  const ULONGLONG deadline = GetTickCount64() + t.readTotalConstant +
+                             static_cast<ULONGLONG>(t.readTotalMultiplier) * maxLength;
+  for (;;) {
+    DWORD errors = 0;
+    COMSTAT stat{};
+    if (!ClearCommError(slot.handle, &errors, &stat)) return false;
+    if (stat.cbInQue > 0) return true;
+    if (GetTickCount64() >= deadline || readAbortRequested()) return false;
+    Sleep(kPollMs);
+  }
 }
 
 }  // namespace
@@ -141,7 +159,7 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
     ok = readUntilCr(slot, maxLength, buffer, &got);
     PurgeComm(slot.handle, PURGE_RXCLEAR);
   } else if (mode == kReadWait || stat.cbInQue >= 1) {
-    ok = ReadFile(slot.handle, buffer, maxLength, &got, nullptr);
+    if (stat.cbInQue >= 1 || waitFirstByte(slot, maxLength)) ok = ReadFile(slot.handle, buffer, maxLength, &got, nullptr);
     // A reply is one burst: whatever arrives after the read has ended (the rest
     // of a reply the module split, or a late answer to an earlier attempt) is
     // thrown away, so it can never be taken for the start of the next reply.

@@ -1,11 +1,14 @@
 // The repeat workers against qzsim: the order of requests over whole cycles, the
 // repeat interval, stop while the worker sleeps, a failed request, and ending a
 // repeat at exit without a stop command.
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "link/request.h"
 #include "operation/motion_request.h"
 #include "operation/repeat_worker.h"
 #include "tests/unit/operation/operation_sim.h"
@@ -206,5 +209,71 @@ TEST_F(RepeatWorkerSim, EndingARepeatAtExitSendsNoStopAndTheMoveFinishes) {
     return motion.find("pos=4000\n") != std::string::npos;
   }));
   for (auto& line : logLines()) EXPECT_EQ(line.find("STOP__"), std::string::npos) << line;
+  EXPECT_EQ(prompt.messageCount(), 0u);
+}
+
+// A stop goes out ahead of everything queued, and a motion still waiting for its
+// lost reply ends there, unsent again, without a box; the queued read then runs.
+TEST_F(RepeatWorkerSim, AStopOvertakesTheQueueAndEndsAMotionAwaitingItsReply) {
+  PositioningArea area{};
+  area.targetPosition = 3000;
+  MotionRequest move{};
+  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  ASSERT_TRUE(control("FAULT NOREPLY 1"));
+  ASSERT_EQ(startSingleMotion(&run, nullptr, move, 0), 0);
+  EXPECT_EQ(startSingleMotion(&run, nullptr, move, 0), REPEAT_RUNNING);
+  ASSERT_TRUE(waitFor(2000, [&] { return !logLines().empty(); }));
+  std::atomic<uint16_t> readStatus{9};
+  std::thread reader([&] {
+    uint8_t state = 0;
+    uint16_t word = 0;
+    readStatus = request_RDMSTS(nullptr, &state, &word);
+    releaseThreadReplyChannel();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));   // the read is queued
+  auto pressed = Clock::now();
+  EXPECT_EQ(stopOperation(&run, nullptr, 0, false), 0);
+  EXPECT_LT(Clock::now() - pressed, std::chrono::milliseconds(1000));
+  reader.join();
+  EXPECT_EQ(readStatus.load(), 0);
+  ASSERT_TRUE(waitFor(2000, [&] { return !singleMotionActive(&run); }));
+  auto lines = logLines();
+  ASSERT_EQ(lines.size(), 3u) << ::testing::PrintToString(lines);
+  EXPECT_NE(lines[0].find("POSING"), std::string::npos);
+  EXPECT_EQ(lines[1], "<STX>STOP__01CM:DEC_<CR>");
+  EXPECT_NE(lines[2].find("RDMSTS"), std::string::npos);
+  EXPECT_EQ(prompt.messageCount(), 0u);
+}
+
+// A stop pressed in any dialog ends the repeat of every other; and a move asked
+// for before an end (a worker between its look at the run flag and its send) is
+// refused on the line.
+TEST_F(RepeatWorkerSim, AStopInAnyDialogEndsEveryRepeatAndNothingMovesAfterIt) {
+  moveTo(0);
+  PositioningArea area{};
+  area.targetPosition = 500;
+  area.speedSource = 2;
+  area.speed = 60000;
+  MotionRequest move{};
+  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  RepeatRun* other = repeatRunAt(1);
+  ASSERT_EQ(startRepeat(other, nullptr, move, 0, Recorder::sink, &recorder), 0);
+  ASSERT_TRUE(waitFor(5000, [&] { return recorder.count(REPEAT_MOVE) >= 1 && recorder.count(REPEAT_RETURN) >= 1; }));
+  EXPECT_EQ(stopOperation(repeatRunAt(2), nullptr, 0, false), 0);
+  EXPECT_FALSE(repeatActive(other));
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  EXPECT_TRUE(endRepeat(other, 3000));
+  auto lines = logLines();
+  auto stop = std::find(lines.rbegin(), lines.rend(), "<STX>STOP__01CM:DEC_<CR>");
+  ASSERT_NE(stop, lines.rend());
+  for (auto it = lines.rbegin(); it != stop; ++it) EXPECT_EQ(it->find("POSING"), std::string::npos) << *it;
+
+  control("LOG CLEAR");
+  uint32_t before = motionEpoch();
+  endPendingMotions();
+  bindMotionEpoch(before);
+  EXPECT_EQ(sendMotionRequest(nullptr, move), STATUS_CANCELLED);
+  bindMotionEpoch(0);
+  EXPECT_TRUE(logLines().empty());
   EXPECT_EQ(prompt.messageCount(), 0u);
 }

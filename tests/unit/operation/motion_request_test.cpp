@@ -186,9 +186,11 @@ TEST_F(MotionRequestSim, StopIsSentWhateverTheSpeedFieldHolds) {
 TEST_F(MotionRequestSim, JogSendsOneFeedPerPressAndOneStopPerRelease) {
   JogArea jog{};
   jog.speed = 5000;
+  auto feedDone = [] { return waitFor(2000, [] { return !jogFeedWaiting(); }); };
   EXPECT_EQ(jogPress(nullptr, MOTION_FORWARD, jog, kEnv, false), 0);
   EXPECT_EQ(jogPress(nullptr, MOTION_FORWARD, jog, kEnv, false), 0);   // a repeated draw request
   EXPECT_EQ(linkFlagTest(LINK_JOG_FORWARD), 1);
+  ASSERT_TRUE(feedDone());
   uint16_t status = 9;
   EXPECT_TRUE(jogRelease(nullptr, MOTION_FORWARD, &status));
   EXPECT_EQ(status, 0);
@@ -197,6 +199,7 @@ TEST_F(MotionRequestSim, JogSendsOneFeedPerPressAndOneStopPerRelease) {
   EXPECT_EQ(linkFlagTest(LINK_JOG_FORWARD), 0);
   EXPECT_EQ(jogPress(nullptr, MOTION_REVERSE, jog, kEnv, false), 0);
   EXPECT_TRUE(jogHeld(MOTION_REVERSE));
+  ASSERT_TRUE(feedDone());
   EXPECT_EQ(jogReleaseAll(nullptr), 1);   // closed while held
   EXPECT_EQ(jogReleaseAll(nullptr), 0);
   std::vector<std::string> expected = {
