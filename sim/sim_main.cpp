@@ -37,6 +37,7 @@ int64_t nowMs() {
 struct Faults {
   bool silent = false;
   int noReply = 0;
+  std::string noReplyCommand;   // only requests of this command go unanswered; empty: any
   int header = 0;
   int prefix = 0;
   int split = 0;
@@ -70,7 +71,7 @@ const char* const kHelp =
     "  SET ID <0-5> <text> | GET OUTPUTS | GET MEM QZ|SV <hex4 address>\n"
     "Faults (<n>: for that many replies; FAULT NONE clears them all):\n"
     "  FAULT SILENT                  the line is dead: nothing is answered\n"
-    "  FAULT NOREPLY <n>             requests are not answered\n"
+    "  FAULT NOREPLY <n> [<CMD>]     requests (of that command) are not answered\n"
     "  FAULT HEADER <n>              the reply's command name is wrong\n"
     "  FAULT PREFIX <n>              a byte in front of the reply's STX\n"
     "  FAULT SPLIT <n>               the reply comes in two bursts 80 ms apart\n"
@@ -153,7 +154,8 @@ void serveRequests(Sim& sim) {
     }
     sim.log.push_back(printable(raw));
     if (sim.faults.silent) continue;
-    if (sim.faults.noReply > 0) {
+    const std::string& only = sim.faults.noReplyCommand;
+    if (sim.faults.noReply > 0 && (only.empty() || (raw.size() > 7 && raw.compare(1, 6, only) == 0))) {
       --sim.faults.noReply;
       continue;
     }
@@ -242,7 +244,11 @@ std::string control(Sim& sim, const std::string& line) {
       return "OK\n";
     }
     int n = w.size() > 2 ? std::atoi(w[2].c_str()) : 0;
-    if (a1 == "NOREPLY" && n > 0) { f.noReply = n; return "OK\n"; }
+    if (a1 == "NOREPLY" && n > 0 && (w.size() == 3 || (w.size() == 4 && w[3].size() == 6))) {
+      f.noReply = n;
+      f.noReplyCommand = w.size() == 4 ? upper(w[3]) : "";
+      return "OK\n";
+    }
     if (a1 == "HEADER" && n > 0) { f.header = n; return "OK\n"; }
     if (a1 == "PREFIX" && n > 0) { f.prefix = n; return "OK\n"; }
     if (a1 == "SPLIT" && n > 0) { f.split = n; return "OK\n"; }

@@ -237,3 +237,46 @@ TEST_F(Operation, SpeedChangeTableEditsAndEveryDialogShown) {
     EXPECT_TRUE(waitGone(dialog)) << d.shot;
   }
 }
+
+// A stop in any dialog ends the repeat of another, and nothing moves after it;
+// a jog released while its FEED__ waits for a lost reply stops at once.
+TEST_F(Operation, AStopAnywhereEndsEveryRepeatAndOvertakesAMotionAwaitingItsReply) {
+  start();
+  HWND positioning = openOperation(IDM_POSITIONING, IDD_POSITIONING);
+  ASSERT_NE(positioning, nullptr);
+  setControlText(positioning, IDC_OP_POSITION, L"10.000");
+  setControlText(positioning, IDC_OP_SPEED, L"6000.000");
+  SendMessageW(GetDlgItem(positioning, IDC_OP_REPEAT), BM_SETCHECK, BST_CHECKED, 0);
+  clickButton(positioning, IDC_OP_START);
+  ASSERT_TRUE(waitLogged("POSING", 2, 20000)) << simRequestLog();
+  HWND homing = openOperation(IDM_HOMING, IDD_HOMING);
+  ASSERT_NE(homing, nullptr);
+  clickButton(homing, IDC_OP_STOP);
+  ASSERT_TRUE(waitLogged("STOP__"));
+  Sleep(1500);
+  std::string log = simRequestLog();
+  EXPECT_EQ(countOf(log.substr(log.rfind("STOP__")), "POSING"), 0u) << log;
+  // The positioning repeat has ended: its dialog closes without box 259.
+  clickButton(positioning, IDCANCEL);
+  EXPECT_TRUE(waitGone(positioning, 3000));
+  clickButton(homing, IDCANCEL);
+  EXPECT_TRUE(waitGone(homing, 3000));
+
+  ASSERT_TRUE(sim("FAULT NOREPLY 1 FEED__"));
+  ASSERT_TRUE(sim("LOG CLEAR"));
+  HWND jog = openOperation(IDM_JOG, IDD_JOG);
+  ASSERT_NE(jog, nullptr);
+  holdButton(jog, IDC_OP_FORWARD);
+  ASSERT_TRUE(waitLogged("FEED__"));
+  Sleep(300);   // the FEED__ now waits for its reply
+  DWORD released = GetTickCount();
+  letGo(jog, IDC_OP_FORWARD);
+  ASSERT_TRUE(waitLogged("STOP__01CM:DEC_", 1, 1000)) << simRequestLog();
+  EXPECT_LT(GetTickCount() - released, 1000u);
+  std::wstring text;
+  EXPECT_EQ(waitMessageBox(&text, 1000), nullptr) << "a box after the release";
+  log = simRequestLog();
+  EXPECT_EQ(countOf(log, "FEED__"), 1u) << log;
+  clickButton(jog, IDCANCEL);
+  EXPECT_TRUE(waitGone(jog));
+}
