@@ -95,7 +95,22 @@ void runCommand(RequestRecord* record) {
   // The encoders read no shared state: the line they run on is handed to them.
   runCommandEncoder(record, currentLineContext());
   g_currentCommand.store(0xFF);
-  if (g_endedByStop.load() && record->status != STATUS_OK) record->status = STATUS_CANCELLED;
+  if (g_endedByStop.load() && record->status != STATUS_OK) {
+    record->status = STATUS_CANCELLED;
+    return;
+  }
+  // No valid reply: the module may have taken the motion. It is stopped now,
+  // before the box about it, whatever the person answers there; and like every
+  // stop it ends the motions asked for until now.
+  if (isMotionCommand(record->opCode) &&
+      (record->status == STATUS_COMM_FAILURE || record->status == STATUS_MALFORMED)) {
+    endPendingMotions();
+    RequestRecord stop;
+    clearRecord(stop);
+    stop.opCode = CMD_STOP;
+    stop.stop.stopMode = record->failureStopMode ? 1 : 0;
+    runCommandEncoder(&stop, currentLineContext());
+  }
 }
 
 void threadLoop(CommThread* comm, Channel* connectionChannel, Channel* commandChannel) {

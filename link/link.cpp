@@ -54,7 +54,9 @@ struct ThreadReplyChannel {
   Channel* channel;
 };
 thread_local ThreadReplyChannel t_reply{nullptr};
-thread_local uint32_t t_boundEpoch = 0;   // plain value: nothing to destroy at thread exit
+// Plain values: nothing to destroy at thread exit.
+thread_local uint32_t t_boundEpoch = 0;
+thread_local uint8_t t_boundStopMode = 0;
 
 // Sends `payload` with this thread's reply channel and waits for the u16 answer.
 // `queued` tells whether the request reached the channel at all.
@@ -162,13 +164,19 @@ uint16_t postConnectionRequest(uint32_t action, uint32_t commandsEnabled, uint16
 
 uint32_t motionEpoch() { return g_motionEpoch.load(); }
 void endPendingMotions() { g_motionEpoch.fetch_add(1); }
-void bindMotionEpoch(uint32_t epoch) { t_boundEpoch = epoch; }
+void bindMotions(uint32_t epoch, uint8_t failureStopMode) {
+  t_boundEpoch = epoch;
+  t_boundStopMode = epoch ? failureStopMode : 0;
+}
 
 uint16_t postCommandRequest(RequestRecord* record) {
   // The epoch moves before the stop is queued: a motion the communication
   // thread has not begun by then is never sent.
   if (record->opCode == CMD_STOP) g_motionEpoch.fetch_add(1);
-  else if (isMotionCommand(record->opCode)) record->motionEpoch = t_boundEpoch ? t_boundEpoch : g_motionEpoch.load();
+  else if (isMotionCommand(record->opCode)) {
+    record->motionEpoch = t_boundEpoch ? t_boundEpoch : g_motionEpoch.load();
+    record->failureStopMode = t_boundStopMode;
+  }
   Channels channels{};
   if (!enterGate(&channels)) {
     record->status = STATUS_COMM_FAILURE;

@@ -25,6 +25,8 @@ bool linkRunning();
 uint16_t postConnectionRequest(uint32_t action, uint32_t commandsEnabled, uint16_t port);
 // Hands the record to the communication thread and waits; the outcome is in
 // record->status. When the link is not running the record gets status 1.
+// A motion that got no valid reply is followed at once by a STOP__, before any
+// box about it is shown (the module may have taken it; nobody can tell).
 // A STOP__ goes on a channel of its own, ahead of everything queued, and moves
 // the stop epoch on before it goes; a motion carries the epoch it was posted in
 // (or the one this thread bound) and ends with STATUS_CANCELLED, unsent, when a
@@ -36,7 +38,9 @@ uint32_t motionEpoch();
 // Moves the epoch on without a stop (program exit, definition switch): every
 // motion asked for until now is refused, the one in progress runs to its end.
 void endPendingMotions();
-// Motion requests this thread posts from now on carry `epoch`; 0 unbinds (they
-// then take the epoch at posting). A worker binds the epoch its run began in, so
-// a stop pressed at any time since refuses its next move.
-void bindMotionEpoch(uint32_t epoch);
+// Motion requests this thread posts from now on carry `epoch`, and
+// `failureStopMode` for the STOP__ that follows one without a valid reply; epoch 0
+// unbinds (they then take the epoch at posting, and DEC_). A worker binds the
+// epoch its run began in, so a stop pressed at any time since refuses its next
+// move, and the stop mode its dialog shows.
+void bindMotions(uint32_t epoch, uint8_t failureStopMode);

@@ -30,8 +30,8 @@ Worker* const g_feedWorker = new Worker[2];   // user-interface thread only
 
 void feedBody(WorkerToken, void* context) {
   Feed feed = *static_cast<Feed*>(context);
-  bindMotionEpoch(feed.epoch);
-  sendMotionOrStop(feed.owner, feed.request, 0);
+  bindMotions(feed.epoch, 0);
+  sendMotionRequest(feed.owner, feed.request);
 }
 
 uint32_t linkBit(uint8_t direction) { return direction == MOTION_FORWARD ? LINK_JOG_FORWARD : LINK_JOG_REVERSE; }

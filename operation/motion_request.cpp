@@ -224,12 +224,6 @@ uint16_t sendMotionRequest(OwnerHandle owner, const MotionRequest& q) {
   }
 }
 
-uint16_t sendMotionOrStop(OwnerHandle owner, const MotionRequest& request, uint8_t stopMode) {
-  uint16_t status = sendMotionRequest(owner, request);
-  if (status == STATUS_COMM_FAILURE || status == STATUS_MALFORMED) request_STOP__(owner, stopMode);
-  return status;
-}
-
 uint8_t operationStopMode(int stopRadio, bool debugMode) {
   if (!debugMode) return 0;
   return stopRadio == 1 ? 1 : 0;   // no choice made: the default deceleration stop

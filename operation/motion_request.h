@@ -76,11 +76,6 @@ uint16_t buildMotionRequest(const HomingArea& area, const EnvironmentSettings& e
 // failure) and returns the request status, 0 on success.
 uint16_t sendMotionRequest(OwnerHandle owner, const MotionRequest& request);
 
-// The motion, and when it got no valid reply (nothing, or a malformed reply) a
-// STOP__ in `stopMode` after it: the module may have taken the motion, and
-// nobody can tell. Returns the motion's status.
-uint16_t sendMotionOrStop(OwnerHandle owner, const MotionRequest& request, uint8_t stopMode);
-
 // Stop: the mode comes from the stop radio value in debug mode (1 ZERO, anything
 // else, none checked included, DEC_) and is the deceleration stop otherwise.
 // Nothing numeric is read, so a stop is sent whatever the other fields hold.

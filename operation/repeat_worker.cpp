@@ -57,11 +57,8 @@ struct Loop {
   // A stop always reaches the line after a motion in flight (the link sends it
   // ahead of everything queued and refuses later motions), so nothing here stops
   // again. False: end the run.
-  uint16_t move(const MotionRequest& request) const { return sendMotionOrStop(owner, request, stopMode); }
-  uint16_t returnTo(int32_t position) const {
-    MotionRequest back = returnOperationMove(position);
-    return sendMotionOrStop(owner, back, stopMode);
-  }
+  uint16_t move(const MotionRequest& request) const { return sendMotionRequest(owner, request); }
+  uint16_t returnTo(int32_t position) const { return returnOperationPosition(owner, position); }
   bool motionSent(uint16_t status) const { return status == 0 && continuing(); }
 
   // True with `blockEnd` set when the status was read.
@@ -145,7 +142,7 @@ void repeatBody(WorkerToken token, void* context) {
   auto* run = static_cast<RepeatRun*>(context);
   Loop loop{token,         run,        run->move,  run->repeatInterval, run->stopMode,
             run->epoch,    run->owner, run->sink,  run->sinkContext};
-  bindMotionEpoch(loop.epoch);
+  bindMotions(loop.epoch, loop.stopMode);
   if (loop.moveRequest.command == CMD_STEP) runStep(loop);
   else runGoAndReturn(loop);
   // Ended from outside: the one who ended it has set the state, and a new run
@@ -162,8 +159,8 @@ void singleBody(WorkerToken, void* context) {
   MotionRequest move = run->singleMove;
   uint8_t stopMode = run->singleStopMode;
   OwnerHandle owner = run->singleOwner;
-  bindMotionEpoch(run->singleEpoch);
-  sendMotionOrStop(owner, move, stopMode);
+  bindMotions(run->singleEpoch, stopMode);
+  sendMotionRequest(owner, move);
 }
 
 // Never destroyed: a worker left to end on its own at exit must not meet a

@@ -55,8 +55,10 @@ struct RequestRecord {
   uint16_t status;
   uint16_t errorCode;
   // Motion commands: the stop epoch the motion was asked in (set when posted);
-  // the communication thread sends it only while no stop has come since.
+  // the communication thread sends it only while no stop has come since, and
+  // follows it with a STOP__ in this mode (0 DEC_, 1 ZERO) when no valid reply came.
   uint32_t motionEpoch;
+  uint8_t failureStopMode;
   union {
     struct { uint8_t brakeOn; } bkctrl;
     struct { uint8_t clearKind, device; } clralm;

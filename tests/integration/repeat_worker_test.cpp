@@ -271,9 +271,27 @@ TEST_F(RepeatWorkerSim, AStopInAnyDialogEndsEveryRepeatAndNothingMovesAfterIt) {
   control("LOG CLEAR");
   uint32_t before = motionEpoch();
   endPendingMotions();
-  bindMotionEpoch(before);
+  bindMotions(before, 0);
   EXPECT_EQ(sendMotionRequest(nullptr, move), STATUS_CANCELLED);
-  bindMotionEpoch(0);
+  bindMotions(0, 0);
   EXPECT_TRUE(logLines().empty());
   EXPECT_EQ(prompt.messageCount(), 0u);
+}
+
+// The module may have taken a motion whose reply was not valid: a stop in the
+// dialog's mode follows it at once, before the box (whose "no" closes the port).
+TEST_F(RepeatWorkerSim, AMotionWithoutAValidReplyIsFollowedByAStop) {
+  PositioningArea area{};
+  area.targetPosition = 3000;
+  MotionRequest move{};
+  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  ASSERT_TRUE(control("FAULT HEADER 1"));
+  bindMotions(motionEpoch(), 1);
+  EXPECT_EQ(sendMotionRequest(nullptr, move), STATUS_MALFORMED);
+  bindMotions(0, 0);
+  auto lines = logLines();
+  ASSERT_EQ(lines.size(), 2u) << ::testing::PrintToString(lines);
+  EXPECT_NE(lines[0].find("POSING"), std::string::npos);
+  EXPECT_EQ(lines[1], "<STX>STOP__01CM:ZERO<CR>");
+  EXPECT_EQ(prompt.messageCount(), 1u);
 }
