@@ -295,3 +295,24 @@ TEST_F(RepeatWorkerSim, AMotionWithoutAValidReplyIsFollowedByAStop) {
   EXPECT_EQ(lines[1], "<STX>STOP__01CM:ZERO<CR>");
   EXPECT_EQ(prompt.messageCount(), 1u);
 }
+
+// A worker still held in its error box after a stop: a new start is refused at
+// once (the dialog shows box 259), not after a wait that ends in nothing.
+TEST_F(RepeatWorkerSim, AStartWhileTheLastWorkerIsInItsBoxIsRefusedAtOnce) {
+  PositioningArea area{};
+  area.targetPosition = 3000;
+  MotionRequest move{};
+  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  prompt.holdBoxes();
+  ASSERT_TRUE(control("FAULT ERROR RDMSTS 0001"));
+  ASSERT_EQ(startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder), 0);
+  ASSERT_TRUE(prompt.waitForMessages(1, 3000));
+  EXPECT_EQ(stopOperation(&run, nullptr, 0, false), 0);
+  auto pressed = Clock::now();
+  EXPECT_EQ(startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder), REPEAT_RUNNING);
+  EXPECT_LT(Clock::now() - pressed, std::chrono::milliseconds(300));
+  ASSERT_TRUE(control("FAULT NONE"));
+  prompt.release();
+  ASSERT_TRUE(waitFor(2000, [&] { return recorder.count(REPEAT_IDLE) == 1 || !repeatActive(&run); }));
+  EXPECT_TRUE(waitFor(2000, [&] { return startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder) == 0; }));
+}
