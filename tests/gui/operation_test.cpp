@@ -47,6 +47,14 @@ void holdButton(HWND dialog, int id) {
                MAKELPARAM((rect.right - rect.left) / 2, (rect.bottom - rect.top) / 2));
 }
 
+// A repeat of 10 units at 6000 units a minute in the positioning dialog.
+void startPositioningRepeat(HWND dialog) {
+  setControlText(dialog, IDC_OP_POSITION, L"10.000");
+  setControlText(dialog, IDC_OP_SPEED, L"6000.000");
+  SendMessageW(GetDlgItem(dialog, IDC_OP_REPEAT), BM_SETCHECK, BST_CHECKED, 0);
+  clickButton(dialog, IDC_OP_START);
+}
+
 void letGo(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5)); }
 
 class Operation : public ::testing::Test {
@@ -133,10 +141,7 @@ TEST_F(Operation, ARepeatRunsCyclesRefusesToCloseAndStopEndsIt) {
   start();
   HWND dialog = openOperation(IDM_POSITIONING, IDD_POSITIONING);
   ASSERT_NE(dialog, nullptr);
-  setControlText(dialog, IDC_OP_POSITION, L"10.000");
-  setControlText(dialog, IDC_OP_SPEED, L"6000.000");
-  SendMessageW(GetDlgItem(dialog, IDC_OP_REPEAT), BM_SETCHECK, BST_CHECKED, 0);
-  clickButton(dialog, IDC_OP_START);
+  startPositioningRepeat(dialog);
   // Move, return to the start, move again: two cycles at least.
   ASSERT_TRUE(waitLogged("POSING", 3, 20000)) << simRequestLog();
   EXPECT_GE(countOf(simRequestLog(), "RDMSTS"), 2u);
@@ -244,10 +249,7 @@ TEST_F(Operation, AStopAnywhereEndsEveryRepeatAndOvertakesAMotionAwaitingItsRepl
   start();
   HWND positioning = openOperation(IDM_POSITIONING, IDD_POSITIONING);
   ASSERT_NE(positioning, nullptr);
-  setControlText(positioning, IDC_OP_POSITION, L"10.000");
-  setControlText(positioning, IDC_OP_SPEED, L"6000.000");
-  SendMessageW(GetDlgItem(positioning, IDC_OP_REPEAT), BM_SETCHECK, BST_CHECKED, 0);
-  clickButton(positioning, IDC_OP_START);
+  startPositioningRepeat(positioning);
   ASSERT_TRUE(waitLogged("POSING", 2, 20000)) << simRequestLog();
   HWND homing = openOperation(IDM_HOMING, IDD_HOMING);
   ASSERT_NE(homing, nullptr);

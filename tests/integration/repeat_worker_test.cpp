@@ -84,6 +84,18 @@ class RepeatWorkerSim : public OperationSim {
     }
     return out;
   }
+  // The positioning dialog's move to `target`, at the parameter speed or `speed`.
+  static MotionRequest positioningTo(int32_t target, int32_t speed = 0) {
+    PositioningArea area{};
+    area.targetPosition = target;
+    if (speed != 0) {
+      area.speedSource = 2;
+      area.speed = speed;
+    }
+    MotionRequest move{};
+    EXPECT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+    return move;
+  }
   static inline RepeatRun run;
   Recorder recorder;
 };
@@ -170,10 +182,7 @@ TEST_F(RepeatWorkerSim, StopWhileTheWorkerSleepsEndsItWithoutAnotherMotion) {
 }
 
 TEST_F(RepeatWorkerSim, AFailedRequestEndsTheRepeatWithTheStateBackToZero) {
-  PositioningArea area{};
-  area.targetPosition = 3000;
-  MotionRequest move{};
-  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  MotionRequest move = positioningTo(3000);
   ASSERT_TRUE(control("FAULT ERROR RDMSTS 0001"));
   ASSERT_EQ(startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder), 0);
   ASSERT_TRUE(waitFor(3000, [&] { return recorder.count(REPEAT_IDLE) == 1; }));
@@ -215,10 +224,7 @@ TEST_F(RepeatWorkerSim, EndingARepeatAtExitSendsNoStopAndTheMoveFinishes) {
 // A stop goes out ahead of everything queued, and a motion still waiting for its
 // lost reply ends there, unsent again, without a box; the queued read then runs.
 TEST_F(RepeatWorkerSim, AStopOvertakesTheQueueAndEndsAMotionAwaitingItsReply) {
-  PositioningArea area{};
-  area.targetPosition = 3000;
-  MotionRequest move{};
-  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  MotionRequest move = positioningTo(3000);
   ASSERT_TRUE(control("FAULT NOREPLY 1"));
   ASSERT_EQ(startSingleMotion(&run, nullptr, move, 0), 0);
   EXPECT_EQ(startSingleMotion(&run, nullptr, move, 0), REPEAT_RUNNING);
@@ -250,12 +256,7 @@ TEST_F(RepeatWorkerSim, AStopOvertakesTheQueueAndEndsAMotionAwaitingItsReply) {
 // refused on the line.
 TEST_F(RepeatWorkerSim, AStopInAnyDialogEndsEveryRepeatAndNothingMovesAfterIt) {
   moveTo(0);
-  PositioningArea area{};
-  area.targetPosition = 500;
-  area.speedSource = 2;
-  area.speed = 60000;
-  MotionRequest move{};
-  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  MotionRequest move = positioningTo(500, 60000);
   RepeatRun* other = repeatRunAt(1);
   ASSERT_EQ(startRepeat(other, nullptr, move, 0, Recorder::sink, &recorder), 0);
   ASSERT_TRUE(waitFor(5000, [&] { return recorder.count(REPEAT_MOVE) >= 1 && recorder.count(REPEAT_RETURN) >= 1; }));
@@ -281,10 +282,7 @@ TEST_F(RepeatWorkerSim, AStopInAnyDialogEndsEveryRepeatAndNothingMovesAfterIt) {
 // The module may have taken a motion whose reply was not valid: a stop in the
 // dialog's mode follows it at once, before the box (whose "no" closes the port).
 TEST_F(RepeatWorkerSim, AMotionWithoutAValidReplyIsFollowedByAStop) {
-  PositioningArea area{};
-  area.targetPosition = 3000;
-  MotionRequest move{};
-  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  MotionRequest move = positioningTo(3000);
   ASSERT_TRUE(control("FAULT HEADER 1"));
   bindMotions(motionEpoch(), 1);
   EXPECT_EQ(sendMotionRequest(nullptr, move), STATUS_MALFORMED);
@@ -299,10 +297,7 @@ TEST_F(RepeatWorkerSim, AMotionWithoutAValidReplyIsFollowedByAStop) {
 // A worker still held in its error box after a stop: a new start is refused at
 // once (the dialog shows box 259), not after a wait that ends in nothing.
 TEST_F(RepeatWorkerSim, AStartWhileTheLastWorkerIsInItsBoxIsRefusedAtOnce) {
-  PositioningArea area{};
-  area.targetPosition = 3000;
-  MotionRequest move{};
-  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  MotionRequest move = positioningTo(3000);
   prompt.holdBoxes();
   ASSERT_TRUE(control("FAULT ERROR RDMSTS 0001"));
   ASSERT_EQ(startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder), 0);
