@@ -13,6 +13,7 @@
 #include "resources/resource.h"
 #include "monitor/signal_output.h"
 #include "shell/shell_win32.h"
+#include "toolkit/window_messages.h"
 
 namespace {
 
@@ -106,6 +107,12 @@ TEST_F(Operation, JogIsHoldToRunHoweverTheHoldEnds) {
   HWND jog = openOperation(IDM_JOG, IDD_JOG);
   ASSERT_NE(jog, nullptr);
   saveScreenshot(jog, "operation_jog");
+  // Only the two jog buttons' own edges move the axis: not a worker's notice, not
+  // an edge naming another control.
+  PostMessageW(jog, UM_WORKER_NOTICE, IDC_OP_FORWARD, 1);
+  PostMessageW(jog, UM_JOG_EDGE, IDC_OP_STOP, 1);
+  Sleep(500);
+  EXPECT_EQ(countOf(simRequestLog(), "FEED__"), 0u) << simRequestLog();
 
   holdButton(jog, IDC_OP_FORWARD);
   ASSERT_TRUE(waitLogged("FEED__"));
