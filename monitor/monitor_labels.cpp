@@ -24,6 +24,12 @@ const char* motionStateText(uint8_t code) {
   return nullptr;
 }
 
+uint16_t motionStateStringId(uint8_t code) {
+  for (const MotionStateText& s : MotionStateTexts)
+    if (s.code == code) return s.stringId;
+  return 0;
+}
+
 const char* const MotionStatusBitLabels[16] = {
     "block_end", "den", "near", "inpos", "予備", "予備", "予備", "予備",
     "予備",      "予備", "予備", "予備",  "予備", "予備", "予備", "予備",

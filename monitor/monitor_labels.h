@@ -5,14 +5,15 @@
 
 struct MotionStateText {
   uint8_t code;
-  uint16_t stringId;   // the same text in the string table
-  const char* text;
+  uint16_t stringId;   // the monitor shows the string table's text of this id
+  const char* text;    // qzctl's copy: it runs without the resource library
 };
 constexpr int MOTION_STATE_COUNT = 12;
 extern const MotionStateText MotionStateTexts[MOTION_STATE_COUNT];
 
-// Null for a code outside 0..11: the monitor then keeps its previous text.
+// Null (or 0) for a code outside 0..11: the monitor then keeps its previous text.
 const char* motionStateText(uint8_t code);
+uint16_t motionStateStringId(uint8_t code);
 
 extern const char* const MotionStatusBitLabels[16];
 

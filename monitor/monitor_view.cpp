@@ -42,8 +42,8 @@ void takeSignalReading(SignalView* view, const uint16_t fresh[3], bool debugMode
   view->anyShown = true;
 }
 
-uint16_t takeMotionReading(MotionView* view, uint8_t state, uint16_t word, const char** stateText) {
-  *stateText = motionStateText(state);
+uint16_t takeMotionReading(MotionView* view, uint8_t state, uint16_t word, uint16_t* stateStringId) {
+  *stateStringId = motionStateStringId(state);
   uint16_t redraw = bitsToRedraw(view->word, word, view->anyShown);
   view->word = word;
   view->anyShown = true;

@@ -33,9 +33,9 @@ struct MotionView {
   bool anyShown = false;
   uint16_t word = 0;
 };
-// Takes a reading; returns the bits to repaint. `stateText` gets the UTF-8 text
-// of the motion state, or null when the code is unknown (the old text stays).
-uint16_t takeMotionReading(MotionView* view, uint8_t state, uint16_t word, const char** stateText);
+// Takes a reading; returns the bits to repaint. `stateStringId` gets the string
+// id of the motion state's text, or 0 when the code is unknown (the old text stays).
+uint16_t takeMotionReading(MotionView* view, uint8_t state, uint16_t word, uint16_t* stateStringId);
 
 // Current values: command, feedback, deviation, latch, torque, monitor 1 and 2.
 constexpr int MONITOR_VALUE_COUNT = 7;

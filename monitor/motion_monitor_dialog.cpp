@@ -26,9 +26,13 @@ uint16_t readMotion(void* owner, MonitorReading* reading) {
 void showReading(HWND dialog, MotionMonitorState* state) {
   MonitorReading reading;
   if (!takeMonitorReading(state->monitor.poll.get(), &reading)) return;
-  const char* text = nullptr;
-  uint16_t redraw = takeMotionReading(&state->view, reading.motionState, reading.motionStatusWord, &text);
-  if (text) setTextUtf8(dialog, IDC_MOTION_STATE, text);
+  uint16_t textId = 0;
+  uint16_t redraw = takeMotionReading(&state->view, reading.motionState, reading.motionStatusWord, &textId);
+  if (textId) {
+    wchar_t* text = LoadResString(dialog, textId);
+    SetItemTextW(dialog, IDC_MOTION_STATE, text);
+    FreeResString(text);
+  }
   for (int bit = 0; bit < 16; ++bit)
     if (redraw & (1u << bit))
       setBitLook(dialog, MotionBitControls[bit].lampId, MotionBitControls[bit].textId,

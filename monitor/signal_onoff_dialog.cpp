@@ -26,6 +26,8 @@ INT_PTR CALLBACK onOffDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       SetWindowLongPtrW(dialog, DWLP_USER, lParam);
       CenterDialog(dialog, 0);
       return TRUE;
+    case DM_GETDEFID:
+      return NoDefaultButton(dialog);
     case WM_COMMAND: {
       uint16_t templateId = templateOf(dialog);
       switch (LOWORD(wParam)) {

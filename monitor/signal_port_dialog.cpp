@@ -165,7 +165,8 @@ void onClose(HWND dialog, OutputPortState* state) {
 
 void onCommand(HWND dialog, OutputPortState* state, int id, int code) {
   if (id == IDCANCEL) return onClose(dialog, state);
-  if (code != BN_CLICKED) return;
+  // Enter comes as IDOK with code 0, which equals BN_CLICKED: it writes nothing.
+  if (id == IDOK || code != BN_CLICKED) return;
   if (id == IDC_OUTPUT_PORT_WRITE) return onWrite(dialog, state);
   int w = 0, b = 0;
   if (rowOfControl(portOverrideBoxId, id, &w, &b)) onOverrideClick(dialog, state, id, w, b);
@@ -203,6 +204,8 @@ INT_PTR CALLBACK outputPortDialogProc(HWND dialog, UINT message, WPARAM wParam, 
     case WM_DRAWITEM:
       if (state) drawLamp(dialog, state, static_cast<int>(wParam));
       return TRUE;
+    case DM_GETDEFID:
+      return NoDefaultButton(dialog);
     case WM_COMMAND:
       if (state) onCommand(dialog, state, LOWORD(wParam), HIWORD(wParam));
       return TRUE;

@@ -9,11 +9,9 @@
 
 namespace {
 
-// Posted from the draw request, so the request is sent outside painting and
-// presses and releases are handled in the order they were drawn.
-constexpr UINT UM_JOG_EDGE = UM_WORKER_NOTICE;   // wParam: button id, lParam: 1 pushed
-
 JogArea& jogArea() { return g_settings.jog; }
+
+bool isJogButton(WPARAM id) { return id == IDC_OP_FORWARD || id == IDC_OP_REVERSE; }
 
 uint8_t directionOf(int button) { return button == IDC_OP_FORWARD ? MOTION_FORWARD : MOTION_REVERSE; }
 
@@ -77,18 +75,20 @@ INT_PTR CALLBACK jogDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       state = attachDialogState(dialog, new OperationState);
       openOperation(dialog, state, IDD_JOG);
       fixOperationArea(&jogArea(), state->debugMode);
+      openValueHistories(&jogArea(), state->debugMode);
       show(dialog, state);
       watchButton(dialog, IDC_OP_FORWARD);
       watchButton(dialog, IDC_OP_REVERSE);
       return TRUE;
     case WM_DRAWITEM:
-      if (wParam == IDC_OP_FORWARD || wParam == IDC_OP_REVERSE) {
+      if (isJogButton(wParam)) {
         paintButton(dialog, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
       }
       return FALSE;
     case UM_JOG_EDGE:
-      if (!state) return TRUE;
+      // Presses and releases are handled in the order they were drawn.
+      if (!state || !isJogButton(wParam)) return TRUE;
       if (lParam) press(dialog, state, static_cast<int>(wParam));
       else jogRelease(dialog, directionOf(static_cast<int>(wParam)), nullptr);
       return TRUE;
@@ -98,6 +98,8 @@ INT_PTR CALLBACK jogDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case UM_END_WORK:
       jogReleaseAll(dialog);
       return TRUE;
+    case DM_GETDEFID:
+      return NoDefaultButton(dialog);
     case WM_COMMAND:
       if (!state || LOWORD(wParam) != IDCANCEL) return FALSE;
       jogReleaseAll(dialog);

@@ -96,6 +96,7 @@ INT_PTR CALLBACK operationDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       openOperation(dialog, state, T::templateId);
       if (T::showInterval(state)) showRepeatInterval(dialog, state);
       fixOperationArea(&T::area(), state->debugMode);
+      openValueHistories(&T::area(), state->debugMode);
       T::open(dialog, state);
       T::show(dialog, state);
       return TRUE;
@@ -123,6 +124,8 @@ INT_PTR CALLBACK operationDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     case UM_END_WORK:
       if (state) endOperationWork(state);
       return TRUE;
+    case DM_GETDEFID:
+      return NoDefaultButton(dialog);
     case WM_NCDESTROY:
       freeDialogState<OperationState>(dialog);
       return FALSE;

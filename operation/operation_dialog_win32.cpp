@@ -19,6 +19,16 @@ void postRepeatState(void* context, uint16_t repeatState) {
   PostMessageW(static_cast<HWND>(context), UM_WORKER_NOTICE, repeatState, 0);
 }
 
+// The acceleration and filter lists are filled at open only: showing runs again
+// after every read, and a second fill would append four more choices whose
+// indexes no area can hold.
+void showTypeChoice(HWND dialog, int comboId, void (*fill)(HWND, int), int index) {
+  if (SendDlgItemMessageW(dialog, comboId, CB_GETCOUNT, 0, 0) > 0)
+    SendDlgItemMessageW(dialog, comboId, CB_SETCURSEL, index, 0);
+  else
+    fill(dialog, index);
+}
+
 }  // namespace
 
 static_assert(kRunCount == kRepeatRunCount, "one repeat run per operation dialog");
@@ -45,9 +55,9 @@ int comboIndex(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessage
 
 void showCommon(HWND dialog, const CommonControls& controls, bool hasRepeat) {
   SetRadioGroup(dialog, IDC_OP_ACCEL_PARAM, controls.accelMode);
-  FillAccelTypeCombo(dialog, controls.accelIndex);
+  showTypeChoice(dialog, IDC_ACCEL_TYPE, FillAccelTypeCombo, controls.accelIndex);
   SetRadioGroup(dialog, IDC_OP_FILTER_PARAM, controls.filterMode);
-  FillFilterTypeCombo(dialog, controls.filterIndex);
+  showTypeChoice(dialog, IDC_FILTER_TYPE, FillFilterTypeCombo, controls.filterIndex);
   if (!hasRepeat) return;
   CheckDlgButton(dialog, IDC_OP_REPEAT, controls.repeat ? BST_CHECKED : BST_UNCHECKED);
   SetRadioGroup(dialog, IDC_OP_STOP_DEC, controls.stopMode);

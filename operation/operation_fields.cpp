@@ -12,6 +12,10 @@ namespace {
 
 bool choiceIn(int value, int count) { return value >= 0 && value < count; }
 
+// Speed source 2 sends the typed speed; 0 and 1 send PARM and CURT instead.
+// Outside debug mode the dialogs that read the speed then fix the source at 2.
+bool typedSpeed(uint8_t speedSource, bool debugMode) { return !debugMode || speedSource == 2; }
+
 // Numbers read one after the other: the first failure names its control, and
 // later reads are skipped so the result points at the first bad field.
 struct FieldReader {
@@ -39,15 +43,21 @@ struct FieldReader {
     return static_cast<int32_t>(v);
   }
   // A speed or a step distance: the line carries it unsigned, with the direction
-  // elsewhere, so a negative value would arrive as a huge one. Refused.
-  int32_t magnitude32(const char* text, uint16_t format, uint16_t controlId, int32_t keep) {
+  // elsewhere, so a negative value would arrive as a huge one. Refused when it is
+  // `sent`; a value its choice leaves at home (the parameter's or the current
+  // speed) goes nowhere, so its sign is nobody's concern.
+  int32_t magnitude32(const char* text, uint16_t format, uint16_t controlId, int32_t keep, bool sent) {
     int32_t v = value32(text, format, controlId, keep);
     if (failed != OPERATION_OK) return keep;
-    if (v < 0) {
+    if (sent && v < 0) {
       failed = controlId;
       return keep;
     }
     return v;
+  }
+  // The speed combo 1059, checked for its sign when the speed source sends it.
+  int32_t speed32(const char* text, uint16_t format, int32_t keep, uint8_t speedSource, bool debugMode) {
+    return magnitude32(text, format, OPERATION_ID_SPEED, keep, typedSpeed(speedSource, debugMode));
   }
   void choice(int value, int count, uint8_t* out) {
     if (failed != OPERATION_OK) return;
@@ -70,6 +80,7 @@ void speedText(uint8_t speedSource, int32_t speed, uint16_t format, SpeedControl
 }
 
 void remember(ValueHistory* history, int32_t value) { updateValueHistory(history, value); }
+
 
 }  // namespace
 
@@ -208,6 +219,51 @@ void fixOperationArea(HomingArea* a, bool debugMode) {
   fixCommon(&a->accelFilter, &a->repeatStop);
 }
 
+// --- value histories at open ----------------------------------------------------
+
+void openValueHistories(JogArea* a, bool) { remember(&a->speedHistory, a->speed); }
+
+void openValueHistories(StepArea* a, bool) {
+  remember(&a->speedHistory, a->speed);
+  remember(&a->distanceHistory, a->distance);
+}
+
+void openValueHistories(PositioningArea* a, bool) {
+  remember(&a->speedHistory, a->speed);
+  remember(&a->targetHistory, a->targetPosition);
+}
+
+void openValueHistories(PointOperationArea* a, bool) { remember(&a->pointHistory, a->pointNumber); }
+
+void openValueHistories(StationArea* a, bool) {
+  remember(&a->speedHistory, a->speed);
+  remember(&a->stationHistory, static_cast<int32_t>(a->stationNumber));
+}
+
+void openValueHistories(ExternalSignalArea* a, bool debugMode) {
+  remember(&a->speedHistory, a->speed);
+  remember(&a->targetHistory, a->targetPosition);
+  if (!debugMode) return;   // the external combos stay empty
+  remember(&a->externalDistanceHistory, a->externalDistance);
+  remember(&a->externalSpeedHistory, a->externalSpeed);
+}
+
+void openValueHistories(MultiSpeedArea* a, bool debugMode) {
+  remember(&a->targetHistory, a->targetPosition);
+  if (debugMode) remember(&a->speedHistory, a->speed);
+}
+
+void openValueHistories(PassPointArea* a, bool) {
+  remember(&a->speedHistory, a->speed);
+  remember(&a->targetHistory, a->targetPosition);
+  remember(&a->signal1OnHistory, a->signal1On);
+  remember(&a->signal1OffHistory, a->signal1Off);
+  remember(&a->signal2OnHistory, a->signal2On);
+  remember(&a->signal2OffHistory, a->signal2Off);
+}
+
+void openValueHistories(HomingArea* a, bool) { remember(&a->speedHistory, a->speed); }
+
 // --- showing ------------------------------------------------------------------------
 
 void showOperationFields(const JogArea& a, const EnvironmentSettings& env, JogControls* out) {
@@ -300,7 +356,7 @@ uint16_t readOperationFields(const JogControls& in, const EnvironmentSettings& e
   FieldReader r;
   r.common(in.common, debugMode, false, &w.accelFilter, nullptr);
   if (debugMode) r.choice(in.speed.speedSource, 3, &w.speedSource);
-  w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+  w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
   if (r.failed) return r.failed;
   fixOperationArea(&w, debugMode);
   remember(&w.speedHistory, w.speed);
@@ -316,8 +372,8 @@ uint16_t readOperationFields(const StepControls& in, const EnvironmentSettings& 
   if (debugMode) {
     r.choice(in.distanceMode, 2, &w.distanceMode);
     r.choice(in.speed.speedSource, 3, &w.speedSource);
-    w.distance = r.magnitude32(in.distance, env.valueFormat, OPERATION_ID_POSITION, w.distance);
-    w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+    w.distance = r.magnitude32(in.distance, env.valueFormat, OPERATION_ID_POSITION, w.distance, w.distanceMode == 1);
+    w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
   }
   if (r.failed) return r.failed;
   fixOperationArea(&w, debugMode);
@@ -336,7 +392,7 @@ uint16_t readOperationFields(const PositioningControls& in, const EnvironmentSet
   r.common(in.common, debugMode, true, &w.accelFilter, &w.repeatStop);
   r.choice(in.positioningType, 2, &w.positioningType);
   if (debugMode) r.choice(in.speed.speedSource, 3, &w.speedSource);
-  w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+  w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
   w.targetPosition = r.value32(in.target, env.valueFormat, OPERATION_ID_POSITION, w.targetPosition);
   if (r.failed) return r.failed;
   fixOperationArea(&w, debugMode);
@@ -375,7 +431,7 @@ uint16_t readOperationFields(const StationControls& in, const EnvironmentSetting
     r.choice(in.positioningType, 2, &w.positioningType);
     r.choice(in.speed.speedSource, 3, &w.speedSource);
   }
-  w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+  w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
   int64_t station = 0;
   if (r.number(in.station, STATION_NUMBER_FORMAT, OPERATION_ID_STATION, &station))
     w.stationNumber = static_cast<uint32_t>(station);
@@ -398,11 +454,12 @@ uint16_t readOperationFields(const ExternalSignalControls& in, const Environment
     r.choice(in.distanceMode, 2, &w.externalDistanceMode);
     r.choice(in.externalSpeedMode, 2, &w.externalSpeedMode);
   }
-  w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+  w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
   w.targetPosition = r.value32(in.target, env.valueFormat, OPERATION_ID_POSITION, w.targetPosition);
   if (debugMode) {
     w.externalDistance = r.value32(in.distance, env.valueFormat, OPERATION_ID_FIELD_1108, w.externalDistance);
-    w.externalSpeed = r.magnitude32(in.externalSpeed, env.valueFormat, OPERATION_ID_FIELD_1110, w.externalSpeed);
+    w.externalSpeed = r.magnitude32(in.externalSpeed, env.valueFormat, OPERATION_ID_FIELD_1110, w.externalSpeed,
+                                   w.externalSpeedMode == 1);
   }
   if (r.failed) return r.failed;
   fixOperationArea(&w, debugMode);
@@ -424,7 +481,7 @@ uint16_t readOperationFields(const MultiSpeedControls& in, const EnvironmentSett
   r.choice(in.positioningType, 2, &w.positioningType);
   if (debugMode) {
     r.choice(in.speed.speedSource, 3, &w.speedSource);
-    w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+    w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
   }
   w.targetPosition = r.value32(in.target, env.valueFormat, OPERATION_ID_POSITION, w.targetPosition);
   if (r.failed) return r.failed;
@@ -447,7 +504,7 @@ uint16_t readOperationFields(const PassPointControls& in, const EnvironmentSetti
     r.choice(in.signal1Polarity, 2, &w.signal1Polarity);
     r.choice(in.signal2Polarity, 2, &w.signal2Polarity);
   }
-  w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+  w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
   w.targetPosition = r.value32(in.target, env.valueFormat, OPERATION_ID_POSITION, w.targetPosition);
   if (debugMode) {
     w.signal1On = r.value32(in.signal1On, env.valueFormat, OPERATION_ID_FIELD_1108, w.signal1On);
@@ -475,7 +532,7 @@ uint16_t readOperationFields(const HomingControls& in, const EnvironmentSettings
   FieldReader r;
   r.common(in.common, debugMode, true, &w.accelFilter, &w.repeatStop);
   if (debugMode) r.choice(in.speed.speedSource, 3, &w.speedSource);
-  w.speed = r.magnitude32(in.speed.speed, env.valueFormat, OPERATION_ID_SPEED, w.speed);
+  w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
   if (r.failed) return r.failed;
   fixOperationArea(&w, debugMode);
   remember(&w.speedHistory, w.speed);

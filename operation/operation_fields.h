@@ -145,6 +145,20 @@ void fixOperationArea(MultiSpeedArea* area, bool debugMode);
 void fixOperationArea(PassPointArea* area, bool debugMode);
 void fixOperationArea(HomingArea* area, bool debugMode);
 
+// At open, after the fixed values: each value combo the dialog fills in this mode
+// gets its current value into its history when the history lacks it (to the
+// front, the oldest dropping out of a full one), as UpdateValueHistory does, so
+// the list holds what the field shows.
+void openValueHistories(JogArea* area, bool debugMode);
+void openValueHistories(StepArea* area, bool debugMode);
+void openValueHistories(PositioningArea* area, bool debugMode);
+void openValueHistories(PointOperationArea* area, bool debugMode);
+void openValueHistories(StationArea* area, bool debugMode);
+void openValueHistories(ExternalSignalArea* area, bool debugMode);
+void openValueHistories(MultiSpeedArea* area, bool debugMode);
+void openValueHistories(PassPointArea* area, bool debugMode);
+void openValueHistories(HomingArea* area, bool debugMode);
+
 // The area's values as the controls show them: numbers written with their format
 // (speeds and positions with the environment's value format word), left-aligned.
 void showOperationFields(const JogArea& area, const EnvironmentSettings& env, JogControls* out);

@@ -363,6 +363,7 @@
 #define IDS_SPEED_CHANGE_COL0   92    // 92-94: speed-change list columns
 #define IDS_POINT_LIST_COL0     112   // 112-114: point list columns
 #define IDS_PARAM_LIST_COL0     128   // 128-131: parameter list columns
+#define IDS_MOTION_STATE0       144   // 144-155: motion states 0-11
 #define IDS_ALARM_COL0          160   // 160-163: alarm list columns
 #define IDS_ALARM_HISTORY_COL0  164   // 164-165: alarm history columns
 #define IDS_MEMORY_COL0         176   // 176-177: memory list columns

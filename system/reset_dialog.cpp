@@ -70,6 +70,8 @@ INT_PTR CALLBACK moduleResetDialogProc(HWND dialog, UINT message, WPARAM wParam,
     case WM_INITDIALOG:
       CenterDialog(dialog, 0);
       return TRUE;
+    case DM_GETDEFID:
+      return NoDefaultButton(dialog);
     case WM_COMMAND:
       if (LOWORD(wParam) == IDC_RESET_START) {
         // The wait dialog holds only the main window modal; this dialog is kept

@@ -21,6 +21,12 @@ void FreeResString(wchar_t* block);
 
 void CenterDialog(HWND dialog, int mode);
 
+// The answer to DM_GETDEFID of a dialog whose buttons move the axis, drive an
+// output or reset the module: no default button. The dialog manager then turns
+// Enter in a field into IDOK, which those dialogs ignore, instead of a click on
+// the button that was made default last (a tab through it is enough for that).
+INT_PTR NoDefaultButton(HWND dialog);
+
 void SetNumericField(HWND dialog, int id, const void* value, uint16_t format);
 int GetNumericField(HWND dialog, int id, void* result, uint16_t format);
 void SetFixedTextField(HWND dialog, int id, const char* text, int length);

@@ -27,6 +27,11 @@ void fillCombo(HWND dialog, int comboId, UINT firstString, int selection) {
 
 void setResourceLibrary(HINSTANCE library) { g_resourceLibrary = library; }
 
+INT_PTR NoDefaultButton(HWND dialog) {
+  SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+  return TRUE;
+}
+
 HINSTANCE ResourceInstance(HWND window) {
   if (g_resourceLibrary) return g_resourceLibrary;
   if (window) return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));

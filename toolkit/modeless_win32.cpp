@@ -5,7 +5,8 @@
 #include "toolkit/window_messages.h"
 
 static_assert(UM_DIALOG_CLOSED == WM_USER + 100 && UM_DATA_CHANGED == WM_USER + 101 &&
-              UM_STATUS_REPAINT == WM_USER + 102 && UM_WORKER_NOTICE == WM_USER + 103);
+              UM_STATUS_REPAINT == WM_USER + 102 && UM_WORKER_NOTICE == WM_USER + 103 &&
+              UM_END_WORK == WM_USER + 104 && UM_JOG_EDGE == WM_USER + 105);
 
 void closeModeless(HWND dialog, uint16_t templateId, Worker* worker, HWND list, ColumnWidths* widths) {
   // The worker only posts to its dialog, never sends, so waiting for it here

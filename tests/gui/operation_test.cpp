@@ -11,7 +11,9 @@
 
 #include "app_driver.h"
 #include "resources/resource.h"
+#include "monitor/signal_output.h"
 #include "shell/shell_win32.h"
+#include "toolkit/window_messages.h"
 
 namespace {
 
@@ -57,6 +59,33 @@ void startPositioningRepeat(HWND dialog) {
 
 void letGo(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5)); }
 
+// Enter as typed: posted to the control, so the program's message loop hands it
+// to the dialog manager as it does every key.
+void typeEnter(HWND target) {
+  PostMessageW(target, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+  PostMessageW(target, WM_CHAR, VK_RETURN, 0x001C0001);
+  PostMessageW(target, WM_KEYUP, VK_RETURN, 0xC01C0001);
+}
+
+// Enter where the focus is (right after opening: the first control), then in the
+// given field (a combo's edit box), then the IDOK the dialog manager sends for
+// Enter. The dialog must report no default button.
+void enterEverywhere(HWND dialog, int fieldId) {
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
+  typeEnter(gui.hwndFocus ? gui.hwndFocus : dialog);
+  Sleep(200);
+  HWND field = GetDlgItem(dialog, fieldId);
+  HWND edit = FindWindowExW(field, nullptr, L"Edit", nullptr);
+  if (edit) field = edit;
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+  typeEnter(field);
+  Sleep(200);
+  SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_NE(HIWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)), DC_HASDEFID) << "a default button";
+}
+
 class Operation : public ::testing::Test {
  protected:
   void start(const char* definitions = "data/ParmDef.cfg", const std::vector<unsigned char>* settings = nullptr) {
@@ -86,10 +115,17 @@ TEST_F(Operation, JogIsHoldToRunHoweverTheHoldEnds) {
   HWND jog = openOperation(IDM_JOG, IDD_JOG);
   ASSERT_NE(jog, nullptr);
   saveScreenshot(jog, "operation_jog");
+  // Only the two jog buttons' own edges move the axis: not a worker's notice, not
+  // an edge naming another control.
+  PostMessageW(jog, UM_WORKER_NOTICE, IDC_OP_FORWARD, 1);
+  PostMessageW(jog, UM_JOG_EDGE, IDC_OP_STOP, 1);
+  Sleep(500);
+  EXPECT_EQ(countOf(simRequestLog(), "FEED__"), 0u) << simRequestLog();
 
   holdButton(jog, IDC_OP_FORWARD);
   ASSERT_TRUE(waitLogged("FEED__"));
   EXPECT_EQ(countOf(simRequestLog(), "STOP__"), 0u) << "stopped while still held";
+  EXPECT_EQ(comboCount(jog, IDC_ACCEL_TYPE), 4) << "the list grew at the press";
   letGo(jog, IDC_OP_FORWARD);
   ASSERT_TRUE(waitLogged("STOP__01CM:DEC_"));
   Sleep(300);
@@ -144,6 +180,8 @@ TEST_F(Operation, ARepeatRunsCyclesRefusesToCloseAndStopEndsIt) {
   startPositioningRepeat(dialog);
   // Move, return to the start, move again: two cycles at least.
   ASSERT_TRUE(waitLogged("POSING", 3, 20000)) << simRequestLog();
+  EXPECT_EQ(comboCount(dialog, IDC_ACCEL_TYPE), 4) << "the list grew at start";
+  EXPECT_EQ(comboCount(dialog, IDC_FILTER_TYPE), 4);
   EXPECT_GE(countOf(simRequestLog(), "RDMSTS"), 2u);
 
   clickButton(dialog, IDCANCEL);
@@ -281,4 +319,38 @@ TEST_F(Operation, AStopAnywhereEndsEveryRepeatAndOvertakesAMotionAwaitingItsRepl
   EXPECT_EQ(countOf(log, "FEED__"), 1u) << log;
   clickButton(jog, IDCANCEL);
   EXPECT_TRUE(waitGone(jog));
+}
+
+// Enter never moves the axis or writes outputs: not in a field, not right after
+// opening; the dialogs that do either have no default button.
+TEST_F(Operation, EnterSendsNothing) {
+  start("data/ParmDefDbg.cfg");
+  HWND positioning = openOperation(IDM_POSITIONING, IDD_POSITIONING);
+  ASSERT_NE(positioning, nullptr);
+  setControlText(positioning, IDC_OP_SPEED, L"6000.000");
+  setControlText(positioning, IDC_OP_POSITION, L"10.000");
+  enterEverywhere(positioning, IDC_OP_POSITION);
+  clickButton(positioning, IDCANCEL);
+  EXPECT_TRUE(waitGone(positioning));
+
+  // A speed change typed and confirmed with Enter: neither added nor started.
+  HWND multi = openOperation(IDM_MULTI_SPEED, IDD_MULTI_SPEED);
+  ASSERT_NE(multi, nullptr);
+  setControlText(multi, IDC_OP_MS_POSITION, L"1.000");
+  setControlText(multi, IDC_OP_MS_SPEED, L"100.000");
+  enterEverywhere(multi, IDC_OP_MS_SPEED);
+  EXPECT_EQ(listViewRows(GetDlgItem(multi, IDC_LIST), 3).size(), 0u);
+  clickButton(multi, IDCANCEL);
+  EXPECT_TRUE(waitGone(multi));
+
+  postCommand(IDM_OUTPUT_PORT);
+  HWND port = waitModeless(IDD_OUTPUT_PORT);
+  ASSERT_NE(port, nullptr);
+  enterEverywhere(port, portOverrideBoxId(0, 0));
+  Sleep(300);
+  std::string log = simRequestLog();
+  EXPECT_EQ(countOf(log, "POSING"), 0u) << log;
+  EXPECT_EQ(countOf(log, "POS_MS"), 0u) << log;
+  EXPECT_EQ(countOf(log, "WRPORT"), 0u) << log;
+  EXPECT_TRUE(noDialog(nullptr, 300)) << "Enter asked something";
 }

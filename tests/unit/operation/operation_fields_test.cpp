@@ -116,6 +116,72 @@ TEST(OperationFields, DebugOnlyFieldsAreSkippedAndFixedOutsideDebugMode) {
   EXPECT_EQ(pass.signalPositioningType, 0);
 }
 
+// A speed's sign matters only when the speed goes out: with "follow the
+// parameter" or "current feed speed" chosen the typed text is not sent.
+TEST(OperationFields, ANegativeSpeedIsRefusedOnlyWhenItWouldBeSent) {
+  PositioningArea pos{};
+  PositioningControls pc{};
+  showOperationFields(pos, kEnv, &pc);
+  std::strcpy(pc.speed.speed, "-5");
+  for (int source : {0, 1}) {
+    pc.speed.speedSource = source;
+    EXPECT_EQ(readOperationFields(pc, kEnv, true, &pos), OPERATION_OK) << source;
+    EXPECT_EQ(pos.speedSource, source);
+  }
+  pc.speed.speedSource = 2;
+  EXPECT_EQ(readOperationFields(pc, kEnv, true, &pos), OPERATION_ID_SPEED);
+  pc.speed.speedSource = 0;   // outside debug mode the typed speed is always sent
+  EXPECT_EQ(readOperationFields(pc, kEnv, false, &pos), OPERATION_ID_SPEED);
+
+  JogArea jog{};
+  JogControls jc{};
+  showOperationFields(jog, kEnv, &jc);
+  std::strcpy(jc.speed.speed, "-1");
+  jc.speed.speedSource = 1;
+  EXPECT_EQ(readOperationFields(jc, kEnv, true, &jog), OPERATION_OK);
+  jc.speed.speedSource = 2;
+  EXPECT_EQ(readOperationFields(jc, kEnv, true, &jog), OPERATION_ID_SPEED);
+
+  // The external speed goes out only when its own choice is the typed one.
+  ExternalSignalArea ext{};
+  ExternalSignalControls ec{};
+  showOperationFields(ext, kEnv, &ec);
+  ec.speed.speedSource = 2;
+  std::strcpy(ec.externalSpeed, "-2");
+  ec.externalSpeedMode = 0;
+  EXPECT_EQ(readOperationFields(ec, kEnv, true, &ext), OPERATION_OK);
+  ec.externalSpeedMode = 1;
+  EXPECT_EQ(readOperationFields(ec, kEnv, true, &ext), OPERATION_ID_FIELD_1110);
+}
+
+// At open the current values join their histories when missing; one already there
+// keeps its place; a combo not filled in this mode is left alone.
+TEST(OperationFields, OpeningPutsTheShownValuesIntoTheirHistories) {
+  PositioningArea pos{};
+  pos.speed = 7000;
+  pos.targetPosition = 30;
+  pos.speedHistory.count = 2;
+  pos.speedHistory.values[0] = 100;
+  pos.speedHistory.values[1] = 7000;
+  pos.targetHistory.count = 10;
+  for (int i = 0; i < 10; ++i) pos.targetHistory.values[i] = i;
+  openValueHistories(&pos, false);
+  EXPECT_EQ(pos.speedHistory.count, 2);
+  EXPECT_EQ(pos.speedHistory.values[0], 100);
+  EXPECT_EQ(pos.targetHistory.count, 10);
+  EXPECT_EQ(pos.targetHistory.values[0], 30);
+  EXPECT_EQ(pos.targetHistory.values[9], 8);   // the oldest, 9, dropped
+
+  ExternalSignalArea ext{};
+  ext.externalDistance = 5;
+  openValueHistories(&ext, false);
+  EXPECT_EQ(ext.targetHistory.count, 1);
+  EXPECT_EQ(ext.externalDistanceHistory.count, 0);
+  openValueHistories(&ext, true);
+  ASSERT_EQ(ext.externalDistanceHistory.count, 1);
+  EXPECT_EQ(ext.externalDistanceHistory.values[0], 5);
+}
+
 TEST(SpeedChangeTable, EditsStayWithinTheFifteenEntries) {
   const uint16_t f = kEnv.valueFormat;
   MultiSpeedArea area{};

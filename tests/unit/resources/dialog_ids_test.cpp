@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "monitor/monitor_labels.h"
+
 namespace {
 
 std::string readFile(const std::string& path) {
@@ -98,12 +100,17 @@ std::vector<std::string> findIdProblems(const std::string& script, const std::st
   return problems;
 }
 
+// qzsetup.rc and the scripts it includes, one per subsystem.
+std::string resourceScript() {
+  std::string script;
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(QZ_SOURCE_DIR) + "/resources"))
+    if (entry.path().extension() == ".rc") script += readFile(entry.path().string()) + "\n";
+  return script;
+}
+
 TEST(DialogIds, NoTwoControlsOfOneDialogShareAnId) {
   const std::string root = QZ_SOURCE_DIR;
-  // qzsetup.rc and the scripts it includes, one per subsystem.
-  std::string script;
-  for (const auto& entry : std::filesystem::directory_iterator(root + "/resources"))
-    if (entry.path().extension() == ".rc") script += readFile(entry.path().string()) + "\n";
+  std::string script = resourceScript();
   std::string header = readFile(root + "/resources/resource.h");
   ASSERT_NE(script.find("DIALOGEX"), std::string::npos) << "the resource script was read";
   for (const std::string& problem : findIdProblems(script, header)) ADD_FAILURE() << problem;
@@ -121,6 +128,31 @@ TEST(DialogIds, TheCheckFindsACollisionAndAnUndefinedId) {
   ASSERT_EQ(problems.size(), 2u);
   EXPECT_EQ(problems[0], "IDD_X: IDC_B and IDC_A are both 1000");
   EXPECT_EQ(problems[1], "IDD_X: undefined id 'IDC_NOPE'");
+}
+
+// Enter in a field goes to the default push button: no dialog that moves the axis,
+// drives an output, the servo or the brake, or resets the module may have one.
+TEST(DialogIds, NoDialogThatMovesOrWritesHasADefaultButton) {
+  const std::string script = resourceScript();
+  const char* const guarded[] = {"IDD_JOG",        "IDD_STEP",        "IDD_POSITIONING", "IDD_POINT_OPERATION",
+                                 "IDD_STATION",    "IDD_EXTERNAL_SIGNAL", "IDD_MULTI_SPEED", "IDD_PASS_POINT",
+                                 "IDD_HOMING",     "IDD_SERVO_ONOFF", "IDD_BRAKE_ONOFF", "IDD_OUTPUT_PORT",
+                                 "IDD_MODULE_RESET"};
+  for (const char* name : guarded) {
+    size_t at = script.find(std::string(name) + " DIALOGEX");
+    ASSERT_NE(at, std::string::npos) << name;
+    size_t end = script.find("\nEND", at);
+    EXPECT_EQ(script.substr(at, end - at).find("DEFPUSHBUTTON"), std::string::npos) << name;
+  }
+}
+
+// The motion monitor loads its state texts from the string table by these ids.
+TEST(DialogIds, TheStringTableHoldsTheMotionStateTexts) {
+  const std::string script = resourceScript();
+  for (const MotionStateText& state : MotionStateTexts) {
+    std::string line = "  " + std::to_string(state.stringId) + " \"" + state.text + "\"\n";
+    EXPECT_NE(script.find(line), std::string::npos) << line;
+  }
 }
 
 }  // namespace
