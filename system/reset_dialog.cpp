@@ -69,7 +69,9 @@ INT_PTR CALLBACK moduleResetDialogProc(HWND dialog, UINT message, WPARAM wParam,
   switch (message) {
     case WM_INITDIALOG:
       CenterDialog(dialog, 0);
-      return TRUE;
+      // "リセット" is the only control: given the focus, an Enter pressed right
+      // after opening would reset the module. No control has it until one is chosen.
+      return FALSE;
     case DM_GETDEFID:
       return NoDefaultButton(dialog);
     case WM_COMMAND:

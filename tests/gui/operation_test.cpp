@@ -353,4 +353,15 @@ TEST_F(Operation, EnterSendsNothing) {
   EXPECT_EQ(countOf(log, "POS_MS"), 0u) << log;
   EXPECT_EQ(countOf(log, "WRPORT"), 0u) << log;
   EXPECT_TRUE(noDialog(nullptr, 300)) << "Enter asked something";
+
+  // The reset dialog's one button does not take the focus at open.
+  postCommand(IDM_MODULE_RESET);
+  HWND reset = waitModeless(IDD_MODULE_RESET);
+  ASSERT_NE(reset, nullptr);
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(GetWindowThreadProcessId(reset, nullptr), &gui);
+  typeEnter(gui.hwndFocus ? gui.hwndFocus : reset);
+  Sleep(500);
+  EXPECT_EQ(countOf(simRequestLog(), "RSTMDL"), 0u) << simRequestLog();
 }
