@@ -133,7 +133,9 @@ INT_PTR runTransfer(HWND owner, uint16_t templateId, bool points, const char* pa
   run.save = templateId == IDD_TRANSFER_SAVE;
   if (!run.save) {
     uint16_t line = 0xFFFF;
-    if (points) {
+    if (path == nullptr) {
+      // No file: nothing to send.
+    } else if (points) {
       line = readPointLoadFile(path, *livePointTable(), &run.pointCopy);
     } else {
       run.parameters.reset(new (std::nothrow) ParameterTable);
