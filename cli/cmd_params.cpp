@@ -142,7 +142,16 @@ int cmdParamsSet(const std::vector<std::string>& args) {
                  why.c_str());
     return EXIT_USAGE;
   }
-  uint16_t st = withRetry([&] { return request_WRPARM(nullptr, kBankNorm, number, static_cast<uint32_t>(value)); });
+  // A 1- or 2-byte value goes into the low bytes; the upper ones are sent as the
+  // module holds them, since it compares them with its own.
+  uint32_t sent = static_cast<uint32_t>(value);
+  if (def->size < 4) {
+    uint32_t held = 0;
+    if (uint16_t st = readParam(*def, &held)) return exitForStatus(st);
+    uint32_t mask = def->size == 1 ? 0xFFu : 0xFFFFu;
+    sent = (held & ~mask) | (sent & mask);
+  }
+  uint16_t st = withRetry([&] { return request_WRPARM(nullptr, kBankNorm, number, sent); });
   if (st) return exitForStatus(st);
   if (g_opt.json) std::printf("{\"number\":%u,\"pn\":%s,\"value\":%d}\n", number, jsonString(pnName(number)).c_str(), value);
   else std::printf("%s %s\n", pnName(number).c_str(), valueText(*def, value).c_str());

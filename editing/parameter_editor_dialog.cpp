@@ -8,6 +8,7 @@
 #include "editing/parameter_editors.h"
 #include "editing/parameter_rows.h"
 #include "link/request.h"
+#include "protocol/number_format.h"
 #include "resources/resource.h"
 #include "toolkit/dialog_toolkit.h"
 
@@ -56,6 +57,8 @@ void showDefinition(HWND dialog, const ParameterDefinition& def) {
     case 'H': {
       char text[FIELD_TEXT_SIZE];
       numericEditorText(def, text);
+      // As every numeric field: no more characters than the format can read.
+      SendDlgItemMessageW(dialog, IDC_PARAM_VALUE, EM_LIMITTEXT, formatWidth(numericEditorFormat(def)), 0);
       SetItemText(dialog, IDC_PARAM_VALUE, text);
       SetItemText(dialog, IDC_PARAM_UNIT, def.unit ? def.unit : "");
       return;

@@ -1,6 +1,7 @@
 // Parameter editors: opening contents and the value each editor writes.
 #include "editing/parameter_editors.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "protocol/number_format.h"
@@ -28,6 +29,13 @@ static int64_t storedNumber(int32_t field, uint16_t size, bool isSigned) {
   return static_cast<uint32_t>(widenStored(field, size, false));
 }
 
+// The 32-bit field to write: `low` in the value's `size` bytes, the other bytes
+// as held, for the module compares them with its own.
+static int32_t withHeldUpperBytes(int32_t held, uint32_t low, uint16_t size) {
+  uint32_t mask = size == 1 ? 0xFFu : size == 2 ? 0xFFFFu : 0xFFFFFFFFu;
+  return static_cast<int32_t>((static_cast<uint32_t>(held) & ~mask) | (low & mask));
+}
+
 uint16_t readNumericEditor(const ParameterDefinition& def, const char* text, int32_t* value) {
   uint16_t format = numericEditorFormat(def);
   if (format == 0) return EDIT_NOT_EDITABLE;
@@ -39,7 +47,7 @@ uint16_t readNumericEditor(const ParameterDefinition& def, const char* text, int
   if (number < storedNumber(def.minimum, def.size, isSigned) ||
       number > storedNumber(def.maximum, def.size, isSigned))
     return EDIT_OUT_OF_LIMITS;
-  *value = static_cast<int32_t>(static_cast<uint32_t>(number));
+  *value = withHeldUpperBytes(def.value, static_cast<uint32_t>(number), def.size);
   return EDIT_OK;
 }
 
@@ -47,8 +55,34 @@ static int fieldCount(const ParameterDefinition& def) {
   return def.entryCount > MAX_SUB_ENTRIES ? MAX_SUB_ENTRIES : def.entryCount;
 }
 
+static int offeredChoices(const Choice* choices, int limit) {
+  int count = 0;
+  while (count < limit && choices[count].text != nullptr) ++count;
+  return count;
+}
+
+static bool offersValue(const Choice* choices, int offered, uint32_t value) {
+  for (int c = 0; c < offered; ++c)
+    if (choices[c].value == value) return true;
+  return false;
+}
+
+// Appends the held item for `current` and selects it: the text of a choice that
+// names it beyond the listed ones (searching `all` slots), else its hex digits.
+static void listHeldItem(const Choice* choices, int all, uint32_t current, ChoiceRow* row) {
+  const char* text = nullptr;
+  for (int c = 0; c < all && text == nullptr; ++c)
+    if (choices[c].value == current && choices[c].text != nullptr) text = choices[c].text;
+  if (text == nullptr) {
+    std::snprintf(row->heldText, sizeof row->heldText, "%X", static_cast<unsigned>(current));
+    text = row->heldText;   // points into the row itself
+  }
+  row->texts[row->choiceCount] = text;
+  row->selected = row->choiceCount++;
+}
+
 // Fills the combo part of a row: choices up to `limit` or the first null text, the
-// one whose value equals `current` selected, else the first.
+// one whose value equals `current` selected, else the held item.
 static void listChoices(const Choice* choices, int limit, uint32_t current, ChoiceRow* row) {
   row->choiceCount = 0;
   row->selected = -1;
@@ -57,13 +91,19 @@ static void listChoices(const Choice* choices, int limit, uint32_t current, Choi
     if (row->selected < 0 && choices[c].value == current) row->selected = c;
     ++row->choiceCount;
   }
-  if (row->selected < 0 && row->choiceCount > 0) row->selected = 0;
+  if (row->selected < 0) listHeldItem(choices, MAX_CHOICES, current, row);
 }
 
-static int offeredChoices(const Choice* choices, int limit) {
-  int count = 0;
-  while (count < limit && choices[count].text != nullptr) ++count;
-  return count;
+// The value a combo selection stands for: an offered choice, or the held value
+// when the held item (listed after the offered choices) is selected.
+static bool selectedValue(const Choice* choices, int offered, uint32_t held, int s, uint32_t* value) {
+  if (s >= 0 && s < offered) {
+    *value = choices[s].value;
+    return true;
+  }
+  if (s != offered || offersValue(choices, offered, held)) return false;
+  *value = held;
+  return true;
 }
 
 // Bits of a field within the 16-bit value; 0 for a position outside it.
@@ -93,15 +133,18 @@ uint16_t composeBitValue(const ParameterDefinition& def, const int selected[BIT_
   uint32_t composed = 0;
   for (int i = 0; i < fieldCount(def); ++i) {
     const BitField& field = def.bits[i];
-    int s = selected[i];
-    if (s < 0 || s >= offeredChoices(field.choices, BIT_EDITOR_CHOICES)) return EDIT_NO_SELECTION;
     if (field.position > 15) return EDIT_FIELD_OVERFLOW;
-    uint32_t shifted = static_cast<uint32_t>(field.choices[s].value) << field.position;
+    uint32_t held = (static_cast<uint32_t>(def.value) & fieldMask(field)) >> field.position;
+    uint32_t chosen = 0;
+    if (!selectedValue(field.choices, offeredChoices(field.choices, BIT_EDITOR_CHOICES), held, selected[i],
+                       &chosen))
+      return EDIT_NO_SELECTION;
+    uint32_t shifted = chosen << field.position;
     // A choice wider than its field would overwrite the neighbouring fields.
     if ((shifted & ~fieldMask(field)) != 0) return EDIT_FIELD_OVERFLOW;
     composed |= shifted;
   }
-  *value = static_cast<int32_t>(composed);
+  *value = withHeldUpperBytes(def.value, composed, 2);
   return EDIT_OK;
 }
 
@@ -132,13 +175,14 @@ uint16_t composeDigitValue(const ParameterDefinition& def, const int selected[DI
   for (int p = 0; p < DIGIT_EDITOR_ROWS; ++p) {
     const NibbleField* field = digitField(def, p);
     if (field == nullptr) continue;
-    int s = selected[p];
-    if (s < 0 || s >= offeredChoices(field->choices, MAX_CHOICES)) return EDIT_NO_SELECTION;
-    uint32_t digit = field->choices[s].value;
+    uint32_t held = (static_cast<uint32_t>(def.value) >> (4 * p)) & 0xF;
+    uint32_t digit = 0;
+    if (!selectedValue(field->choices, offeredChoices(field->choices, MAX_CHOICES), held, selected[p], &digit))
+      return EDIT_NO_SELECTION;
     if (digit > 0xF) return EDIT_FIELD_OVERFLOW;
     composed |= digit << (4 * p);
   }
-  *value = static_cast<int32_t>(composed);
+  *value = withHeldUpperBytes(def.value, composed, 2);
   return EDIT_OK;
 }
 
@@ -154,12 +198,14 @@ void selectionEditorRow(const ParameterDefinition& def, ChoiceRow* row) {
     if (row->selected < 0 && def.choices[c].value == current) row->selected = c;
     ++row->choiceCount;
   }
-  if (row->selected < 0 && row->choiceCount > 0) row->selected = 0;
+  if (row->selected < 0) listHeldItem(def.choices, 0, current, row);
 }
 
 uint16_t selectionEditorValue(const ParameterDefinition& def, int selected, int32_t* value) {
   if (def.kind != 'S') return EDIT_NOT_EDITABLE;
-  if (selected < 0 || selected >= fieldCount(def)) return EDIT_NO_SELECTION;
-  *value = def.choices[selected].value;
+  uint32_t chosen = 0;
+  if (!selectedValue(def.choices, fieldCount(def), static_cast<uint32_t>(def.value) & 0xFFFFu, selected, &chosen))
+    return EDIT_NO_SELECTION;
+  *value = withHeldUpperBytes(def.value, chosen, 2);
   return EDIT_OK;
 }

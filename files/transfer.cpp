@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "files/parameter_file.h"
+#include "files/point_file.h"
 #include "link/request.h"
 
 void composeTransferLabel(char* text, const char* placeholder) {
@@ -81,6 +83,24 @@ uint16_t loadParameters(OwnerHandle owner, const ParameterTable& table,
     sinkChanged(sink, parameterListFor(def.number), index);
   }
   return TRANSFER_COMPLETED;
+}
+
+uint16_t readParameterLoadFile(const char* path, const ParameterTable& live, ParameterTable* copy) {
+  std::memcpy(copy, &live, sizeof(ParameterTable));
+  return readParameterFile(path, copy);
+}
+
+uint16_t readPointLoadFile(const char* path, const PointTable& live, PointTable* copy) {
+  *copy = live;
+  return readPointFile(path, copy->points);
+}
+
+void adoptParameterLoad(const ParameterTable& copy, ParameterTable* live) {
+  uint16_t count = copy.count > MAX_DEFINITIONS ? MAX_DEFINITIONS : copy.count;
+  for (uint16_t k = 0; k < count && k < live->count; ++k) {
+    live->entries[k].value = copy.entries[k].value;
+    live->entries[k].valueValid = copy.entries[k].valueValid;
+  }
 }
 
 uint16_t savePointTable(OwnerHandle owner, PointTable* table,

@@ -65,6 +65,15 @@ uint16_t savePointTable(OwnerHandle owner, PointTable* table,
 uint16_t saveParameters(OwnerHandle owner, ParameterTable* table,
                         const std::atomic<bool>& running, const TransferSink& sink);
 
+// What a load sends, fixed before it starts: the live table copied and the file
+// read into the copy, so no list or verify that stores the module's values in the
+// live table meanwhile can change it. 0 or the reader's line (nothing shown).
+uint16_t readParameterLoadFile(const char* path, const ParameterTable& live, ParameterTable* copy);
+uint16_t readPointLoadFile(const char* path, const PointTable& live, PointTable* copy);
+// The live table takes the values and flags a load's copy holds, as reading the
+// file into it would have given.
+void adoptParameterLoad(const ParameterTable& copy, ParameterTable* live);
+
 // Reads a point file into the verify buffer (zeroed first); on failure shows the
 // point file read box and returns the line (0xFFFF when unreadable).
 uint16_t readPointVerifyFile(OwnerHandle owner, const char* path, PointEntry* file);

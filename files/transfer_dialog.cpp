@@ -6,8 +6,10 @@
 
 #include <atomic>
 #include <memory>
+#include <new>
 
 #include "files/definitions.h"
+#include "files/file_error.h"
 #include "files/settings.h"
 #include "files/transfer.h"
 #include "files/transfer_dialogs.h"
@@ -26,6 +28,9 @@ namespace {
 struct TransferRun : TransferRunBase {
   bool points = false;
   bool save = false;
+  // A load sends the file from these copies, read before it started.
+  std::unique_ptr<ParameterTable> parameters;
+  PointTable pointCopy{};
 };
 
 struct TransferState {
@@ -34,8 +39,7 @@ struct TransferState {
 };
 
 struct TransferRequest {
-  bool points;
-  bool save;
+  std::shared_ptr<TransferRun> run;
 };
 
 void transferBody(WorkerToken token, void* context) {
@@ -47,10 +51,10 @@ void transferBody(WorkerToken token, void* context) {
   uint16_t result;
   if (run.points)
     result = run.save ? savePointTable(owner, livePointTable(), run.running, sink)
-                      : loadPointTable(owner, *livePointTable(), run.running, sink);
+                      : loadPointTable(owner, run.pointCopy, run.running, sink);
   else
     result = run.save ? saveParameters(owner, &g_parameterTable, run.running, sink)
-                      : loadParameters(owner, g_parameterTable, run.running, sink);
+                      : loadParameters(owner, *run.parameters, run.running, sink);
   postTransferNotice(&sc, TRANSFER_NOTICE_DONE, result);
 }
 
@@ -66,10 +70,8 @@ INT_PTR CALLBACK transferDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_INITDIALOG: {
       const auto* request = reinterpret_cast<const TransferRequest*>(lParam);
       auto* state = attachDialogState(dialog, new TransferState);
-      state->run = std::make_shared<TransferRun>();
+      state->run = request->run;
       TransferRun& run = *state->run;
-      run.points = request->points;
-      run.save = request->save;
       run.dialog = dialog;
       run.mainWindow = GetWindow(dialog, GW_OWNER);
       run.generation = definitionGeneration();
@@ -122,8 +124,30 @@ INT_PTR CALLBACK transferDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 }  // namespace
 
-INT_PTR runTransfer(HWND owner, uint16_t templateId, bool points, const char*) {
-  TransferRequest request{points, templateId == IDD_TRANSFER_SAVE};
+// A load reads its file here into copies of its own; the live tables take the
+// file's values as well, as they did when the file was read into them.
+INT_PTR runTransfer(HWND owner, uint16_t templateId, bool points, const char* path) {
+  TransferRequest request{std::make_shared<TransferRun>()};
+  TransferRun& run = *request.run;
+  run.points = points;
+  run.save = templateId == IDD_TRANSFER_SAVE;
+  if (!run.save) {
+    uint16_t line = 0xFFFF;
+    if (path == nullptr) {
+      // No file: nothing to send.
+    } else if (points) {
+      line = readPointLoadFile(path, *livePointTable(), &run.pointCopy);
+    } else {
+      run.parameters.reset(new (std::nothrow) ParameterTable);
+      if (run.parameters) line = readParameterLoadFile(path, g_parameterTable, run.parameters.get());
+    }
+    if (line != 0) {
+      showFileError(owner, points ? FILE_ERROR_POINT_READ : FILE_ERROR_DATA_READ, line);
+      return 2;
+    }
+    if (points) *livePointTable() = run.pointCopy;
+    else adoptParameterLoad(*run.parameters, &g_parameterTable);
+  }
   return DialogBoxParamW(ResourceInstance(owner), MAKEINTRESOURCEW(templateId), owner, transferDialogProc,
                          reinterpret_cast<LPARAM>(&request));
 }

@@ -56,8 +56,7 @@ uint16_t readPointVerifyFile(OwnerHandle owner, const char* path, PointEntry* fi
 
 uint16_t readParameterVerifyFile(OwnerHandle owner, const char* path,
                                  const ParameterTable& live, ParameterTable* copy) {
-  std::memcpy(copy, &live, sizeof(ParameterTable));
-  uint16_t line = readParameterFile(path, copy);
+  uint16_t line = readParameterLoadFile(path, live, copy);
   if (line != 0) showFileError(owner, FILE_ERROR_DATA_READ, line);
   return line;
 }

@@ -60,13 +60,8 @@ void loadFromFile(HWND mainWindow, bool points) {
   if (!chooseFileName(mainWindow, 0, path, points ? L"pnt" : L"prm", points ? kPointFilter : kParameterFilter,
                       kOpenFlags))
     return;
-  uint16_t result = points ? readPointFile(path, livePointTable()->points)
-                           : readParameterFile(path, &g_parameterTable);
-  if (result != 0) {
-    showFileError(mainWindow, points ? FILE_ERROR_POINT_READ : FILE_ERROR_DATA_READ, result);
-    return;
-  }
-  runTransferDialog(mainWindow, IDD_TRANSFER_LOAD, points, nullptr);
+  // The load reads the file itself, into a copy no reader of the module can touch.
+  runTransferDialog(mainWindow, IDD_TRANSFER_LOAD, points, path);
 }
 
 void saveToFile(HWND mainWindow, bool points) {

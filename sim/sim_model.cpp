@@ -86,14 +86,12 @@ bool parameterRejected(const SimModel& model, uint16_t number) {
 bool parameterValueAllowed(const SimParameter& p, uint32_t value) {
   int64_t v = static_cast<int32_t>(value);
   if (p.size < 4) {
-    uint32_t low = p.size == 1 ? value & 0xFFu : value & 0xFFFFu;
-    uint32_t high = value ^ low;
-    int32_t widened = widenStored(static_cast<int32_t>(value), p.size, p.isSigned);
-    // The upper bytes must be zero, or for a signed value its sign extension.
-    bool zeroExtended = high == 0;
-    bool signExtended = p.isSigned && static_cast<uint32_t>(widened) == value;
-    if (!zeroExtended && !signExtended) return false;
-    v = widened;
+    uint32_t lowMask = p.size == 1 ? 0xFFu : 0xFFFFu;
+    // The value lives in the low bytes; the upper bytes of a write must be the
+    // ones the module holds (and reports), so neither a sign extension nor other
+    // bytes ever change them.
+    if ((value & ~lowMask) != (p.value & ~lowMask)) return false;
+    v = widenStored(static_cast<int32_t>(value), p.size, p.isSigned);
   } else if (!p.isSigned) {
     v = value;
   }

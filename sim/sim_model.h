@@ -74,7 +74,8 @@ bool loadModelPoints(SimModel& model, const char* pntPath);
 SimParameter* findSimParameter(SimModel& model, uint16_t number);
 bool parameterRejected(const SimModel& model, uint16_t number);
 // Whether a written value fits the parameter's size and lies within its limits.
-// A value narrower than 32 bits may come zero- or sign-extended.
+// For a 1- or 2-byte parameter only the low bytes are the value; the upper bytes
+// must equal the ones the parameter holds.
 bool parameterValueAllowed(const SimParameter& parameter, uint32_t value);
 
 // Advances the motion model to `nowMs`. A positioning move sets block end when it

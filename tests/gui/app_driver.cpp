@@ -476,3 +476,41 @@ bool waitControlText(HWND dialog, int id, const std::wstring& text, int timeoutM
   }
   return false;
 }
+
+// The list once its worker has read every definition (progress bar hidden).
+HWND openCompleteList(int command, uint16_t templateId) {
+  postCommand(command);
+  HWND dialog = waitModeless(templateId);
+  if (!dialog) return nullptr;
+  for (int waited = 0; waited < 60000; waited += 100) {
+    if (!IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS))) return dialog;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+int rowOfNumber(HWND list, const wchar_t* number) {
+  auto rows = listViewRows(list, 1);
+  for (size_t r = 0; r < rows.size(); ++r)
+    if (rows[r][0] == number) return static_cast<int>(r);
+  return -1;
+}
+
+// Opens the editor of the row through the edit button (or a double-click).
+HWND openEditor(HWND listDialog, const wchar_t* number, const wchar_t* caption, bool doubleClick) {
+  HWND list = GetDlgItem(listDialog, IDC_LIST);
+  int row = rowOfNumber(list, number);
+  if (row < 0) return nullptr;
+  selectListRow(list, row);
+  if (doubleClick) {
+    // Posted, as the list does, so the test is free while the editor is open;
+    // the record outlives the message.
+    static NMHDR header;
+    header = NMHDR{list, IDC_LIST, static_cast<UINT>(NM_DBLCLK)};
+    PostMessageW(listDialog, WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&header));
+    HWND editor = waitDialog(caption);
+    return editor;
+  }
+  clickButton(listDialog, IDC_PARAM_LIST_EDIT);
+  return waitDialog(caption);
+}

@@ -98,3 +98,12 @@ std::string simRequestLog();
 COLORREF controlPixel(HWND dialog, int id, int x, int y);
 // Waits until the control shows `text`: true, or false after timeoutMs.
 bool waitControlText(HWND dialog, int id, const std::wstring& text, int timeoutMs = 5000);
+
+// ---- Parameter lists and editors
+// The list once its worker has read every definition (progress bar hidden), or
+// null after a minute.
+HWND openCompleteList(int command, uint16_t templateId);
+// The list row showing that parameter number ("Pn0100"), or -1.
+int rowOfNumber(HWND list, const wchar_t* number);
+// Opens the editor of the row through the edit button (or a double-click).
+HWND openEditor(HWND listDialog, const wchar_t* number, const wchar_t* caption, bool doubleClick);

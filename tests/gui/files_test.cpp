@@ -12,6 +12,7 @@
 #include "app_driver.h"
 #include "files/definitions.h"
 #include "files/settings.h"
+#include "files/transfer.h"
 #include "resources/resource.h"
 #include "shell/dialog_table.h"
 #include "shell/shell_win32.h"
@@ -20,8 +21,10 @@ namespace {
 int g_loads = 0;
 TransferRunner g_realLoad = nullptr;
 
-INT_PTR standInLoad(HWND, uint16_t, bool points, const char*) {
-  if (!points) ++g_loads;
+// Counts a parameter load whose file reads, as the real load's first step does.
+INT_PTR standInLoad(HWND, uint16_t, bool points, const char* path) {
+  static ParameterTable copy;
+  if (!points && readParameterLoadFile(path, g_parameterTable, &copy) == 0) ++g_loads;
   return 1;
 }
 

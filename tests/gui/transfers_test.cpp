@@ -284,3 +284,114 @@ TEST_F(Transfers, ALoadRewritesTheRowsOfAnOpenList) {
   clickButton(list, IDCANCEL);
   EXPECT_TRUE(waitGone(list));
 }
+
+// A load started while the servo list still reads the module (paced) sends the
+// file's values: what the list reads meanwhile changes nothing the load sends,
+// and the list ends showing the loaded values.
+TEST_F(Transfers, ALoadWhileTheServoListReadsSendsTheFile) {
+  std::wstring saved = dir_ + L"\\file.PRM";
+  runFileCommand(IDM_SAVE_PARAMS, saved);
+  waitTransferEnd(L"セーブ");
+  ASSERT_FALSE(savedBytes(saved).empty());
+  struct Saved { int index; uint16_t number; uint32_t value; };
+  std::vector<Saved> file;
+  for (int i = 0; i < g_parameterTable.count; ++i) {
+    const ParameterDefinition& def = g_parameterTable.entries[i];
+    char get[32];
+    std::snprintf(get, sizeof get, "GET PARAM %04X", def.number);
+    if (def.valueValid) file.push_back({i, def.number, simWord(get)});
+  }
+  // The module then differs from the file in 20 servo parameters.
+  int changed = 0;
+  for (const Saved& s : file) {
+    if (s.number >= 0x800 || changed == 20) continue;
+    char set[48];
+    std::snprintf(set, sizeof set, "SET PARAM %04X %08X", s.number, static_cast<unsigned>(s.value ^ 1u));
+    ASSERT_TRUE(sim(set));
+    ++changed;
+  }
+  ASSERT_EQ(changed, 20);
+
+  ASSERT_TRUE(sim("PACE ON"));
+  postCommand(IDM_SERVO_PARAM_LIST);
+  HWND list = waitModeless(IDD_SERVO_PARAM_LIST);
+  ASSERT_NE(list, nullptr);
+  HWND view = GetDlgItem(list, IDC_LIST);
+  for (int waited = 0; waited < 10000 && listViewRows(view, 1).size() < 3; waited += 50) Sleep(50);
+  runFileCommand(IDM_LOAD_PARAMS, saved);
+  HWND load = waitDialog(L"ロード", 5000);
+  ASSERT_NE(load, nullptr);
+  if (!waitGone(load, 60000)) {
+    ADD_FAILURE() << "the load stopped: " << utf8(answerMessageBox(2000));
+    clickButton(load, IDCANCEL);
+    waitGone(load);
+  }
+  for (int waited = 0; waited < 60000 && IsWindowVisible(GetDlgItem(list, IDC_PROGRESS)); waited += 100) Sleep(100);
+  ASSERT_TRUE(sim("PACE OFF"));
+
+  auto rows = listViewRows(view, 3);
+  for (const Saved& s : file) {
+    char get[32];
+    std::snprintf(get, sizeof get, "GET PARAM %04X", s.number);
+    EXPECT_EQ(simWord(get), s.value) << get;
+    const ParameterDefinition& def = g_parameterTable.entries[s.index];
+    if (!listShowsDefinition(IDD_SERVO_PARAM_LIST, def)) continue;
+    ParameterDefinition shown = def;
+    shown.value = static_cast<int32_t>(s.value);
+    ParameterRowTexts texts;
+    parameterRowTexts(shown, &texts);
+    wchar_t number[8], value[ROW_TEXT_SIZE];
+    MultiByteToWideChar(932, 0, texts.columns[0], -1, number, 8);
+    MultiByteToWideChar(932, 0, texts.columns[2], -1, value, ROW_TEXT_SIZE);
+    int row = rowOfNumber(view, number);
+    ASSERT_GE(row, 0) << get;
+    EXPECT_EQ(rows[row][2], value) << get;
+  }
+  clickButton(list, IDCANCEL);
+  EXPECT_TRUE(waitGone(list));
+}
+
+// -1.0 on the signed 16-bit Pn0124 lives in its low bytes: the editor's write,
+// the saved file and its load all carry the upper bytes qzsim holds, and qzsim
+// takes both frames.
+TEST_F(Transfers, ASigned16BitValueKeepsTheUpperBytesHeldThroughEditSaveAndLoad) {
+  ASSERT_TRUE(sim("SET PARAM 0124 5A5A0032"));   // 5.0 Hz, with upper bytes of its own
+  const char frame[] = "<STX>WRPARM01CM:NORMD:Pn01245A5AFFF6<CR>";
+  HWND list = openCompleteList(IDM_SERVO_PARAM_LIST, IDD_SERVO_PARAM_LIST);
+  ASSERT_NE(list, nullptr);
+  HWND editor = openEditor(list, L"Pn0124", L"パラメータ編集(10進数値)", false);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(sim("LOG CLEAR"));
+  setControlText(editor, IDC_PARAM_VALUE, L"-1.0");
+  clickButton(editor, IDC_PARAM_SET);
+  if (!waitGone(editor, 5000)) {
+    ADD_FAILURE() << "the write was refused: " << utf8(answerMessageBox(2000)) << simRequestLog();
+    clickButton(editor, IDCANCEL);
+    waitGone(editor);
+  }
+  EXPECT_NE(simRequestLog().find(frame), std::string::npos) << simRequestLog();
+  EXPECT_EQ(simWord("GET PARAM 0124"), 0x5A5AFFF6u);
+  clickButton(list, IDCANCEL);
+  ASSERT_TRUE(waitGone(list));
+
+  std::wstring saved = dir_ + L"\\negative.PRM";
+  runFileCommand(IDM_SAVE_PARAMS, saved);
+  waitTransferEnd(L"セーブ");
+  std::vector<unsigned char> bytes = savedBytes(saved);
+  std::string text(bytes.begin(), bytes.end());
+  EXPECT_NE(text.find("Pn0124,D,"), std::string::npos);
+  EXPECT_NE(text.find("-1.0,[Hz]"), std::string::npos);
+
+  ASSERT_TRUE(sim("SET PARAM 0124 5A5A0032"));
+  ASSERT_TRUE(sim("LOG CLEAR"));
+  runFileCommand(IDM_LOAD_PARAMS, saved);
+  HWND load = waitDialog(L"ロード", 5000);
+  ASSERT_NE(load, nullptr);
+  if (!waitGone(load, 30000)) {
+    ADD_FAILURE() << "the load stopped: " << utf8(answerMessageBox(2000));
+    clickButton(load, IDCANCEL);
+    waitGone(load);
+  }
+  EXPECT_NE(simRequestLog().find(frame), std::string::npos) << simRequestLog();
+  EXPECT_EQ(simWord("GET PARAM 0124"), 0x5A5AFFF6u);
+}

@@ -92,6 +92,12 @@ TEST_F(Qzctl, ParamsGetSetWithChecksAndUtf8Names) {
   std::string reply;
   ASSERT_TRUE(sim_("GET PARAM 0803", &reply));
   EXPECT_NE(reply.find("000000FA"), std::string::npos) << reply;
+  // A signed 16-bit value goes into the low bytes; the upper ones as the module holds them.
+  ASSERT_TRUE(sim_("SET PARAM 0124 5A5A0032"));
+  r = qz("params set Pn0124 -1.0");
+  EXPECT_EQ(r.code, 0) << r.err;
+  ASSERT_TRUE(sim_("GET PARAM 0124", &reply));
+  EXPECT_NE(reply.find("5A5AFFF6"), std::string::npos) << reply;
   // --option leaves out the servo parameters (below Pn0800).
   r = qz("-q params list --option");
   EXPECT_EQ(r.code, 0) << r.err;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editing/parameter_editors.h"
+#include "files/parameter_file.h"
 #include "protocol/number_format.h"
 #include "parsed_definitions.h"
 
@@ -14,7 +15,7 @@ TEST(NumericEditor, LimitsAreComparedInTheDefinitionsWidthAndSign) {
   ParameterDefinition& s16 = t->entries[0];
   int32_t v = 0;
   EXPECT_EQ(readNumericEditor(s16, "-100", &v), EDIT_OK);
-  EXPECT_EQ(v, -100);
+  EXPECT_EQ(v, 0xFF9C);   // in the low 16 bits; the upper ones as held
   EXPECT_EQ(readNumericEditor(s16, "-101", &v), EDIT_OUT_OF_LIMITS);
   EXPECT_EQ(readNumericEditor(s16, "101", &v), EDIT_OUT_OF_LIMITS);
   EXPECT_EQ(readNumericEditor(s16, "", &v), EDIT_UNREADABLE);
@@ -38,33 +39,97 @@ TEST(NumericEditor, LimitsAreComparedInTheDefinitionsWidthAndSign) {
   EXPECT_EQ(numericEditorFormat(h32), hex8);
 }
 
-TEST(BitEditor, OffersFourChoicesAndWritesUncoveredBitsAsZero) {
+TEST(BitEditor, OffersFourChoicesShowsTheHeldValueAndWritesUncoveredBitsAsZero) {
   auto t = parseTable(
       "Pn0010:\r\nB:\"bits\"{0,3:\"six\"{0:\"a\" 1:\"b\" 2:\"c\" 3:\"d\" 4:\"e\" 5:\"f\"}"
-      " 4,1:\"one\"{0:\"off\" 1:\"on\"} 6,1:\"narrow\"{0:\"x\" 2:\"y\"}}\r\n");
+      " 4,1:\"one\"{0:\"off\" 1:\"on\"} 6,1:\"narrow\"{0:\"x\" 2:\"y\"}"
+      " 8,4:\"home\"{0:\"p\" 1:\"q\" 2:\"r\" 3:\"s\" F:\"unused\"}}\r\n");
   ParameterDefinition& def = t->entries[0];
-  def.value = 0xFF25;   // field 0 holds 5 (not offered), bit 4 is 0, bits above set
+  // Field 0 holds 5 (the sixth choice), bit 4 is 0, bits 8-11 hold F (the fifth
+  // choice), bits 12-15 no field covers.
+  def.value = 0xFF25;
   ChoiceRow rows[BIT_EDITOR_ROWS];
   bitEditorRows(def, rows);
-  EXPECT_EQ(rows[0].choiceCount, 4);
+  ASSERT_EQ(rows[0].choiceCount, 5);   // the first four, then the held value
   EXPECT_STREQ(rows[0].texts[3], "d");
-  EXPECT_EQ(rows[0].selected, 0);
+  EXPECT_STREQ(rows[0].texts[4], "f");
+  EXPECT_EQ(rows[0].selected, 4);
   EXPECT_STREQ(rows[1].label, "one");
+  EXPECT_EQ(rows[1].choiceCount, 2);
   EXPECT_EQ(rows[1].selected, 0);
-  EXPECT_FALSE(rows[3].enabled);
+  EXPECT_STREQ(rows[3].texts[rows[3].selected], "unused");
+  EXPECT_FALSE(rows[4].enabled);
 
+  // Only the field the engineer changed moves; untouched ones keep their bits.
   int32_t v = 0;
-  int pick[BIT_EDITOR_ROWS] = {3, 1, 0};
+  int untouched[BIT_EDITOR_ROWS] = {4, 1, 0, 4};
+  ASSERT_EQ(composeBitValue(def, untouched, &v), EDIT_OK);
+  EXPECT_EQ(v, 0x0F15);   // 5 | 1 << 4 | F << 8; bits 5 and 12-15 written 0
+  int pick[BIT_EDITOR_ROWS] = {3, 1, 0, 1};
   ASSERT_EQ(composeBitValue(def, pick, &v), EDIT_OK);
-  EXPECT_EQ(v, 0x13);   // 3 | 1 << 4; every other bit written 0
-  int beyondFour[BIT_EDITOR_ROWS] = {4, 1, 0};
-  EXPECT_EQ(composeBitValue(def, beyondFour, &v), EDIT_NO_SELECTION);
-  int none[BIT_EDITOR_ROWS] = {3, -1, 0};
+  EXPECT_EQ(v, 0x0113);
+  int beyond[BIT_EDITOR_ROWS] = {5, 1, 0, 4};
+  EXPECT_EQ(composeBitValue(def, beyond, &v), EDIT_NO_SELECTION);
+  int none[BIT_EDITOR_ROWS] = {3, -1, 0, 4};
   EXPECT_EQ(composeBitValue(def, none, &v), EDIT_NO_SELECTION);
   // Value 2 in the one-bit field at bit 6 would set bit 7 of another field.
-  int tooWide[BIT_EDITOR_ROWS] = {3, 1, 1};
+  int tooWide[BIT_EDITOR_ROWS] = {3, 1, 1, 4};
   EXPECT_EQ(composeBitValue(def, tooWide, &v), EDIT_FIELD_OVERFLOW);
-  EXPECT_EQ(v, 0x13);
+  EXPECT_EQ(v, 0x0113);
+
+  // A held value no choice names shows as its digits; a held value that is
+  // offered has no extra item, so the item after the offered ones is refused.
+  def.value = 0x0705;
+  bitEditorRows(def, rows);
+  ASSERT_EQ(rows[3].choiceCount, 5);
+  EXPECT_STREQ(rows[3].texts[4], "7");
+  def.value = 0x0001;
+  bitEditorRows(def, rows);
+  EXPECT_EQ(rows[0].choiceCount, 4);
+  EXPECT_EQ(rows[0].selected, 1);
+  int afterOffered[BIT_EDITOR_ROWS] = {4, 0, 0, 0};
+  EXPECT_EQ(composeBitValue(def, afterOffered, &v), EDIT_NO_SELECTION);
+}
+
+// A 1- or 2-byte value lives in its low bytes: the editors and the PRM reader
+// write only those, so every frame carries the upper bytes the module holds.
+TEST(ParameterValues, EditorsAndTheFileReaderWriteOnlyTheLowBytes) {
+  auto t = parseTable(
+      "Pn0040:\r\nD:\"s16\"{2,-10.0,10.0}\r\n"
+      "Pn0041:\r\nH:\"h8\"{1,00,FF}\r\n"
+      "Pn0042:\r\nB:\"bits\"{0,1:\"b\"{0:\"off\" 1:\"on\"}}\r\n"
+      "Pn0043:\r\nN:\"digits\"{0:\"d\"{0:\"p\" 1:\"q\"}}\r\n"
+      "Pn0044:\r\nS:\"sel\"{0:\"a\" 3:\"b\"}\r\n");
+  for (uint32_t upper : {0x00000000u, 0x5A5A0000u}) {
+    ParameterDefinition& s16 = t->entries[0];
+    s16.value = static_cast<int32_t>(upper | 0x0032);   // 5.0
+    int32_t v = 0;
+    ASSERT_EQ(readNumericEditor(s16, "-1.0", &v), EDIT_OK);
+    EXPECT_EQ(static_cast<uint32_t>(v), upper | 0xFFF6) << std::hex << upper;
+    s16.value = v;
+    ParameterDefinition& h8 = t->entries[1];
+    h8.value = static_cast<int32_t>(upper | 0x00);
+    ASSERT_EQ(readNumericEditor(h8, "FF", &v), EDIT_OK);
+    EXPECT_EQ(static_cast<uint32_t>(v), upper | 0xFF);
+    h8.value = v;
+    int one[BIT_EDITOR_ROWS] = {1};
+    t->entries[2].value = static_cast<int32_t>(upper);
+    ASSERT_EQ(composeBitValue(t->entries[2], one, &v), EDIT_OK);
+    EXPECT_EQ(static_cast<uint32_t>(v), upper | 1);
+    int digit[DIGIT_EDITOR_ROWS] = {1};
+    t->entries[3].value = static_cast<int32_t>(upper);
+    ASSERT_EQ(composeDigitValue(t->entries[3], digit, &v), EDIT_OK);
+    EXPECT_EQ(static_cast<uint32_t>(v), upper | 1);
+    t->entries[4].value = static_cast<int32_t>(upper);
+    ASSERT_EQ(selectionEditorValue(t->entries[4], 1, &v), EDIT_OK);
+    EXPECT_EQ(static_cast<uint32_t>(v), upper | 3);
+
+    // A later load of the file reads 5.0 and 7F into the low bytes only.
+    const char prm[] = "No,Type,Parameter Name,Value,Unit\r\nPn0040,D,s16,  5.0,\r\nPn0041,H,h8,7F,\r\n\x1a";
+    ASSERT_EQ(parseParameterFile(prm, sizeof prm - 1, t.get()), 0);
+    EXPECT_EQ(static_cast<uint32_t>(s16.value), upper | 0x0032);
+    EXPECT_EQ(static_cast<uint32_t>(h8.value), upper | 0x7F);
+  }
 }
 
 TEST(DigitEditor, RowsFollowDigitPositionsAndUndefinedDigitsAreWrittenZero) {
@@ -97,12 +162,16 @@ TEST(SelectionEditor, SelectsByTheLow16BitsAndWritesTheChoicesValue) {
   selectionEditorRow(def, &row);
   EXPECT_EQ(row.choiceCount, 3);
   EXPECT_EQ(row.selected, 1);
-  def.value = 5;
+  def.value = 5;   // no choice: listed after them as held, and written back as held
   selectionEditorRow(def, &row);
-  EXPECT_EQ(row.selected, 0);
+  ASSERT_EQ(row.choiceCount, 4);
+  EXPECT_EQ(row.selected, 3);
+  EXPECT_STREQ(row.texts[3], "5");
   int32_t v = 0;
+  ASSERT_EQ(selectionEditorValue(def, 3, &v), EDIT_OK);
+  EXPECT_EQ(v, 5);
   ASSERT_EQ(selectionEditorValue(def, 2, &v), EDIT_OK);
   EXPECT_EQ(v, 7);
-  EXPECT_EQ(selectionEditorValue(def, 3, &v), EDIT_NO_SELECTION);
+  EXPECT_EQ(selectionEditorValue(def, 4, &v), EDIT_NO_SELECTION);
   EXPECT_EQ(selectionEditorValue(def, -1, &v), EDIT_NO_SELECTION);
 }

@@ -204,9 +204,16 @@ TEST_F(SimFixture, StrictRefusals) {
   EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn0200FFFFFF9B")), kSimErrLimit);   // -101
   EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn020100010000")), kSimErrLimit);   // wider than 16 bits
   EXPECT_EQ(findSimParameter(model, 0x0200)->value, 5u);
-  EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn0200FFFFFF9C")), 0);              // -100, sign-extended
+  // A 16-bit value lives in the low bytes: the upper ones must be those held.
+  EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn0200FFFFFF9C")), kSimErrLimit);   // -100, sign-extended
+  EXPECT_EQ(findSimParameter(model, 0x0200)->value, 5u);
   EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn02000000FF9C")), 0);              // -100, 16 bits
   EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn02010000FFFF")), 0);
+  findSimParameter(model, 0x0200)->value = 0x5A5A0005;
+  EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn02000000FFF6")), kSimErrLimit);   // upper bytes not held
+  EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn02005A5AFF9B")), kSimErrLimit);   // -101 below the minimum
+  EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn02005A5AFFF6")), 0);              // -10
+  EXPECT_EQ(ask("RDPARM01CM:NORMS:Pn0200")[0].substr(14), "S:Pn02005A5AFFF6\r");
   EXPECT_EQ(errorOf(ask("WRPARM01CM:NORMD:Pn00010000000a")), kSimErrArgument);  // lower case
 
   const std::string posing = "POSING01CT:ABS_A:PARMNONEV:SET_000003E8P:000001F4";
