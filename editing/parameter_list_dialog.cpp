@@ -47,17 +47,16 @@ ColumnWidths* widthsOf(uint16_t templateId) {
 // other than "no such parameter", whose box the request interface has shown.
 void readingWorker(WorkerToken token, void* context) {
   uint16_t templateId = static_cast<uint16_t>(reinterpret_cast<uintptr_t>(context));
-  HWND dialog = static_cast<HWND>(token.target());
+  HWND dialog = static_cast<HWND>(token.target());   // owns request boxes only
   for (uint16_t index = 0; token.running(); ++index) {
     if (index >= g_parameterTable.count || index >= MAX_DEFINITIONS) {
-      PostMessageW(dialog, UM_WORKER_NOTICE, NOTICE_DONE, 0);
+      workerPost(token, NOTICE_DONE, 0);
       return;
     }
     const ParameterDefinition& def = g_parameterTable.entries[index];
     if (!listShowsDefinition(templateId, def)) continue;
     uint16_t number = def.number;
-    PostMessageW(dialog, UM_WORKER_NOTICE, NOTICE_READING, number);
-    if (!token.running()) return;
+    if (!workerPost(token, NOTICE_READING, number)) return;
     uint16_t echoed = 0;
     uint32_t value = 0;
     uint16_t result = request_RDPARM(dialog, 0, number, &echoed, &value);
@@ -66,9 +65,8 @@ void readingWorker(WorkerToken token, void* context) {
       token.stop();
       return;
     }
-    if (!token.running()) return;
-    PostMessageW(dialog, UM_WORKER_NOTICE, NOTICE_VALUE,
-                 static_cast<LPARAM>((static_cast<uint64_t>(index) << 32) | value));
+    if (!workerPost(token, NOTICE_VALUE, static_cast<LPARAM>((static_cast<uint64_t>(index) << 32) | value)))
+      return;
   }
 }
 

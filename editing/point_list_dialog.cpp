@@ -34,24 +34,25 @@ struct PointListState {
 };
 
 void readAllPoints(WorkerToken token, void*) {
-  HWND dialog = static_cast<HWND>(token.target());
+  HWND dialog = static_cast<HWND>(token.target());   // owns request boxes only
   for (uint16_t number = 1; number <= POINT_COUNT; ++number) {
-    if (!token.running()) return;
-    PostMessageW(dialog, UM_WORKER_NOTICE, NOTICE_READING, number);
+    if (!workerPost(token, NOTICE_READING, number)) return;
     uint32_t speed = 0, position = 0;
     if (request_GET_PT(dialog, number, &speed, &position) != 0) {
-      if (token.running()) PostMessageW(dialog, UM_WORKER_NOTICE, NOTICE_FAILED, number);
+      workerPost(token, NOTICE_FAILED, number);
       token.stop();
       return;
     }
     // A closed dialog's worker stores nothing more: the list it read for is gone.
-    if (!token.running()) return;
-    PointEntry& entry = livePointTable()->points[number - 1];
-    entry.speed = speed;
-    entry.position = static_cast<int32_t>(position);
-    PostMessageW(dialog, UM_WORKER_NOTICE, NOTICE_READ, number);
+    bool stored = token.reach([&](void* target) {
+      PointEntry& entry = livePointTable()->points[number - 1];
+      entry.speed = speed;
+      entry.position = static_cast<int32_t>(position);
+      PostMessageW(static_cast<HWND>(target), UM_WORKER_NOTICE, NOTICE_READ, number);
+    });
+    if (!stored) return;
   }
-  if (token.running()) PostMessageW(dialog, UM_WORKER_NOTICE, NOTICE_DONE, 0);
+  workerPost(token, NOTICE_DONE, 0);
 }
 
 void rowTexts(const PointListState* state, uint16_t number, wchar_t out[POINT_COLUMNS][FIELD_TEXT_SIZE]) {

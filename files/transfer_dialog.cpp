@@ -61,7 +61,7 @@ void transferBody(WorkerToken token, void* context) {
 // Cancel, a finished run, or a close from outside: the worker is stopped first.
 void endTransfer(HWND dialog, TransferState* state, INT_PTR result) {
   state->run->running.store(false);
-  workerStop(&state->worker, kWorkerStopWaitMs);
+  workerStop(&state->worker);
   EndDialog(dialog, result);
 }
 
@@ -114,7 +114,7 @@ INT_PTR CALLBACK transferDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_NCDESTROY:
       if (auto* state = dialogState<TransferState>(dialog)) {
         state->run->running.store(false);
-        workerStop(&state->worker, kWorkerStopWaitMs);
+        workerStop(&state->worker);
       }
       freeDialogState<TransferState>(dialog);
       return FALSE;

@@ -11,6 +11,7 @@
 #include "files/transfer_notice.h"
 #include "resources/resource.h"
 #include "toolkit/dialog_toolkit.h"
+#include "toolkit/modeless.h"
 #include "toolkit/window_messages.h"
 #include "toolkit/worker.h"
 
@@ -30,8 +31,9 @@ struct TransferSinkContext {
   bool wanted() const { return token->running() && run->running.load(); }
 };
 
+// Through the token, so once the dialog has stopped its worker no notice follows.
 inline void postTransferNotice(TransferSinkContext* c, uint32_t kind, uint64_t value) {
-  if (c->wanted()) PostMessageW(c->run->dialog, UM_WORKER_NOTICE, kind, static_cast<LPARAM>(value));
+  if (c->run->running.load()) workerPost(*c->token, kind, static_cast<LPARAM>(value));
 }
 
 // Start and steps to the dialog, changed entries to the main window (posted: the
@@ -49,9 +51,11 @@ inline TransferSink transferNoticeSink(TransferSinkContext* context) {
   };
   sink.changed = [](void* c, uint32_t list, uint32_t rowOrIndex) {
     auto* sc = static_cast<TransferSinkContext*>(c);
-    if (sc->wanted())
+    if (!sc->run->running.load()) return;
+    sc->token->reach([&](void*) {
       PostMessageW(sc->run->mainWindow, UM_DATA_CHANGED, list,
                    static_cast<LPARAM>(dataChangedEntry(list, rowOrIndex, sc->run->generation)));
+    });
   };
   return sink;
 }

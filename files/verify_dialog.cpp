@@ -50,10 +50,16 @@ struct VerifyRun : TransferRunBase {
 struct VerifyState {
   uint16_t templateId = 0;
   bool closing = false;
+  char path[kPathBytes] = {};        // the chosen file, read once the dialog is in its slot
   std::shared_ptr<VerifyRun> run;
   Worker worker;
   std::vector<VerifyRow> shown;      // rows taken from the queue, reused
 };
+
+// Posted to itself at WM_INITDIALOG: the file is read (and its error box shown)
+// only after creation has returned and the main window holds the dialog in its
+// slot, so a second verify command during that box finds this one open.
+constexpr WPARAM VERIFY_NOTICE_OPEN = 0x100;
 
 // What the creation function hands to WM_INITDIALOG (sent before it returns).
 struct VerifyOpening {
@@ -98,9 +104,11 @@ ColumnWidths* widthsOf(uint16_t templateId) {
 }
 
 // Reads the file and starts the worker; a file that cannot be read leaves the
-// dialog open with its empty list (its box has been shown).
+// dialog open with its empty list (its box has been shown). The dialog may be
+// destroyed while that box is up: nothing of it is touched after a failed read.
 void startVerify(HWND dialog, VerifyState* state, const char* path) {
-  VerifyRun& run = *state->run;
+  std::shared_ptr<VerifyRun> hold = state->run;
+  VerifyRun& run = *hold;
   uint16_t line;
   if (run.points) {
     line = readPointVerifyFile(dialog, path, run.file);
@@ -127,9 +135,8 @@ INT_PTR CALLBACK verifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_INITDIALOG: {
       // The path lives on the caller's stack: copied before anything else.
       const auto* opening = reinterpret_cast<const VerifyOpening*>(lParam);
-      char path[kPathBytes] = {};
-      if (opening->path && strnlen(opening->path, kPathBytes) < kPathBytes) std::strcpy(path, opening->path);
       auto* state = attachDialogState(dialog, new VerifyState);
+      if (opening->path && strnlen(opening->path, kPathBytes) < kPathBytes) std::strcpy(state->path, opening->path);
       state->run = std::make_shared<VerifyRun>();
       VerifyRun& run = *state->run;
       run.points = opening->points;
@@ -143,7 +150,7 @@ INT_PTR CALLBACK verifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
                     *widthsOf(state->templateId), run.points ? 0x1Eu : 0x0Cu, false);
       ProgressStart(dialog, IDC_TRANSFER_PROGRESS, run.points ? POINT_COUNT : g_parameterTable.count, 1,
                     IDC_TRANSFER_LABEL, L"");
-      if (path[0] != '\0') startVerify(dialog, state, path);
+      if (state->path[0] != '\0') PostMessageW(dialog, UM_WORKER_NOTICE, VERIFY_NOTICE_OPEN, 0);
       return TRUE;
     }
     case UM_WORKER_NOTICE: {
@@ -151,6 +158,9 @@ INT_PTR CALLBACK verifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       if (!state || state->closing) return TRUE;
       uint64_t value = static_cast<uint64_t>(lParam);
       switch (wParam) {
+        case VERIFY_NOTICE_OPEN:
+          if (!state->worker.shared) startVerify(dialog, state, state->path);
+          break;
         case TRANSFER_NOTICE_START:
           ProgressStart(dialog, IDC_TRANSFER_PROGRESS, static_cast<int>(value), 1, IDC_TRANSFER_LABEL, L"");
           break;
@@ -181,7 +191,7 @@ INT_PTR CALLBACK verifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       // Destroyed from outside without a close (program end): stop the worker first.
       if (auto* state = dialogState<VerifyState>(dialog)) {
         state->run->running.store(false);
-        workerStop(&state->worker, kWorkerStopWaitMs);
+        workerStop(&state->worker);
       }
       freeDialogState<VerifyState>(dialog);
       return FALSE;

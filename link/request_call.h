@@ -1,6 +1,7 @@
 // Common body of the request functions: a zero-filled record on the caller's
 // stack, the post to the communication thread and the error box on failure.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include "link/prompt.h"
 #include "protocol/request_record.h"
@@ -24,3 +25,8 @@ enum ErrorReplyBox : uint8_t { BOX_ON_ERROR_REPLY = 0, SILENT_ON_ERROR_REPLY = 1
 // box's answer, 0 when none was shown. Returns the status.
 uint16_t runRequest(OwnerHandle owner, uint8_t opCode, RequestRecord* record,
                     uint16_t* boxAnswer = nullptr, ErrorReplyBox errorReply = BOX_ON_ERROR_REPLY);
+
+// The calling thread's run flag (null: none). Once a thread's flag is cleared its
+// run was ended from outside, so a failed request shows no box: the window that
+// would own it has gone, and nobody is waiting for the answer.
+void setThreadRunFlag(const std::atomic<bool>* running);

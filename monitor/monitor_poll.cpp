@@ -33,17 +33,19 @@ void pollBody(WorkerToken token, void* context) {
   // The start handed over one reference; the worker holds it to its end.
   std::shared_ptr<MonitorPoll> poll = std::move(*static_cast<std::shared_ptr<MonitorPoll>*>(context));
   delete static_cast<std::shared_ptr<MonitorPoll>*>(context);
-  void* target = token.target();
+  void* owner = token.target();
+  // Through the token: a closed monitor's worker never reaches its dialog.
+  auto notify = [&](uint32_t notice) { token.reach([&](void* target) { poll->notify(target, notice); }); };
   while (token.running()) {
     MonitorReading reading;
     if (!takeTurn(token)) return;
-    uint16_t status = poll->read(target, &reading);
+    uint16_t status = poll->read(owner, &reading);
     g_turn.unlock();
     // A monitor closed (or reopened) meanwhile gets nothing from this worker.
     if (!token.running()) return;
     if (status != 0) {
+      notify(MONITOR_FAILED);
       token.stop();
-      poll->notify(target, MONITOR_FAILED);
       return;
     }
     {
@@ -51,7 +53,7 @@ void pollBody(WorkerToken token, void* context) {
       poll->latest = reading;
       poll->fresh = true;
     }
-    poll->notify(target, MONITOR_READ);
+    notify(MONITOR_READ);
     if (poll->periodMs == 0) return;
     pause(token, poll->periodMs);
   }

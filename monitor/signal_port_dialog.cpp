@@ -32,18 +32,18 @@ struct OutputPortState {
 };
 
 void pollOutputs(WorkerToken token, void*) {
-  HWND dialog = static_cast<HWND>(token.target());
+  HWND dialog = static_cast<HWND>(token.target());   // owns request boxes only
   while (token.running()) {
     uint16_t bits[SIGNAL_WORDS] = {};
     if (request_RDPORT(dialog, kPortOutputs, bits) != 0) {
       // The box has been shown; the dialog closes without releasing its overrides.
-      if (token.running()) PostMessageW(dialog, UM_WORKER_NOTICE, NOTICE_FAILED, 0);
+      workerPost(token, NOTICE_FAILED, 0);
       token.stop();
       return;
     }
-    if (!token.running()) return;
-    PostMessageW(dialog, UM_WORKER_NOTICE, NOTICE_READ | (static_cast<WPARAM>(bits[2]) << 16),
-                 static_cast<LPARAM>(bits[0] | (static_cast<uint32_t>(bits[1]) << 16)));
+    if (!workerPost(token, NOTICE_READ | (static_cast<WPARAM>(bits[2]) << 16),
+                    static_cast<LPARAM>(bits[0] | (static_cast<uint32_t>(bits[1]) << 16))))
+      return;
     // Slept in slices so a closing dialog does not wait out the whole pause.
     for (DWORD slept = 0; slept < kPollMs && token.running(); slept += 10) Sleep(10);
   }
@@ -212,7 +212,7 @@ INT_PTR CALLBACK outputPortDialogProc(HWND dialog, UINT message, WPARAM wParam, 
     case WM_DESTROY:
       // Destroyed without the close path (the program ends): the worker ends here,
       // before the link shuts down, or is left unable to reach it.
-      if (state) workerStop(&state->worker, kWorkerStopWaitMs);
+      if (state) workerStop(&state->worker);
       return FALSE;
     case WM_NCDESTROY:
       freeDialogState<OutputPortState>(dialog);

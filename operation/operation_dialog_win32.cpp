@@ -140,10 +140,10 @@ void closeOperation(HWND dialog, OperationState* state, HWND list) {
     return;
   }
   // A repeat that ended by itself left its finished thread to be joined.
-  endRepeat(state->run, kWorkerStopWaitMs);
+  endRepeat(state->run, 0);
   closeModeless(dialog, state->templateId, nullptr, list, state->widths);
 }
 
-void endOperationWork(OperationState* state) { endRepeat(state->run, kWorkerStopWaitMs); }
+void endOperationWork(OperationState* state) { endRepeat(state->run, 0); }
 
 void showInvalidInput(HWND dialog) { ShowMessage(dialog, IDS_INVALID_INPUT, IDS_CAPTION, MB_ICONERROR); }

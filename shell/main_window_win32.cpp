@@ -34,9 +34,11 @@ void onClose(HWND window) {
 }
 
 void onDestroy() {
-  // Dialogs still open (a path other than the close question) end first, so no
-  // worker of theirs outlives the channels.
+  // Dialogs still open (a path other than the close question) end first, and
+  // every one is gone before the link: its closing notice to this window would
+  // never be handled. Stopping their workers waits for none of them.
   closeAllModeless();
+  destroyAllModeless();
   if (savedPort() > 2) setSavedPort(0);
   // Stops the poll (waiting for it), closes the open port with one close request,
   // stops and joins the communication thread and destroys both channels.

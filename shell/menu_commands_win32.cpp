@@ -26,12 +26,21 @@ const wchar_t kDefinitionFilter[] = L"Cfg Files (*.cfg)\0*.cfg\0All Files (*.*)\
 constexpr DWORD kOpenFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
 constexpr DWORD kSaveFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
 
+// A slot whose dialog is being created: a box shown during its creation leaves
+// the main window usable, and a second command then must not make a second one.
+bool g_opening[MODELESS_SLOT_COUNT];
+
 void openModeless(HWND mainWindow, int slot, LPARAM parameter) {
   if (g_modelessSlots[slot]) {
     SetActiveWindow(g_modelessSlots[slot]);
     return;
   }
-  g_modelessSlots[slot] = createModelessDialog(mainWindow, ModelessSlotTable[slot].templateId, parameter);
+  if (g_opening[slot]) return;
+  g_opening[slot] = true;
+  HWND dialog = createModelessDialog(mainWindow, ModelessSlotTable[slot].templateId, parameter);
+  g_opening[slot] = false;
+  // Gone already (the main window went during its creation): nothing to hold.
+  g_modelessSlots[slot] = dialog && IsWindow(dialog) ? dialog : nullptr;
 }
 
 void selectDataFile(HWND mainWindow) {
@@ -121,6 +130,14 @@ void closeAllModeless() {
     if (!dialog) continue;
     SendMessageW(dialog, UM_END_WORK, 0, 0);
     SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
+}
+
+void destroyAllModeless() {
+  for (int slot = 0; slot < MODELESS_SLOT_COUNT; ++slot) {
+    HWND dialog = g_modelessSlots[slot];
+    g_modelessSlots[slot] = nullptr;
+    if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
   }
 }
 

@@ -26,6 +26,9 @@ void repaintStatusBar();   // hide, then show: the whole bar is redrawn
 // Menu commands and modeless dialogs
 void onMenuCommand(HWND mainWindow, int command);
 void closeAllModeless();
+// At the main window's end: every dialog still held in a slot is destroyed now
+// (which stops its worker) and the slots are emptied, before the link goes.
+void destroyAllModeless();
 bool offerToModeless(MSG* message);
 void onDialogClosed(WPARAM templateId);
 void onDataChanged(WPARAM templateId, LPARAM entry);

@@ -46,13 +46,13 @@ void readIdentification(WorkerToken token, void* context) {
   // The worker owns its reference to the texts.
   std::unique_ptr<std::shared_ptr<IdTexts>> owned(static_cast<std::shared_ptr<IdTexts>*>(context));
   IdTexts& shared = **owned;
-  HWND dialog = static_cast<HWND>(token.target());
+  HWND dialog = static_cast<HWND>(token.target());   // owns request boxes only
   for (int k = 0; k < kIdCount; ++k) {
     if (!token.running()) return;
     char text[kIdTextBytes + 1] = {};
     if (request_RDDVID(dialog, kFields[k].idItem, text) != 0) {
       // After the box: the dialog closes and nothing more is asked.
-      if (token.running()) PostMessageW(dialog, UM_WORKER_NOTICE, NOTICE_FAILED, k);
+      workerPost(token, NOTICE_FAILED, k);
       token.stop();
       return;
     }
@@ -60,7 +60,7 @@ void readIdentification(WorkerToken token, void* context) {
       std::lock_guard<std::mutex> hold(shared.lock);
       std::memcpy(shared.texts[k], text, kIdTextBytes);
     }
-    if (token.running()) PostMessageW(dialog, UM_WORKER_NOTICE, NOTICE_TEXT, k);
+    workerPost(token, NOTICE_TEXT, k);
   }
 }
 
@@ -103,7 +103,7 @@ INT_PTR CALLBACK identificationDialogProc(HWND dialog, UINT message, WPARAM wPar
       return FALSE;
     case WM_DESTROY:
       // Destroyed with the main window: the worker ends before the link goes.
-      if (state) workerStop(&state->worker, kWorkerStopWaitMs);
+      if (state) workerStop(&state->worker);
       return FALSE;
     case WM_NCDESTROY:
       freeDialogState<IdentificationState>(dialog);

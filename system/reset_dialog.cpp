@@ -21,7 +21,7 @@ void sendReset(WorkerToken token, void*) {
   HWND dialog = static_cast<HWND>(token.target());
   if (!token.running()) return;
   uint16_t status = request_RSTMDL(dialog);   // a failure shows its box here
-  if (token.running()) PostMessageW(dialog, UM_WORKER_NOTICE, status, 0);
+  workerPost(token, status, 0);
 }
 
 void endWait(HWND dialog) {
@@ -51,7 +51,7 @@ INT_PTR CALLBACK resetWaitDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) 
       // Nothing ends the wait but the reply: the reset is already on its way.
       return TRUE;
     case WM_DESTROY:
-      if (state) workerStop(&state->worker, kWorkerStopWaitMs);
+      if (state) workerStop(&state->worker);
       return FALSE;
     case WM_NCDESTROY:
       freeDialogState<ResetWaitState>(dialog);

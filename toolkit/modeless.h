@@ -6,11 +6,14 @@
 #include <cstdint>
 
 #include "toolkit/list_view.h"
+#include "toolkit/window_messages.h"
 #include "toolkit/worker.h"
 
-// How long a closing dialog waits for its worker to finish the request it is in
-// before leaving it detached (it then ends without touching the dialog).
-constexpr uint32_t kWorkerStopWaitMs = 3000;
+// A worker's notice to its dialog (UM_WORKER_NOTICE), posted only while its run
+// is on: once the dialog has stopped it, nothing reaches the window.
+inline bool workerPost(const WorkerToken& token, WPARAM wParam, LPARAM lParam) {
+  return token.reach([&](void* target) { PostMessageW(static_cast<HWND>(target), UM_WORKER_NOTICE, wParam, lParam); });
+}
 
 template <class State>
 State* dialogState(HWND dialog) {
@@ -21,8 +24,8 @@ State* attachDialogState(HWND dialog, State* state) {
   SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
   return state;
 }
-// At WM_NCDESTROY: the worker has been stopped by closeModeless (or the dialog
-// never started one), so the state can go.
+// At WM_NCDESTROY: a Worker in the state stops its run as the state goes, so a
+// dialog destroyed without its close still ends its worker.
 template <class State>
 void freeDialogState(HWND dialog) {
   delete dialogState<State>(dialog);
@@ -33,7 +36,7 @@ void freeDialogState(HWND dialog) {
 // `parent`, and shows it. Null when it cannot be made.
 HWND openModeless(HWND parent, uint16_t templateId, DLGPROC procedure, LPARAM parameter);
 
-// Stops `worker` (may be null), keeps the widths of `list` in `widths` (both may
+// Stops `worker` (may be null) without waiting for it, keeps the widths of `list` in `widths` (both may
 // be null), then posts UM_DIALOG_CLOSED with `templateId` to the owner window,
 // which destroys the dialog.
 void closeModeless(HWND dialog, uint16_t templateId, Worker* worker, HWND list, ColumnWidths* widths);

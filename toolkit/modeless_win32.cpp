@@ -9,9 +9,9 @@ static_assert(UM_DIALOG_CLOSED == WM_USER + 100 && UM_DATA_CHANGED == WM_USER + 
               UM_END_WORK == WM_USER + 104 && UM_JOG_EDGE == WM_USER + 105);
 
 void closeModeless(HWND dialog, uint16_t templateId, Worker* worker, HWND list, ColumnWidths* widths) {
-  // The worker only posts to its dialog, never sends, so waiting for it here
-  // cannot deadlock; one held in an error box is left detached after the wait.
-  if (worker) workerStop(worker, kWorkerStopWaitMs);
+  // No wait: a request on a dead line would hold the user-interface thread, once
+  // per dialog at exit. The stopped worker reaches neither the dialog nor a box.
+  if (worker) workerStop(worker);
   if (list && widths) ListViewKeepWidths(list, widths);
   HWND owner = GetWindow(dialog, GW_OWNER);
   if (!owner) owner = GetParent(dialog);

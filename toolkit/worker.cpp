@@ -1,10 +1,12 @@
-// Worker helper: one thread per run, a run flag per start, bounded stop.
+// Worker helper: one thread per run, a run flag per start, a stop that never holds
+// the caller longer than it asks.
 #include "toolkit/worker.h"
 
 #include <chrono>
 #include <system_error>
 
 #include "link/link.h"
+#include "link/request_call.h"
 
 namespace {
 
@@ -18,6 +20,19 @@ void reap(Worker* worker) {
 
 }  // namespace
 
+Worker::Worker(Worker&& other) noexcept : shared(std::move(other.shared)), thread(std::move(other.thread)) {}
+
+Worker& Worker::operator=(Worker&& other) noexcept {
+  if (this != &other) {
+    workerStop(this);
+    shared = std::move(other.shared);
+    thread = std::move(other.thread);
+  }
+  return *this;
+}
+
+Worker::~Worker() { workerStop(this); }
+
 bool workerStart(Worker* worker, void* target, WorkerBody body, void* context) {
   if (worker->shared) {
     // A run that ended by itself is forgotten; one that still runs is refused.
@@ -26,9 +41,13 @@ bool workerStart(Worker* worker, void* target, WorkerBody body, void* context) {
   }
   auto shared = std::make_shared<WorkerShared>();
   shared->target = target;
+  shared->owner = target;
   try {
     worker->thread = std::thread([shared, body, context] {
+      // The request functions look at this flag before they show a box.
+      setThreadRunFlag(&shared->running);
       body(WorkerToken(shared), context);
+      setThreadRunFlag(nullptr);
       releaseThreadReplyChannel();
       shared->running.store(false);
       shared->finished.store(true);
@@ -47,16 +66,21 @@ bool workerActive(const Worker* worker) {
 bool workerStop(Worker* worker, uint32_t waitMs) {
   if (!worker->shared) return true;
   std::shared_ptr<WorkerShared> shared = worker->shared;
-  shared->running.store(false);
+  {
+    // Waits out a post in progress (a post never blocks), so none follows.
+    std::lock_guard<std::mutex> hold(shared->reach);
+    shared->running.store(false);
+    shared->target = nullptr;
+  }
   if (worker->thread.joinable() && worker->thread.get_id() == std::this_thread::get_id()) {
     worker->thread.detach();
     worker->shared.reset();
     return false;
   }
-  // Polled rather than signalled: a body ends within one request, and a stop is
-  // rare, so a 5 ms look costs nothing and needs no lock shared with the body.
+  // Polled rather than signalled: a wait is rare (the status poll at shutdown),
+  // so a 5 ms look costs nothing and needs no lock shared with the body.
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-  while (!shared->finished.load() && std::chrono::steady_clock::now() < deadline)
+  while (waitMs > 0 && !shared->finished.load() && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   bool ended = shared->finished.load();
   if (ended) reap(worker);

@@ -1,38 +1,59 @@
 // Worker helper: the one way a dialog (or the status poll) runs work on a thread
-// of its own. Each start gets its own run flag, so a worker left over from an
-// earlier opening can only end, never be revived by the next one. Stopping
-// clears the flag, waits a bounded time, then joins; a worker still blocked
-// after that (held in an error box) is detached, and since its flag stays clear
-// and its state is shared, it ends on its own without touching freed memory.
+// of its own, and the one way such work is stopped. Each start gets its own run
+// flag, so a worker left over from an earlier opening can only end, never be
+// revived by the next one. Stopping clears the flag and cuts the worker off from
+// its target at once; the thread is joined when it has ended, else let go: its
+// requests then show no box and it ends on its own without touching freed memory.
 #pragma once
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 struct WorkerShared {
   std::atomic<bool> running{true};
   std::atomic<bool> finished{false};
-  void* target = nullptr;   // the window the worker posts to; set before the start
+  std::mutex reach;          // held while the body reaches its target, and by the stop
+  void* target = nullptr;    // the window the worker posts to; cleared by the stop
+  void* owner = nullptr;     // the same handle, kept for request boxes (never touched)
 };
 
 // What the body sees: its flag and its target. Copyable; keeps the state alive.
 class WorkerToken {
  public:
   explicit WorkerToken(std::shared_ptr<WorkerShared> shared) : shared_(std::move(shared)) {}
-  // Test before every request and before touching the dialog.
+  // Test before every request.
   bool running() const { return shared_->running.load(); }
   // Ends the run from inside (a failed request): the owner sees it as stopped.
   void stop() const { shared_->running.store(false); }
-  void* target() const { return shared_->target; }
+  // The owner handle for a request's error box; reach the window itself only
+  // through reach(). A request of a stopped run shows no box.
+  void* target() const { return shared_->owner; }
+  // Calls touch(target) while the run is on, under the lock the stop takes: once
+  // workerStop has returned, no touch runs or starts. `touch` must only post,
+  // never wait for the dialog. False when the run is over.
+  template <class Touch>
+  bool reach(Touch&& touch) const {
+    std::lock_guard<std::mutex> hold(shared_->reach);
+    if (!shared_->running.load()) return false;
+    touch(shared_->target);
+    return true;
+  }
 
  private:
   std::shared_ptr<WorkerShared> shared_;
 };
 
+// A dialog's worker slot. Destroying it stops its run, however the dialog ends.
 struct Worker {
   std::shared_ptr<WorkerShared> shared;
   std::thread thread;
+
+  Worker() = default;
+  Worker(Worker&& other) noexcept;
+  Worker& operator=(Worker&& other) noexcept;
+  ~Worker();
 };
 
 using WorkerBody = void (*)(WorkerToken token, void* context);
@@ -43,7 +64,8 @@ using WorkerBody = void (*)(WorkerToken token, void* context);
 bool workerStart(Worker* worker, void* target, WorkerBody body, void* context);
 // True while the worker's flag is set and its body has not returned.
 bool workerActive(const Worker* worker);
-// Clears the flag and waits up to `waitMs` for the body to return, then joins it,
-// or detaches it when it is still blocked. Safe when none runs, and from the
-// worker's own thread (which is detached). Returns true when the body had ended.
-bool workerStop(Worker* worker, uint32_t waitMs);
+// Clears the flag and cuts the worker off from its target, then waits up to
+// `waitMs` (0: not at all) for the body to return, and joins it, or lets it go
+// when it is still blocked. Safe when none runs, and from the worker's own thread.
+// Returns true when the body had ended.
+bool workerStop(Worker* worker, uint32_t waitMs = 0);

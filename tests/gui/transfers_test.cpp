@@ -395,3 +395,49 @@ TEST_F(Transfers, ASigned16BitValueKeepsTheUpperBytesHeldThroughEditSaveAndLoad)
   EXPECT_NE(simRequestLog().find(frame), std::string::npos) << simRequestLog();
   EXPECT_EQ(simWord("GET PARAM 0124"), 0x5A5AFFF6u);
 }
+
+namespace {
+BOOL CALLBACK countVerify(HWND window, LPARAM data) {
+  wchar_t caption[64] = {};
+  GetWindowTextW(window, caption, 64);
+  if (IsWindowVisible(window) && std::wstring(caption) == L"パラメータベリファイ") ++*reinterpret_cast<int*>(data);
+  return TRUE;
+}
+int verifyWindows() {
+  int count = 0;
+  EnumWindows(countVerify, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+}  // namespace
+
+// The verify's file-error box leaves the main window usable: a second verify
+// command then only brings the open one forward, and closing it leaves none.
+TEST_F(Transfers, AVerifyStaysSingleWhileItsFileErrorBoxIsUp) {
+  std::wstring bad = dir_ + L"\\bad.PRM";
+  writeTextFile(bad, "No,Type,Parameter Name,Value,Unit\r\nbad,line\r\n");
+  runFileCommand(IDM_VERIFY_PARAMS, bad);
+  std::wstring text;
+  HWND box = waitMessageBox(&text, 5000);
+  ASSERT_NE(box, nullptr) << "no file-error box";
+  HWND first = waitModeless(IDD_PARAM_VERIFY, 2000);
+  EXPECT_NE(first, nullptr) << "the dialog is not in its slot while its box is up";
+
+  std::wstring good = dir_ + L"\\good.PRM";
+  wchar_t sample[MAX_PATH];
+  MultiByteToWideChar(CP_UTF8, 0, QZ_SOURCE_DIR "/data/Sample.PRM", -1, sample, MAX_PATH);
+  ASSERT_TRUE(CopyFileW(sample, good.c_str(), FALSE));
+  runFileCommand(IDM_VERIFY_PARAMS, good);
+  Sleep(1000);
+  EXPECT_EQ(verifyWindows(), 1) << "a second verify opened";
+  EXPECT_TRUE(IsWindow(box)) << "the first verify's box went";
+
+  clickButton(box, IDOK);
+  ASSERT_TRUE(waitGone(box));
+  HWND open = waitModeless(IDD_PARAM_VERIFY, 2000);
+  ASSERT_NE(open, nullptr);
+  if (first) EXPECT_EQ(open, first);
+  closeVerify(open);
+  Sleep(300);
+  EXPECT_EQ(verifyWindows(), 0);
+  EXPECT_EQ(waitModeless(IDD_PARAM_VERIFY, 300), nullptr);
+}

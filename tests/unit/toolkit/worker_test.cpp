@@ -1,12 +1,21 @@
-// The worker helper: one run at a time, a bounded stop, and a flag per start so
-// that a worker left over from an earlier run can only end.
+// The worker helper: one run at a time, a stop that returns at once and cuts the
+// worker off from its target and its boxes, and a flag per start so that a
+// worker left over from an earlier run can only end.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/request.h"
+#include "serial/serial_port.h"
+#include "tests/support/scripted_prompt.h"
 #include "toolkit/worker.h"
+#ifndef _WIN32
+#include "tests/support/fake_line.h"
+#endif
 
 namespace {
 
@@ -69,5 +78,101 @@ TEST(Worker, ARunThatEndedByItselfMakesRoomForTheNext) {
   EXPECT_EQ(probe.passes.load(), 2);
   EXPECT_TRUE(workerStop(&worker, 0)) << "stopping with none running is harmless";
 }
+
+// A dialog as its worker sees it: counts every touch, which must stop with the stop.
+struct Target {
+  std::atomic<int> touches{0};
+};
+
+// Posts to its target as fast as it can until cut off, then waits in a "request"
+// until released and tries to post once more.
+void postingPoll(WorkerToken token, void* context) {
+  auto* probe = static_cast<Probe*>(context);
+  auto touch = [](void* target) {
+    static_cast<Target*>(target)->touches++;
+    std::this_thread::sleep_for(1ms);   // a post in progress when the stop comes
+  };
+  while (token.reach(touch)) probe->passes++;
+  while (!probe->release.load()) std::this_thread::sleep_for(1ms);
+  if (token.reach(touch)) probe->passesAfterStop++;
+}
+
+TEST(Worker, StopReturnsAtOnceAndNothingReachesTheTargetAfterIt) {
+  static Probe probe;     // outlive the let-go workers
+  static Target target;
+  Worker worker;
+  ASSERT_TRUE(workerStart(&worker, &target, postingPoll, &probe));
+  while (target.touches.load() < 5) std::this_thread::sleep_for(1ms);
+  auto t = std::chrono::steady_clock::now();
+  EXPECT_FALSE(workerStop(&worker)) << "still inside its request: let go";
+  EXPECT_LT(std::chrono::steady_clock::now() - t, 100ms) << "the stop waited for the worker";
+  int touched = target.touches.load();
+  probe.release = true;
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(target.touches.load(), touched) << "the target was reached after the stop";
+  EXPECT_EQ(probe.passesAfterStop.load(), 0);
+
+  // A worker slot destroyed with its dialog (no close) ends the run the same way.
+  static Probe second;
+  static Target other;
+  {
+    Worker owned;
+    ASSERT_TRUE(workerStart(&owned, &other, postingPoll, &second));
+    while (other.touches.load() == 0) std::this_thread::sleep_for(1ms);
+    t = std::chrono::steady_clock::now();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - t, 100ms);
+  touched = other.touches.load();
+  second.release = true;
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(other.touches.load(), touched);
+  EXPECT_EQ(second.passesAfterStop.load(), 0);
+}
+
+#ifndef _WIN32
+// A request that fails (a malformed reply) inside a worker: with its run on it
+// shows the common box; after its dialog stopped it, no box at all.
+struct BoxProbe {
+  std::atomic<bool> release{false};
+  std::atomic<int> status{-1};
+};
+
+void requestWhenReleased(WorkerToken, void* context) {
+  auto* probe = static_cast<BoxProbe*>(context);
+  while (!probe->release.load()) std::this_thread::sleep_for(1ms);
+  probe->status = request_STOP__(nullptr, 0);
+}
+
+TEST(Worker, AStoppedWorkersFailedRequestShowsNoBox) {
+  FakeLine line;
+  ASSERT_TRUE(line.ok());
+  setPortDevicePath(0, line.slavePath());
+  resetModeRecord();
+  linkFlagsClear();
+  ASSERT_EQ(linkStart(), 0);
+  ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
+  line.answerGarbage(true);
+  ScriptedPrompt prompt;
+
+  static BoxProbe ended;   // outlives the let-go worker
+  Worker first;
+  ASSERT_TRUE(workerStart(&first, nullptr, requestWhenReleased, &ended));
+  workerStop(&first);
+  ended.release = true;
+  while (ended.status.load() < 0) std::this_thread::sleep_for(1ms);
+  EXPECT_EQ(ended.status.load(), STATUS_MALFORMED);
+  EXPECT_EQ(prompt.messageCount(), 0u) << "a box for a worker whose dialog has gone";
+
+  BoxProbe running;
+  Worker second;
+  ASSERT_TRUE(workerStart(&second, nullptr, requestWhenReleased, &running));
+  running.release = true;
+  while (running.status.load() < 0) std::this_thread::sleep_for(1ms);
+  EXPECT_EQ(running.status.load(), STATUS_MALFORMED);
+  EXPECT_EQ(prompt.messageCount(), 1u) << "a running worker's failure is shown";
+  workerStop(&second, 2000);
+  linkShutdown();
+}
+#endif
 
 }  // namespace
