@@ -1,7 +1,9 @@
-// Serial port table on COM1 to COM8 through the Win32 communications API.
+// Serial port table on COM1 to COM256 through the Win32 communications API.
 #include <windows.h>
 
 #include <atomic>
+
+#include <vector>
 
 #include "serial/serial_port.h"
 
@@ -10,12 +12,27 @@ namespace {
 // Touched only by the communication thread, which alone owns the ports.
 struct SerialPort {
   HANDLE handle = INVALID_HANDLE_VALUE;
-  bool used = false;
+  uint16_t number = 0;
   PortTimings timings{};
 };
-SerialPort g_table[kSerialPortSlots];
+// The ports open now, whichever numbers they have.
+std::vector<SerialPort> g_table;
 // Read by other threads (qzctl's messages) after the connection request returns.
-std::atomic<uint32_t> g_openError[kSerialPortSlots];
+std::atomic<uint32_t> g_openError[kSerialPortCount];
+
+SerialPort* findPort(uint16_t port) {
+  for (SerialPort& slot : g_table)
+    if (slot.number == port) return &slot;
+  return nullptr;
+}
+
+void dropPort(uint16_t port) {
+  for (size_t i = 0; i < g_table.size(); ++i)
+    if (g_table[i].number == port) {
+      g_table.erase(g_table.begin() + static_cast<std::ptrdiff_t>(i));
+      return;
+    }
+}
 
 uint16_t openFailed(uint16_t port, DWORD error) {
   g_openError[port].store(static_cast<uint32_t>(error));
@@ -82,13 +99,12 @@ bool waitFirstByte(const SerialPort& slot, uint16_t maxLength) {
 }  // namespace
 
 uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& timings) {
-  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
-  SerialPort& slot = g_table[port];
-  if (slot.used) return PORT_ALREADY_OPEN;
+  if (port >= kSerialPortCount) return PORT_BAD_NUMBER;
+  if (findPort(port)) return PORT_ALREADY_OPEN;
   g_openError[port].store(0);
-  wchar_t name[5] = L"COM1";
-  name[3] = static_cast<wchar_t>(L'1' + port);
-  HANDLE h = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  char name[16];
+  windowsPortName(port, name, sizeof name);
+  HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return openFailed(port, GetLastError());
 
@@ -126,30 +142,33 @@ uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& ti
   SetCommState(h, &dcb);
   EscapeCommFunction(h, SETDTR);
 
+  SerialPort slot;
   slot.handle = h;
-  slot.used = true;
+  slot.number = port;
   slot.timings = timings;
+  g_table.push_back(slot);
   return PORT_OK;
 }
 
 uint16_t closePort(uint16_t port) {
-  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
-  SerialPort& slot = g_table[port];
-  if (!slot.used) return PORT_NOT_OPEN;
-  SetCommMask(slot.handle, 0);
-  EscapeCommFunction(slot.handle, CLRDTR);
-  PurgeComm(slot.handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
-  CloseHandle(slot.handle);
-  slot = SerialPort{};
+  if (port >= kSerialPortCount) return PORT_BAD_NUMBER;
+  SerialPort* slot = findPort(port);
+  if (!slot) return PORT_NOT_OPEN;
+  SetCommMask(slot->handle, 0);
+  EscapeCommFunction(slot->handle, CLRDTR);
+  PurgeComm(slot->handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+  CloseHandle(slot->handle);
+  dropPort(port);
   return PORT_OK;
 }
 
 uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* count,
                   uint16_t mode) {
   if (count) *count = 0;
-  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
-  SerialPort& slot = g_table[port];
-  if (!slot.used || slot.handle == INVALID_HANDLE_VALUE) return PORT_NOT_OPEN;
+  if (port >= kSerialPortCount) return PORT_BAD_NUMBER;
+  SerialPort* found = findPort(port);
+  if (!found || found->handle == INVALID_HANDLE_VALUE) return PORT_NOT_OPEN;
+  SerialPort& slot = *found;
   DWORD errors = 0;
   COMSTAT stat{};
   ClearCommError(slot.handle, &errors, &stat);
@@ -171,9 +190,10 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
 
 uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t* count) {
   if (count) *count = 0;
-  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
-  SerialPort& slot = g_table[port];
-  if (!slot.used || slot.handle == INVALID_HANDLE_VALUE) return PORT_NOT_OPEN;
+  if (port >= kSerialPortCount) return PORT_BAD_NUMBER;
+  SerialPort* found = findPort(port);
+  if (!found || found->handle == INVALID_HANDLE_VALUE) return PORT_NOT_OPEN;
+  SerialPort& slot = *found;
   DWORD errors = 0;
   COMSTAT stat{};
   ClearCommError(slot.handle, &errors, &stat);
@@ -184,5 +204,5 @@ uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t
 }
 
 uint32_t portOpenError(uint16_t port) {
-  return port < kSerialPortSlots ? g_openError[port].load() : 0;
+  return port < kSerialPortCount ? g_openError[port].load() : 0;
 }

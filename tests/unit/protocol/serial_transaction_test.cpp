@@ -64,7 +64,7 @@ class Line : public ::testing::Test {
   void TearDown() override {
     setFrameObserver(nullptr);
     setRetryPauseMs(kRetryPauseMs);
-    for (uint16_t p = 0; p < kSerialPortSlots; ++p) closePort(p);
+    for (uint16_t p = 0; p < kSerialPortCount; ++p) closePort(p);
   }
   PtyPeer peer;
   std::unique_ptr<RequestRecord> record;
