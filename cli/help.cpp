@@ -7,7 +7,7 @@ extern const char kHelp[] =
     "usage: qzctl [global options] COMMAND [ARGS]\n"
     "\n"
     "global options\n"
-    "  -p, --port PORT     COM1..COM8 on Windows; a device path on Linux (/dev/ttyUSB0, /dev/pts/3).\n"
+    "  -p, --port PORT     COM1..COM256 on Windows; a device path on Linux (/dev/ttyUSB0, /dev/pts/3).\n"
     "                      Default: $QZ_PORT, else COM1 (Windows) or /dev/ttyS0 (Linux).\n"
     "  -d, --defs FILE     definition file; default ParmDef.cfg in the current directory\n"
     "      --linear        use ParmDefL.cfg instead\n"

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "files/settings.h"
+#include "link/connection.h"
 #include "link/link.h"
 #include "link/status_poll.h"
 #include "resources/resource.h"
@@ -37,7 +38,7 @@ void onDestroy() {
   // Dialogs still open (a path other than the close question) end first, so no
   // worker of theirs outlives the channels.
   closeAllModeless();
-  if (savedPort() > 2) setSavedPort(0);
+  setSavedPort(savedPortAtExit(savedPort()));
   // Stops the poll (waiting for it), closes the open port with one close request,
   // stops and joins the communication thread and destroys both channels.
   linkShutdown();
