@@ -32,8 +32,12 @@ TEST(Dialogs, UnmappedPortFailsAndAPortOutsideTheRangeSelectsNothing) {
   EXPECT_FALSE(isChecked(dialog, IDC_CONNECT_COM1));
   EXPECT_FALSE(isChecked(dialog, IDC_CONNECT_COM2));
   EXPECT_FALSE(isChecked(dialog, IDC_CONNECT_COM3));
+  // COM6 is not present: "その他" is chosen with COM6 selected and marked absent.
+  EXPECT_TRUE(isChecked(dialog, IDC_CONNECT_OTHER));
+  int at = comboSelection(dialog, IDC_CONNECT_OTHER_PORT);
+  EXPECT_EQ(comboItemText(dialog, IDC_CONNECT_OTHER_PORT, at), L"COM6  " + resourceText(IDS_PORT_ABSENT));
 
-  checkRadio(dialog, IDC_CONNECT_COM2, IDC_CONNECT_COM1, IDC_CONNECT_COM3);
+  checkRadio(dialog, IDC_CONNECT_COM2, IDC_CONNECT_COM1, IDC_CONNECT_OTHER);
   clickButton(dialog, IDC_CONNECT_OK);
   std::wstring text;
   HWND box = waitMessageBox(&text, 40000);
@@ -51,6 +55,44 @@ TEST(Dialogs, UnmappedPortFailsAndAPortOutsideTheRangeSelectsNothing) {
   EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 1);
   EXPECT_EQ(g_mode.currentPort, 0);
   closeApp(run);
+}
+
+// qzsim is mapped to COM12 as well as COM1 (scripts/wine-tests).
+TEST(Dialogs, OtherPortCom12ConnectsAndIsKeptAcrossARestart) {
+  setMotorTypeValue(-1);
+  std::wstring dir = makeRunDirectory();
+  AppRun run;
+  HWND dialog = startAndWaitConnect(run, dir);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(isChecked(dialog, IDC_CONNECT_COM1));
+  int com12 = comboIndexOfData(dialog, IDC_CONNECT_OTHER_PORT, 11);
+  ASSERT_GE(com12, 0) << "COM12 is listed from the device map";
+  EXPECT_EQ(comboItemText(dialog, IDC_CONNECT_OTHER_PORT, com12).rfind(L"COM12", 0), 0u);
+  EXPECT_LT(comboIndexOfData(dialog, IDC_CONNECT_OTHER_PORT, 0), com12) << "number order";
+  checkRadio(dialog, IDC_CONNECT_OTHER, IDC_CONNECT_COM1, IDC_CONNECT_OTHER);
+  selectComboItem(dialog, IDC_CONNECT_OTHER_PORT, com12);
+  showComboList(dialog, IDC_CONNECT_OTHER_PORT, true);
+  saveScreenshotWithList(dialog, "connect_dialog_other");
+  showComboList(dialog, IDC_CONNECT_OTHER_PORT, false);
+  clickButton(dialog, IDC_CONNECT_OK);
+  ASSERT_TRUE(waitGone(dialog));
+  EXPECT_EQ(g_mode.currentPort, 11);
+  EXPECT_TRUE(waitFor([] { return statusPollingActive() && linkFlagTest(LINK_PORT_OPEN) == 1; }, 5000));
+  sim("LOG CLEAR");
+  EXPECT_TRUE(waitFor([] { return simRequestLog().find("RDSSTS") != std::string::npos; }, 5000))
+      << "the status poll talks to the module on COM12";
+  closeApp(run);
+
+  AppRun again;
+  dialog = startAndWaitConnect(again, dir);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(isChecked(dialog, IDC_CONNECT_OTHER));
+  EXPECT_FALSE(isChecked(dialog, IDC_CONNECT_COM1));
+  EXPECT_EQ(comboSelection(dialog, IDC_CONNECT_OTHER_PORT), comboIndexOfData(dialog, IDC_CONNECT_OTHER_PORT, 11));
+  clickButton(dialog, IDC_CONNECT_OK);
+  ASSERT_TRUE(waitGone(dialog));
+  EXPECT_EQ(g_mode.currentPort, 11);
+  closeApp(again);
 }
 
 TEST(Dialogs, EnvironmentWithAnInvalidIntervalKeepsTheUnitIndicesOnly) {
