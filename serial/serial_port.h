@@ -53,6 +53,10 @@ uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t
 // The operating system's reason (errno, or GetLastError on Windows) for the last
 // PORT_OPEN_FAILED of this port; 0 when its last open succeeded or never failed.
 uint32_t portOpenError(uint16_t port);
+// The operating system's reason for the last failed read or write of this port
+// (a device pulled out: EIO, or Windows' ERROR_BAD_COMMAND and the like); 0 since
+// its last open. Kept after the close, so that the failure can still be named.
+uint32_t portIoError(uint16_t port);
 
 // Installed by the link: asked while a read still waits for the reply's first byte.
 // True makes the read give up at once with nothing read, so that an urgent request

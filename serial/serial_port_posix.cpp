@@ -27,6 +27,7 @@ struct SerialPort {
 std::vector<SerialPort> g_table;
 // Read by other threads (qzctl's messages) after the connection request returns.
 std::atomic<uint32_t> g_openError[kSerialPortCount];
+std::atomic<uint32_t> g_ioError[kSerialPortCount];
 
 SerialPort* findPort(uint16_t port) {
   for (SerialPort& slot : g_table)
@@ -89,6 +90,7 @@ uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& ti
   if (port >= kSerialPortCount) return PORT_BAD_NUMBER;
   if (findPort(port)) return PORT_ALREADY_OPEN;
   g_openError[port].store(0);
+  g_ioError[port].store(0);
   int fd = ::open(portDevicePath(port), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return openFailed(port, errno);
   // Only a terminal is a serial line: a plain file or a pipe would swallow the
@@ -172,6 +174,7 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
       break;   // silence: the interval or the total time-out ended the read
     }
     if (p.revents & (POLLERR | POLLNVAL)) {
+      g_ioError[port].store(EIO);
       failed = true;
       break;
     }
@@ -195,8 +198,16 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
       continue;
     }
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-    // Hang-up (the peer closed a pseudo-terminal): wait out the time-out as a
-    // silent line would, without spinning.
+    // The device is gone (an adapter pulled out): the read fails at once, with
+    // the reason kept, rather than waiting out the time-out for nothing.
+    if (n < 0 && (errno == ENXIO || errno == ENODEV)) {
+      g_ioError[port].store(static_cast<uint32_t>(errno));
+      failed = true;
+      break;
+    }
+    // Hang-up (the peer closed a pseudo-terminal; EIO): wait out the time-out as
+    // a silent line would, without spinning.
+    if (n < 0) g_ioError[port].store(static_cast<uint32_t>(errno));
     if (got > 0) break;
     int64_t left = deadline - nowMs();
     if (left > 0) ::poll(nullptr, 0, static_cast<int>(left < 20 ? left : 20));
@@ -224,7 +235,10 @@ uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t
       sent = static_cast<uint16_t>(sent + n);
       continue;
     }
-    if (n < 0 && errno != EAGAIN && errno != EINTR) break;
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+      g_ioError[port].store(static_cast<uint32_t>(errno));
+      break;
+    }
     int64_t left = deadline - nowMs();
     if (left <= 0) break;
     pollfd p{slot.fd, POLLOUT, 0};
@@ -237,3 +251,5 @@ uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t
 uint32_t portOpenError(uint16_t port) {
   return port < kSerialPortCount ? g_openError[port].load() : 0;
 }
+
+uint32_t portIoError(uint16_t port) { return port < kSerialPortCount ? g_ioError[port].load() : 0; }
