@@ -95,6 +95,69 @@ TEST(Dialogs, OtherPortCom12ConnectsAndIsKeptAcrossARestart) {
   closeApp(again);
 }
 
+namespace {
+// scripts/wine-tests ends COM13's simulator (the adapter pulled out) or starts a new
+// one (plugged back in) when the file <dir>\qz-com13.unplug or .plug appears.
+bool com13(const wchar_t* what) {
+  wchar_t dir[MAX_PATH] = {};
+  if (!GetEnvironmentVariableW(L"QZ_COM13_DIR", dir, MAX_PATH)) return false;
+  std::wstring path = std::wstring(dir) + L"\\qz-com13." + what;
+  FILE* f = _wfopen(path.c_str(), L"wb");
+  if (!f) return false;
+  fclose(f);
+  for (int waited = 0; waited < 10000; waited += 100) {   // taken up by the script
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      Sleep(500);
+      return true;
+    }
+    Sleep(100);
+  }
+  return false;
+}
+}  // namespace
+
+// The adapter on COM13 is pulled out while the status poll and a monitor run:
+// one failure box, no hang; plugged back in, Connect works again.
+TEST(Dialogs, PulledAdapterShowsOneBoxAndConnectsAgainWhenPluggedBackIn) {
+  setMotorTypeValue(-1);
+  std::wstring dir = makeRunDirectory();
+  std::vector<unsigned char> block(1653, 0);
+  block[0] = 12;   // COM13
+  block[6] = 0x3C;
+  block[7] = 0x05;
+  FILE* f = _wfopen((dir + L"\\SetData.cfg").c_str(), L"wb");
+  fwrite(block.data(), 1, block.size(), f);
+  fclose(f);
+  AppRun run;
+  ASSERT_TRUE(startConnected(run, dir));
+  EXPECT_EQ(g_mode.currentPort, 12);
+  postCommand(IDM_MOTION_MONITOR);
+  HWND monitor = waitModeless(IDD_MOTION_MONITOR);
+  ASSERT_NE(monitor, nullptr);
+  Sleep(500);
+
+  ASSERT_TRUE(com13(L"unplug"));
+  std::wstring text;
+  HWND box = waitMessageBox(&text, 60000);
+  ASSERT_NE(box, nullptr) << "the lost line is reported";
+  EXPECT_NE(text.find(resourceText(IDS_COMM_ERROR).substr(0, 8)), std::wstring::npos);
+  clickButton(box, IDNO);
+  ASSERT_TRUE(waitGone(box));
+  EXPECT_TRUE(noDialog(nullptr, 5000)) << "exactly one box";
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+
+  ASSERT_TRUE(com13(L"plug"));
+  postCommand(IDM_CONNECT);
+  HWND dialog = waitDialog(L"接続");
+  ASSERT_NE(dialog, nullptr) << "the program stays usable";
+  EXPECT_TRUE(isChecked(dialog, IDC_CONNECT_OTHER));
+  clickButton(dialog, IDC_CONNECT_OK);
+  ASSERT_TRUE(waitGone(dialog));
+  EXPECT_TRUE(waitFor([] { return statusPollingActive() && linkFlagTest(LINK_PORT_OPEN) == 1; }, 5000));
+  EXPECT_EQ(g_mode.currentPort, 12);
+  closeApp(run);
+}
+
 TEST(Dialogs, EnvironmentWithAnInvalidIntervalKeepsTheUnitIndicesOnly) {
   AppRun run;
   ASSERT_TRUE(startWithoutConnecting(run, makeRunDirectory()));
