@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "link/request.h"
+#include "serial/port_list.h"
 #include "system/memory_dump.h"
 
 namespace qzctl {
@@ -34,6 +35,22 @@ uint16_t readIdTexts(std::string texts[6]) {
     texts[i] = toUtf8(text);
   }
   return STATUS_OK;
+}
+
+int cmdPorts() {
+  std::vector<SerialPortInfo> ports = listSerialPorts();
+  if (g_opt.json) {
+    std::printf("{\"ports\":[");
+    for (size_t i = 0; i < ports.size(); ++i)
+      std::printf("%s{\"name\":%s,\"description\":%s}", i ? "," : "", jsonString(ports[i].name).c_str(),
+                  jsonString(ports[i].description).c_str());
+    std::printf("]}\n");
+    return EXIT_OK;
+  }
+  if (ports.empty()) std::fprintf(stderr, "qzctl ports: no serial port found\n");
+  for (const SerialPortInfo& port : ports)
+    std::printf("%s%s%s\n", port.name.c_str(), port.description.empty() ? "" : "  ", port.description.c_str());
+  return EXIT_OK;
 }
 
 int cmdId() {

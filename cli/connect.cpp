@@ -21,12 +21,9 @@ int connectModule() {
     return EXIT_COMM;
   }
 #ifdef _WIN32
-  uint16_t port = 0;
-  if (g_opt.port.size() == 4 && g_opt.port.compare(0, 3, "COM") == 0 && g_opt.port[3] >= '1' &&
-      g_opt.port[3] <= '8')
-    port = static_cast<uint16_t>(g_opt.port[3] - '1');
-  else
-    return usage("the port must be COM1..COM8");
+  int number = parseComName(g_opt.port.c_str());
+  if (number < 0) return usage("the port must be COM1..COM256");
+  uint16_t port = static_cast<uint16_t>(number);
 #else
   uint16_t port = 0;
   setPortDevicePath(port, g_opt.port.c_str());

@@ -7,7 +7,7 @@ extern const char kHelp[] =
     "usage: qzctl [global options] COMMAND [ARGS]\n"
     "\n"
     "global options\n"
-    "  -p, --port PORT     COM1..COM8 on Windows; a device path on Linux (/dev/ttyUSB0, /dev/pts/3).\n"
+    "  -p, --port PORT     COM1..COM256 on Windows; a device path on Linux (/dev/ttyUSB0, /dev/pts/3).\n"
     "                      Default: $QZ_PORT, else COM1 (Windows) or /dev/ttyS0 (Linux).\n"
     "  -d, --defs FILE     definition file; default ParmDef.cfg in the current directory\n"
     "      --linear        use ParmDefL.cfg instead\n"
@@ -36,6 +36,7 @@ extern const char kHelp[] =
     "\n"
     "commands\n"
     "reading (nothing on the machine changes)\n"
+    "  ports                                   the serial ports present (needs no module)\n"
     "  status                                  ready, servo, main circuit, alarm\n"
     "  id                                      the six identification texts, in the ID dialog's order\n"
     "  params list [--servo | --option]        every defined parameter the module has: No, name, value, unit\n"
@@ -125,6 +126,10 @@ struct CommandHelp {
 };
 
 const CommandHelp kCommandHelp[] = {
+    {"ports", "usage: qzctl ports\n  Lists the serial ports present, one a line: on Windows the COM names of the\n"
+              "  system's device map with their friendly names; on Linux the terminal devices\n"
+              "  under /dev/serial/by-id (with the device each names), ttyUSB*, ttyACM* and ttyS*.\n"
+              "  --json: {\"ports\":[{\"name\":...,\"description\":...}]}. Opens no port for use.\n"},
     {"status", "usage: qzctl status\n  Reads ready, servo, main circuit and alarm (RDSSTS); changes nothing.\n"},
     {"id", "usage: qzctl id\n  Reads the six identification texts (RDDVID) in the ID dialog's order:\n"
            "  SV_TYP, SV_VER, QZ_TYP, QZ_VER, EN_VER, MT_TYP. The first failure ends the command.\n"},

@@ -8,15 +8,27 @@
 
 #include "files/definitions.h"
 #include "files/file_error.h"
+#include "link/link_state.h"
 #include "link/prompt.h"
 #include "link/request.h"
 #include "protocol/number_format.h"
 #include "resources/resource.h"
+#include "serial/serial_port.h"
 
 namespace qzctl {
 namespace {
 
 uint16_t g_lastBoxText = 0;   // string id of the last message, for the exit code
+
+std::string deviceFailure(uint16_t port) {
+  uint32_t reason = portIoError(port);
+  if (reason == 0) return "";
+#ifdef _WIN32
+  return "; " + g_opt.port + " failed (system error " + std::to_string(reason) + ")";
+#else
+  return "; " + g_opt.port + " failed (" + std::strerror(static_cast<int>(reason)) + ")";
+#endif
+}
 
 // Messages the core would show in a box, in English on stderr; never answers Yes.
 uint16_t cliShowMessage(OwnerHandle, uint16_t textId, const char* extra, uint16_t, uint32_t) {
@@ -35,6 +47,8 @@ uint16_t cliShowMessage(OwnerHandle, uint16_t textId, const char* extra, uint16_
   }
   std::string more;
   for (const char* p = extra; p && *p; ++p) more += (*p == '\n') ? ' ' : *p;
+  // A device that failed (an adapter pulled out) is named with the system's reason.
+  if (textId == IDS_COMM_ERROR) more += deviceFailure(g_mode.currentPort);
   std::fprintf(stderr, "qzctl %s: %s%s\n", g_command.c_str(), text, more.c_str());
   return ANSWER_NO;
 }

@@ -122,6 +122,7 @@ int printOffenders(const ParameterTable& table);   // listed on stdout; returns 
 // The commands; args[0] is the command word.
 int cmdStatus();
 int cmdId();
+int cmdPorts();   // the serial ports present; opens none of them for use
 int cmdParams(const std::vector<std::string>& args);
 int cmdPoints(const std::vector<std::string>& args);
 int cmdOutputs(const std::vector<std::string>& args);

@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
   int code;
   const std::string& c = rest[0];
   if (c == "status") code = rest.size() == 1 ? (connectModule() ? EXIT_COMM : cmdStatus()) : unexpectedArgument(rest[1]);
+  else if (c == "ports") code = rest.size() == 1 ? cmdPorts() : unexpectedArgument(rest[1]);
   else if (c == "id") code = rest.size() == 1 ? (connectModule() ? EXIT_COMM : cmdId()) : unexpectedArgument(rest[1]);
   else if (c == "params") code = cmdParams(rest);
   else if (c == "points") code = cmdPoints(rest);

@@ -1,6 +1,7 @@
 // The connection dialog's logic.
 #include "link/connection.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "files/settings.h"
@@ -22,12 +23,12 @@ LineSettingTexts lineSettingTexts() {
 
 uint16_t connectSelectedPort(OwnerHandle owner, int selected) {
   uint16_t previous = savedPort();
-  uint16_t chosen = selected >= 0 && selected <= 2 ? static_cast<uint16_t>(selected) : NO_PORT_SELECTED;
+  uint16_t chosen = selected >= 0 && selected < kSerialPortCount ? static_cast<uint16_t>(selected) : NO_PORT_SELECTED;
   setSavedPort(chosen);
-  if (previous > 2) previous = 0;
+  if (previous >= kSerialPortCount) previous = 0;
   bool failed = false;
   if (linkFlagTest(LINK_PORT_OPEN) && postConnectionRequest(0, 0, previous) != 0) failed = true;
-  if (!failed && chosen > 2) {
+  if (!failed && chosen >= kSerialPortCount) {
     setSavedPort(0);
     failed = true;
   }
@@ -39,3 +40,25 @@ uint16_t connectSelectedPort(OwnerHandle owner, int selected) {
   g_mode.currentPort = chosen;
   return 0;
 }
+
+std::vector<PortChoice> portChoices(const std::vector<SerialPortInfo>& present, uint16_t saved, int* selected) {
+  std::vector<PortChoice> choices;
+  for (const SerialPortInfo& info : present) {
+    int number = parseComName(info.name.c_str());
+    if (number < 0) continue;
+    PortChoice choice{static_cast<uint16_t>(number), true, "COM" + std::to_string(number + 1)};
+    if (!info.description.empty()) choice.text += "  " + info.description;
+    choices.push_back(choice);
+  }
+  std::stable_sort(choices.begin(), choices.end(), [](const PortChoice& a, const PortChoice& b) { return a.port < b.port; });
+  *selected = -1;
+  if (saved < 3 || saved >= kSerialPortCount) return choices;
+  size_t at = 0;
+  while (at < choices.size() && choices[at].port < saved) ++at;
+  if (at == choices.size() || choices[at].port != saved)
+    choices.insert(choices.begin() + static_cast<std::ptrdiff_t>(at), PortChoice{saved, false, "COM" + std::to_string(saved + 1)});
+  *selected = static_cast<int>(at);
+  return choices;
+}
+
+uint16_t savedPortAtExit(uint16_t saved) { return saved < kSerialPortCount ? saved : 0; }

@@ -2,7 +2,11 @@
 // steps (close the old port, open the chosen one); the dialog only moves values.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
+
 #include "link/prompt.h"
+#include "serial/port_list.h"
 
 constexpr uint16_t NO_PORT_SELECTED = 0xFFFF;
 
@@ -16,8 +20,21 @@ struct LineSettingTexts {
 };
 LineSettingTexts lineSettingTexts();
 
-// The Connect button. `selected` is the checked radio's position or -1. Stores it
-// as the saved port, closes the previous port when one is open, opens the chosen
+// The Connect button. `selected` is the chosen port number (0 = COM1) or -1. Stores
+// it as the saved port, closes the previous port when one is open, opens the chosen
 // one and sets the current port. 0 on success; otherwise shows string 257 and
-// returns 1 (a port outside 0-2 is stored as 0 and fails).
+// returns 1 (no port chosen is stored as 0 and fails).
 uint16_t connectSelectedPort(OwnerHandle owner, int selected);
+
+// The "other" drop-down: the present COM ports in number order, and the saved port
+// when it is 3 or above and absent now (present false), in its place by number.
+// `selected` is the saved port's entry, -1 when a radio button stands for it.
+struct PortChoice {
+  uint16_t port;
+  bool present;
+  std::string text;   // "COM7  USB Serial Port", or "COM7" without a friendly name
+};
+std::vector<PortChoice> portChoices(const std::vector<SerialPortInfo>& present, uint16_t saved, int* selected);
+
+// The saved port as written at exit: any port number is kept; "none chosen" becomes COM1.
+uint16_t savedPortAtExit(uint16_t saved);

@@ -72,6 +72,8 @@
 #define IDC_CONNECT_DATA_BITS   1004
 #define IDC_CONNECT_PARITY      1005
 #define IDC_CONNECT_STOP_BITS   1006
+#define IDC_CONNECT_OTHER       1007   // fourth radio: the port of the drop-down
+#define IDC_CONNECT_OTHER_PORT  1008
 #define IDC_CONNECT_OK          1366
 
 // ---- Environment settings dialog (155)
@@ -381,3 +383,4 @@
 // Our own addition: the executable's text when the resource library is missing.
 #define IDS_RESOURCE_MISSING    300
 #define IDS_PATH_TOO_LONG       301   // followed by the path, when it is known
+#define IDS_PORT_ABSENT         302   // after a saved port that is not present now

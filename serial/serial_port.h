@@ -3,9 +3,11 @@
 // (COMn through the Win32 communications API) and serial_port_posix.cpp (a tty
 // or pseudo-terminal from the device path table).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
-constexpr int kSerialPortSlots = 8;
+// Port numbers 0 to 255 are COM1 to COM256. The table holds only the ports open.
+constexpr int kSerialPortCount = 256;
 
 struct LineSettings {
   uint32_t baudRate;
@@ -33,7 +35,7 @@ extern const PortTimings kPortTimings;     // 50, 10000, 10000, 2048, 2048, 1, 1
 
 enum PortResult : uint16_t {
   PORT_OK = 0,
-  PORT_BAD_NUMBER = 1,    // above 7
+  PORT_BAD_NUMBER = 1,    // above 255
   PORT_ALREADY_OPEN = 2,
   PORT_OPEN_FAILED = 3,
   PORT_NOT_OPEN = 4,
@@ -51,6 +53,10 @@ uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t
 // The operating system's reason (errno, or GetLastError on Windows) for the last
 // PORT_OPEN_FAILED of this port; 0 when its last open succeeded or never failed.
 uint32_t portOpenError(uint16_t port);
+// The operating system's reason for the last failed read or write of this port
+// (a device pulled out: EIO, or Windows' ERROR_BAD_COMMAND and the like); 0 since
+// its last open. Kept after the close, so that the failure can still be named.
+uint32_t portIoError(uint16_t port);
 
 // Installed by the link: asked while a read still waits for the reply's first byte.
 // True makes the read give up at once with nothing read, so that an urgent request
@@ -61,8 +67,14 @@ bool readAbortRequested();
 // How often a waiting read asks.
 constexpr int kReadAbortPollMs = 20;
 
-// POSIX only: port number n opens the device path of slot n (default /dev/ttyS0
-// to /dev/ttyS7). The front end fills it before any port is opened. On Windows
-// the names are always COM1 to COM8 and these do nothing.
+// POSIX only: port number n opens the device path set for it (default /dev/ttyS<n>).
+// The front end fills it before the port is opened. On Windows the names are
+// always COM1 to COM256 and these do nothing.
 void setPortDevicePath(uint16_t port, const char* path);
 const char* portDevicePath(uint16_t port);
+
+// The Windows device name of a port number: "COM1" to "COM9", and "\\.\COM10"
+// upwards (the plain name reaches only COM1 to COM9). "" above 255.
+void windowsPortName(uint16_t port, char* out, size_t size);
+// "COM12" (or "com12") to 11; -1 for anything else or a number outside 1 to 256.
+int parseComName(const char* text);

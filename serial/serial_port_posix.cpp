@@ -11,6 +11,8 @@
 #include <atomic>
 #include <chrono>
 
+#include <vector>
+
 #include "serial/serial_port.h"
 
 namespace {
@@ -18,12 +20,28 @@ namespace {
 // Touched only by the communication thread, which alone owns the ports.
 struct SerialPort {
   int fd = -1;
-  bool used = false;
+  uint16_t number = 0;
   PortTimings timings{};
 };
-SerialPort g_table[kSerialPortSlots];
+// The ports open now, whichever numbers they have.
+std::vector<SerialPort> g_table;
 // Read by other threads (qzctl's messages) after the connection request returns.
-std::atomic<uint32_t> g_openError[kSerialPortSlots];
+std::atomic<uint32_t> g_openError[kSerialPortCount];
+std::atomic<uint32_t> g_ioError[kSerialPortCount];
+
+SerialPort* findPort(uint16_t port) {
+  for (SerialPort& slot : g_table)
+    if (slot.number == port) return &slot;
+  return nullptr;
+}
+
+void dropPort(uint16_t port) {
+  for (size_t i = 0; i < g_table.size(); ++i)
+    if (g_table[i].number == port) {
+      g_table.erase(g_table.begin() + static_cast<std::ptrdiff_t>(i));
+      return;
+    }
+}
 
 constexpr int kGatherMs = 4;
 
@@ -69,10 +87,10 @@ int64_t nowMs() {
 }  // namespace
 
 uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& timings) {
-  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
-  SerialPort& slot = g_table[port];
-  if (slot.used) return PORT_ALREADY_OPEN;
+  if (port >= kSerialPortCount) return PORT_BAD_NUMBER;
+  if (findPort(port)) return PORT_ALREADY_OPEN;
   g_openError[port].store(0);
+  g_ioError[port].store(0);
   int fd = ::open(portDevicePath(port), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return openFailed(port, errno);
   // Only a terminal is a serial line: a plain file or a pipe would swallow the
@@ -93,32 +111,35 @@ uint16_t openPort(uint16_t port, const LineSettings& line, const PortTimings& ti
   tcflush(fd, TCIOFLUSH);
   int dtr = TIOCM_DTR;
   ioctl(fd, TIOCMBIS, &dtr);   // fails harmlessly on a pseudo-terminal
+  SerialPort slot;
   slot.fd = fd;
-  slot.used = true;
+  slot.number = port;
   slot.timings = timings;
+  g_table.push_back(slot);
   return PORT_OK;
 }
 
 uint16_t closePort(uint16_t port) {
-  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
-  SerialPort& slot = g_table[port];
-  if (!slot.used) return PORT_NOT_OPEN;
+  if (port >= kSerialPortCount) return PORT_BAD_NUMBER;
+  SerialPort* slot = findPort(port);
+  if (!slot) return PORT_NOT_OPEN;
   int dtr = TIOCM_DTR;
-  ioctl(slot.fd, TIOCMBIC, &dtr);
-  tcflush(slot.fd, TCIOFLUSH);
-  ioctl(slot.fd, TIOCNXCL);
-  flock(slot.fd, LOCK_UN);
-  ::close(slot.fd);
-  slot = SerialPort{};
+  ioctl(slot->fd, TIOCMBIC, &dtr);
+  tcflush(slot->fd, TCIOFLUSH);
+  ioctl(slot->fd, TIOCNXCL);
+  flock(slot->fd, LOCK_UN);
+  ::close(slot->fd);
+  dropPort(port);
   return PORT_OK;
 }
 
 uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* count,
                   uint16_t mode) {
   if (count) *count = 0;
-  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
-  SerialPort& slot = g_table[port];
-  if (!slot.used || slot.fd < 0) return PORT_NOT_OPEN;
+  if (port >= kSerialPortCount) return PORT_BAD_NUMBER;
+  SerialPort* found = findPort(port);
+  if (!found || found->fd < 0) return PORT_NOT_OPEN;
+  SerialPort& slot = *found;
   if (mode != kReadWait) {
     int queued = 0;
     if (ioctl(slot.fd, FIONREAD, &queued) != 0 || queued < 1) return PORT_NOTHING_READ;
@@ -153,6 +174,7 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
       break;   // silence: the interval or the total time-out ended the read
     }
     if (p.revents & (POLLERR | POLLNVAL)) {
+      g_ioError[port].store(EIO);
       failed = true;
       break;
     }
@@ -176,8 +198,16 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
       continue;
     }
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-    // Hang-up (the peer closed a pseudo-terminal): wait out the time-out as a
-    // silent line would, without spinning.
+    // The device is gone (an adapter pulled out): the read fails at once, with
+    // the reason kept, rather than waiting out the time-out for nothing.
+    if (n < 0 && (errno == ENXIO || errno == ENODEV)) {
+      g_ioError[port].store(static_cast<uint32_t>(errno));
+      failed = true;
+      break;
+    }
+    // Hang-up (the peer closed a pseudo-terminal; EIO): wait out the time-out as
+    // a silent line would, without spinning.
+    if (n < 0) g_ioError[port].store(static_cast<uint32_t>(errno));
     if (got > 0) break;
     int64_t left = deadline - nowMs();
     if (left > 0) ::poll(nullptr, 0, static_cast<int>(left < 20 ? left : 20));
@@ -192,9 +222,10 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
 
 uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t* count) {
   if (count) *count = 0;
-  if (port >= kSerialPortSlots) return PORT_BAD_NUMBER;
-  SerialPort& slot = g_table[port];
-  if (!slot.used || slot.fd < 0) return PORT_NOT_OPEN;
+  if (port >= kSerialPortCount) return PORT_BAD_NUMBER;
+  SerialPort* found = findPort(port);
+  if (!found || found->fd < 0) return PORT_NOT_OPEN;
+  SerialPort& slot = *found;
   const int64_t deadline = nowMs() + slot.timings.writeTotalConstant +
                            static_cast<int64_t>(slot.timings.writeTotalMultiplier) * length;
   uint16_t sent = 0;
@@ -204,7 +235,10 @@ uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t
       sent = static_cast<uint16_t>(sent + n);
       continue;
     }
-    if (n < 0 && errno != EAGAIN && errno != EINTR) break;
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+      g_ioError[port].store(static_cast<uint32_t>(errno));
+      break;
+    }
     int64_t left = deadline - nowMs();
     if (left <= 0) break;
     pollfd p{slot.fd, POLLOUT, 0};
@@ -215,5 +249,7 @@ uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t
 }
 
 uint32_t portOpenError(uint16_t port) {
-  return port < kSerialPortSlots ? g_openError[port].load() : 0;
+  return port < kSerialPortCount ? g_openError[port].load() : 0;
 }
+
+uint32_t portIoError(uint16_t port) { return port < kSerialPortCount ? g_ioError[port].load() : 0; }

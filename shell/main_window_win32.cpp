@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "files/settings.h"
+#include "link/connection.h"
 #include "link/link.h"
 #include "link/status_poll.h"
 #include "resources/resource.h"
@@ -39,7 +40,7 @@ void onDestroy() {
   // never be handled. Stopping their workers waits for none of them.
   closeAllModeless();
   destroyAllModeless();
-  if (savedPort() > 2) setSavedPort(0);
+  setSavedPort(savedPortAtExit(savedPort()));
   // Stops the poll (waiting for it), closes the open port with one close request,
   // stops and joins the communication thread and destroys both channels.
   linkShutdown();

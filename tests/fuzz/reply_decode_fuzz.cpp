@@ -49,9 +49,9 @@ FakeLine g_line;
 }  // namespace
 
 uint16_t openPort(uint16_t port, const LineSettings&, const PortTimings&) {
-  return port < kSerialPortSlots ? PORT_OK : PORT_BAD_NUMBER;
+  return port < kSerialPortCount ? PORT_OK : PORT_BAD_NUMBER;
 }
-uint16_t closePort(uint16_t port) { return port < kSerialPortSlots ? PORT_OK : PORT_BAD_NUMBER; }
+uint16_t closePort(uint16_t port) { return port < kSerialPortCount ? PORT_OK : PORT_BAD_NUMBER; }
 
 uint16_t writePort(uint16_t port, uint16_t length, const uint8_t* data, uint16_t* count) {
   *count = 0;

@@ -296,12 +296,11 @@ COLORREF statusFieldColour(int field) {
   return colour;
 }
 
-void saveScreenshot(HWND window, const char* name) {
+namespace {
+void saveScreenRect(RECT rect, const char* name) {
   char dir[MAX_PATH] = {};
   if (!GetEnvironmentVariableA("QZ_SCREENSHOT_DIR", dir, MAX_PATH)) return;
   Sleep(300);
-  RECT rect;
-  GetWindowRect(window, &rect);
   int width = rect.right - rect.left, height = rect.bottom - rect.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -333,6 +332,29 @@ void saveScreenshot(HWND window, const char* name) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
 }
+}  // namespace
+
+void saveScreenshot(HWND window, const char* name) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  saveScreenRect(rect, name);
+}
+
+void saveScreenshotWithList(HWND dialog, const char* name) {
+  RECT rect, list;
+  GetWindowRect(dialog, &rect);
+  HWND combo = nullptr;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child && !combo; child = GetWindow(child, GW_HWNDNEXT)) {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(child, &info) && info.hwndList && IsWindowVisible(info.hwndList)) {
+      combo = child;
+      GetWindowRect(info.hwndList, &list);
+      UnionRect(&rect, &rect, &list);
+    }
+  }
+  saveScreenRect(rect, name);
+}
 
 bool sim(const char* line) { return simCommand(simControlFromEnv(), line); }
 
@@ -359,6 +381,30 @@ int comboSelection(HWND dialog, int comboId) {
   DWORD_PTR result = 0;
   SendMessageTimeoutW(GetDlgItem(dialog, comboId), CB_GETCURSEL, 0, 0, SMTO_BLOCK, 5000, &result);
   return static_cast<int>(static_cast<LRESULT>(result));
+}
+
+std::wstring comboItemText(HWND dialog, int comboId, int index) {
+  wchar_t text[256] = {};
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, comboId), CB_GETLBTEXTLEN, index, 0, SMTO_BLOCK, 5000, &length);
+  if (static_cast<LRESULT>(length) < 0 || length >= 256) return L"";
+  SendMessageTimeoutW(GetDlgItem(dialog, comboId), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                      5000, nullptr);
+  return text;
+}
+
+int comboIndexOfData(HWND dialog, int comboId, LPARAM data) {
+  for (int i = 0, n = comboCount(dialog, comboId); i < n; ++i) {
+    DWORD_PTR value = 0;
+    SendMessageTimeoutW(GetDlgItem(dialog, comboId), CB_GETITEMDATA, i, 0, SMTO_BLOCK, 5000, &value);
+    if (static_cast<LPARAM>(value) == data) return i;
+  }
+  return -1;
+}
+
+void showComboList(HWND dialog, int comboId, bool show) {
+  SendMessageTimeoutW(GetDlgItem(dialog, comboId), CB_SHOWDROPDOWN, show, 0, SMTO_BLOCK, 5000, nullptr);
+  Sleep(200);
 }
 
 int comboCount(HWND dialog, int comboId) {

@@ -73,6 +73,11 @@ HWND waitModeless(uint16_t templateId, int timeoutMs = 10000);
 void selectComboItem(HWND dialog, int comboId, int index);
 int comboSelection(HWND dialog, int comboId);
 int comboCount(HWND dialog, int comboId);
+std::wstring comboItemText(HWND dialog, int comboId, int index);
+int comboIndexOfData(HWND dialog, int comboId, LPARAM data);   // -1 when no item has it
+void showComboList(HWND dialog, int comboId, bool show);
+// The dialog together with an open drop-down list that reaches out of it.
+void saveScreenshotWithList(HWND dialog, const char* name);
 // Every row of a list view as its column texts.
 std::vector<std::vector<std::wstring>> listViewRows(HWND list, int columns);
 void selectListRow(HWND list, int row);

@@ -32,8 +32,12 @@ TEST(Dialogs, UnmappedPortFailsAndAPortOutsideTheRangeSelectsNothing) {
   EXPECT_FALSE(isChecked(dialog, IDC_CONNECT_COM1));
   EXPECT_FALSE(isChecked(dialog, IDC_CONNECT_COM2));
   EXPECT_FALSE(isChecked(dialog, IDC_CONNECT_COM3));
+  // COM6 is not present: "その他" is chosen with COM6 selected and marked absent.
+  EXPECT_TRUE(isChecked(dialog, IDC_CONNECT_OTHER));
+  int at = comboSelection(dialog, IDC_CONNECT_OTHER_PORT);
+  EXPECT_EQ(comboItemText(dialog, IDC_CONNECT_OTHER_PORT, at), L"COM6  " + resourceText(IDS_PORT_ABSENT));
 
-  checkRadio(dialog, IDC_CONNECT_COM2, IDC_CONNECT_COM1, IDC_CONNECT_COM3);
+  checkRadio(dialog, IDC_CONNECT_COM2, IDC_CONNECT_COM1, IDC_CONNECT_OTHER);
   clickButton(dialog, IDC_CONNECT_OK);
   std::wstring text;
   HWND box = waitMessageBox(&text, 40000);
@@ -50,6 +54,107 @@ TEST(Dialogs, UnmappedPortFailsAndAPortOutsideTheRangeSelectsNothing) {
   ASSERT_TRUE(waitGone(dialog));
   EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 1);
   EXPECT_EQ(g_mode.currentPort, 0);
+  closeApp(run);
+}
+
+// qzsim is mapped to COM12 as well as COM1 (scripts/wine-tests).
+TEST(Dialogs, OtherPortCom12ConnectsAndIsKeptAcrossARestart) {
+  setMotorTypeValue(-1);
+  std::wstring dir = makeRunDirectory();
+  AppRun run;
+  HWND dialog = startAndWaitConnect(run, dir);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(isChecked(dialog, IDC_CONNECT_COM1));
+  int com12 = comboIndexOfData(dialog, IDC_CONNECT_OTHER_PORT, 11);
+  ASSERT_GE(com12, 0) << "COM12 is listed from the device map";
+  EXPECT_EQ(comboItemText(dialog, IDC_CONNECT_OTHER_PORT, com12).rfind(L"COM12", 0), 0u);
+  EXPECT_LT(comboIndexOfData(dialog, IDC_CONNECT_OTHER_PORT, 0), com12) << "number order";
+  checkRadio(dialog, IDC_CONNECT_OTHER, IDC_CONNECT_COM1, IDC_CONNECT_OTHER);
+  selectComboItem(dialog, IDC_CONNECT_OTHER_PORT, com12);
+  showComboList(dialog, IDC_CONNECT_OTHER_PORT, true);
+  saveScreenshotWithList(dialog, "connect_dialog_other");
+  showComboList(dialog, IDC_CONNECT_OTHER_PORT, false);
+  clickButton(dialog, IDC_CONNECT_OK);
+  ASSERT_TRUE(waitGone(dialog));
+  EXPECT_EQ(g_mode.currentPort, 11);
+  EXPECT_TRUE(waitFor([] { return statusPollingActive() && linkFlagTest(LINK_PORT_OPEN) == 1; }, 5000));
+  sim("LOG CLEAR");
+  EXPECT_TRUE(waitFor([] { return simRequestLog().find("RDSSTS") != std::string::npos; }, 5000))
+      << "the status poll talks to the module on COM12";
+  closeApp(run);
+
+  AppRun again;
+  dialog = startAndWaitConnect(again, dir);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(isChecked(dialog, IDC_CONNECT_OTHER));
+  EXPECT_FALSE(isChecked(dialog, IDC_CONNECT_COM1));
+  EXPECT_EQ(comboSelection(dialog, IDC_CONNECT_OTHER_PORT), comboIndexOfData(dialog, IDC_CONNECT_OTHER_PORT, 11));
+  clickButton(dialog, IDC_CONNECT_OK);
+  ASSERT_TRUE(waitGone(dialog));
+  EXPECT_EQ(g_mode.currentPort, 11);
+  closeApp(again);
+}
+
+namespace {
+// scripts/wine-tests ends COM13's simulator (the adapter pulled out) or starts a new
+// one (plugged back in) when the file <dir>\qz-com13.unplug or .plug appears.
+bool com13(const wchar_t* what) {
+  wchar_t dir[MAX_PATH] = {};
+  if (!GetEnvironmentVariableW(L"QZ_COM13_DIR", dir, MAX_PATH)) return false;
+  std::wstring path = std::wstring(dir) + L"\\qz-com13." + what;
+  FILE* f = _wfopen(path.c_str(), L"wb");
+  if (!f) return false;
+  fclose(f);
+  for (int waited = 0; waited < 10000; waited += 100) {   // taken up by the script
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      Sleep(500);
+      return true;
+    }
+    Sleep(100);
+  }
+  return false;
+}
+}  // namespace
+
+// The adapter on COM13 is pulled out while the status poll and a monitor run:
+// one failure box, no hang; plugged back in, Connect works again.
+TEST(Dialogs, PulledAdapterShowsOneBoxAndConnectsAgainWhenPluggedBackIn) {
+  setMotorTypeValue(-1);
+  std::wstring dir = makeRunDirectory();
+  std::vector<unsigned char> block(1653, 0);
+  block[0] = 12;   // COM13
+  block[6] = 0x3C;
+  block[7] = 0x05;
+  FILE* f = _wfopen((dir + L"\\SetData.cfg").c_str(), L"wb");
+  fwrite(block.data(), 1, block.size(), f);
+  fclose(f);
+  AppRun run;
+  ASSERT_TRUE(startConnected(run, dir));
+  EXPECT_EQ(g_mode.currentPort, 12);
+  postCommand(IDM_MOTION_MONITOR);
+  HWND monitor = waitModeless(IDD_MOTION_MONITOR);
+  ASSERT_NE(monitor, nullptr);
+  Sleep(500);
+
+  ASSERT_TRUE(com13(L"unplug"));
+  std::wstring text;
+  HWND box = waitMessageBox(&text, 60000);
+  ASSERT_NE(box, nullptr) << "the lost line is reported";
+  EXPECT_NE(text.find(resourceText(IDS_COMM_ERROR).substr(0, 8)), std::wstring::npos);
+  clickButton(box, IDNO);
+  ASSERT_TRUE(waitGone(box));
+  EXPECT_TRUE(noDialog(nullptr, 5000)) << "exactly one box";
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+
+  ASSERT_TRUE(com13(L"plug"));
+  postCommand(IDM_CONNECT);
+  HWND dialog = waitDialog(L"接続");
+  ASSERT_NE(dialog, nullptr) << "the program stays usable";
+  EXPECT_TRUE(isChecked(dialog, IDC_CONNECT_OTHER));
+  clickButton(dialog, IDC_CONNECT_OK);
+  ASSERT_TRUE(waitGone(dialog));
+  EXPECT_TRUE(waitFor([] { return statusPollingActive() && linkFlagTest(LINK_PORT_OPEN) == 1; }, 5000));
+  EXPECT_EQ(g_mode.currentPort, 12);
   closeApp(run);
 }
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -524,3 +526,25 @@ TEST_F(Qzctl, RetryRepeatsNoMotionAndTheTraceCountsLostReplies) {
 }
 
 }  // namespace
+
+// The module's line goes away under a running watch (the simulator ends, as an
+// adapter pulled out): a communication failure naming the device and the system's
+// reason, exit 4, no hang.
+TEST_F(Qzctl, ALostDeviceIsNamedWithTheSystemsReason) {
+  std::ofstream(file("run.sh")) << "'" << QZ_CTL_PATH << "' -p " << sim.pty << " -d '" << QZ_SOURCE_DIR
+                                << "/data/ParmDef.cfg' --timeout 200 monitor values --watch --interval 50 >'"
+                                << file("out") << "' 2>'" << file("err") << "'; echo $? >'" << file("rc") << "'\n";
+  std::string runner = "timeout 30 sh '" + file("run.sh") + "' &";
+  ASSERT_EQ(std::system(runner.c_str()), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  const std::string device = sim.pty;
+  stopSim(sim);
+  auto ended = [&] { return ::access(file("rc").c_str(), F_OK) == 0; };
+  for (int i = 0; i < 200 && !ended(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(ended()) << "qzctl did not end";
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(std::atoi(slurp(file("rc")).c_str()), 4);
+  std::string err = slurp(file("err"));
+  EXPECT_NE(err.find("communication failure"), std::string::npos) << err;
+  EXPECT_NE(err.find(device + " failed (Input/output error)"), std::string::npos) << err;
+}

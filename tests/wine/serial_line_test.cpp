@@ -15,7 +15,7 @@ namespace {
 TEST(WinSerial, ResultCodesOfOpenCloseReadWrite) {
   uint8_t buffer[16];
   uint16_t count = 0;
-  EXPECT_EQ(openPort(8, kLineSettings, kPortTimings), PORT_BAD_NUMBER);
+  EXPECT_EQ(openPort(256, kLineSettings, kPortTimings), PORT_BAD_NUMBER);
   EXPECT_EQ(closePort(0), PORT_NOT_OPEN);
   EXPECT_EQ(readPort(0, 16, buffer, &count, kReadWait), PORT_NOT_OPEN);
   EXPECT_EQ(writePort(0, 1, buffer, &count), PORT_NOT_OPEN);
@@ -27,6 +27,11 @@ TEST(WinSerial, ResultCodesOfOpenCloseReadWrite) {
   EXPECT_EQ(count, 0);
   EXPECT_EQ(closePort(0), PORT_OK);
   EXPECT_EQ(closePort(0), PORT_NOT_OPEN);
+  // COM12 (mapped to the simulator too) opens by its device path \\.\COM12.
+  ASSERT_EQ(openPort(11, kLineSettings, kPortTimings), PORT_OK);
+  EXPECT_EQ(openPort(11, kLineSettings, kPortTimings), PORT_ALREADY_OPEN);
+  EXPECT_EQ(closePort(11), PORT_OK);
+  EXPECT_EQ(openPort(199, kLineSettings, kPortTimings), PORT_OPEN_FAILED);   // COM200: none
 }
 
 class WinLine : public ::testing::Test {

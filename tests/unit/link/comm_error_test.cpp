@@ -1,5 +1,9 @@
 // The common error box: its texts, buttons and the reconnection each answer leads to.
 #include <gtest/gtest.h>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include "link/comm_thread.h"
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/request.h"
@@ -111,6 +115,28 @@ TEST_F(CommError, FailedReopenShowsThePortInitialisationBox) {
   prompt.queueAnswer(ANSWER_NO);
   EXPECT_EQ(request_RDSSTS(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), STATUS_COMM_FAILURE);
   EXPECT_EQ(prompt.messageCount(), 3u);
+}
+
+// A lost line fails the status poll and a monitor alike: one box, whose answer
+// stands for both; a failure after the box has been answered shows its own again.
+TEST_F(CommError, ALostLineShowsOneBoxForTheRequestsUnderWay) {
+  setLinkReadTotalMs(100);   // the silent line fails each attempt quickly
+  ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
+  prompt.holdBoxes();
+  std::thread poll([] { request_RDSSTS(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); });
+  ASSERT_TRUE(prompt.waitForMessages(1, 10000));
+  std::atomic<uint16_t> monitor{0xFFFF};
+  std::thread monitorThread([&] { monitor = request_RDSSTS(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); });
+  for (int i = 0; i < 100 && monitor.load() == 0xFFFF; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(monitor.load(), STATUS_COMM_FAILURE) << "the monitor's request returns while the box is open";
+  EXPECT_EQ(prompt.messageCount(), 1u) << "no second box while the first is open";
+  prompt.release();
+  poll.join();
+  monitorThread.join();
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0) << "the one No closed the port";
+  EXPECT_EQ(request_RDSSTS(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), STATUS_COMM_FAILURE);
+  EXPECT_EQ(prompt.messageCount(), 2u);
+  setLinkReadTotalMs(kPortTimings.readTotalConstant);
 }
 
 TEST_F(CommError, OversizedMemoryWriteIsRefusedBeforeAnythingIsSent) {

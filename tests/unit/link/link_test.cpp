@@ -4,7 +4,10 @@
 #include <chrono>
 #include <thread>
 #include <vector>
+#include "files/settings.h"
 #include "link/comm_thread.h"
+#include "link/connection.h"
+#include "resources/resource.h"
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/request.h"
@@ -72,6 +75,30 @@ TEST_F(LinkThread, OpenFailureAnswersOneAndLeavesThePortBitClear) {
   EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 1);     // a failed close leaves the bit as it was
   EXPECT_EQ(postConnectionRequest(0, 1, 0), 0);
   EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+}
+
+// Connect moves from COM1 to COM12 and back; a second Connect on the open port
+// reopens it; no port chosen fails with box 257 and is kept as COM1 at exit.
+TEST_F(LinkThread, ConnectOpensAnyPortNumberAndClosesTheOneBefore) {
+  ScriptedPrompt prompt;
+  FakeLine second;
+  ASSERT_TRUE(second.ok());
+  setPortDevicePath(11, second.slavePath());
+  setSavedPort(0);
+  ASSERT_EQ(connectSelectedPort(nullptr, 0), 0);
+  ASSERT_EQ(connectSelectedPort(nullptr, 11), 0);
+  EXPECT_EQ(g_mode.currentPort, 11);
+  EXPECT_EQ(savedPort(), 11);
+  EXPECT_EQ(connectSelectedPort(nullptr, 0), 0) << "COM1 was closed when COM12 was opened";
+  EXPECT_EQ(connectSelectedPort(nullptr, 11), 0) << "and COM12 when COM1 was";
+  EXPECT_EQ(connectSelectedPort(nullptr, 11), 0) << "reconnecting the open port";
+  EXPECT_EQ(g_mode.currentPort, 11);
+  EXPECT_EQ(prompt.messageCount(), 0u);
+  EXPECT_EQ(connectSelectedPort(nullptr, -1), 1);
+  ASSERT_EQ(prompt.messageCount(), 1u);
+  EXPECT_EQ(prompt.messages()[0].textId, IDS_PORT_INIT_FAILED);
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0) << "COM12 was closed first";
+  EXPECT_EQ(savedPortAtExit(savedPort()), 0);
 }
 
 TEST_F(LinkThread, DisabledCommandsAndUnknownCodesAreAnsweredWithoutAnExchange) {

@@ -64,7 +64,7 @@ class Line : public ::testing::Test {
   void TearDown() override {
     setFrameObserver(nullptr);
     setRetryPauseMs(kRetryPauseMs);
-    for (uint16_t p = 0; p < kSerialPortSlots; ++p) closePort(p);
+    for (uint16_t p = 0; p < kSerialPortCount; ++p) closePort(p);
   }
   PtyPeer peer;
   std::unique_ptr<RequestRecord> record;
@@ -75,10 +75,10 @@ class Line : public ::testing::Test {
 TEST_F(Line, ResultCodesOfTheTable) {
   uint8_t buffer[kFrameSize];
   uint16_t count = 99;
-  // Port numbers above 7 never reach a device.
-  EXPECT_EQ(openPort(8, kLineSettings, kPortTimings), PORT_BAD_NUMBER);
-  EXPECT_EQ(closePort(8), PORT_BAD_NUMBER);
-  EXPECT_EQ(readPort(9, 10, buffer, &count, kReadWait), PORT_BAD_NUMBER);
+  // Port numbers above 255 (COM256) never reach a device.
+  EXPECT_EQ(openPort(256, kLineSettings, kPortTimings), PORT_BAD_NUMBER);
+  EXPECT_EQ(closePort(256), PORT_BAD_NUMBER);
+  EXPECT_EQ(readPort(300, 10, buffer, &count, kReadWait), PORT_BAD_NUMBER);
   EXPECT_EQ(writePort(0xFFFF, 1, buffer, &count), PORT_BAD_NUMBER);
   // Not open.
   EXPECT_EQ(closePort(0), PORT_NOT_OPEN);

@@ -37,10 +37,10 @@ class Serial : public ::testing::Test {
 TEST_F(Serial, ResultCodes) {
   uint8_t buffer[32];
   uint16_t count = 9;
-  EXPECT_EQ(openPort(8, kLineSettings, kPortTimings), PORT_BAD_NUMBER);
-  EXPECT_EQ(closePort(9), PORT_BAD_NUMBER);
-  EXPECT_EQ(readPort(8, 1, buffer, &count, kReadWait), PORT_BAD_NUMBER);
-  EXPECT_EQ(writePort(8, 1, buffer, &count), PORT_BAD_NUMBER);
+  EXPECT_EQ(openPort(256, kLineSettings, kPortTimings), PORT_BAD_NUMBER);
+  EXPECT_EQ(closePort(300), PORT_BAD_NUMBER);
+  EXPECT_EQ(readPort(256, 1, buffer, &count, kReadWait), PORT_BAD_NUMBER);
+  EXPECT_EQ(writePort(256, 1, buffer, &count), PORT_BAD_NUMBER);
   EXPECT_EQ(closePort(3), PORT_NOT_OPEN);
   EXPECT_EQ(readPort(3, 1, buffer, &count, kReadWait), PORT_NOT_OPEN);
   EXPECT_EQ(writePort(3, 1, buffer, &count), PORT_NOT_OPEN);
@@ -94,6 +94,56 @@ TEST_F(Serial, ResultCodes) {
   EXPECT_EQ(openPort(5, kLineSettings, kPortTimings), PORT_OK) << "free again after the close";
   EXPECT_EQ(portOpenError(5), 0u);
   closePort(5);
+}
+
+// Ports above COM9 live in the table beside low ones: each keeps its own device
+// whichever is closed first, and a closed number is free for another device.
+TEST_F(Serial, PortsAboveNineOpenBesideLowOnes) {
+  PtyPeer second;
+  ASSERT_TRUE(second.ok());
+  setPortDevicePath(11, second.slavePath());
+  setPortDevicePath(255, "/dev/qz-no-such-device");
+  ASSERT_EQ(openPort(3, kLineSettings, kPortTimings), PORT_OK);
+  ASSERT_EQ(openPort(11, kLineSettings, kPortTimings), PORT_OK);
+  EXPECT_EQ(openPort(11, kLineSettings, kPortTimings), PORT_ALREADY_OPEN);
+  EXPECT_EQ(openPort(255, kLineSettings, kPortTimings), PORT_OPEN_FAILED);
+  EXPECT_EQ(portOpenError(255), static_cast<uint32_t>(ENOENT));
+  EXPECT_EQ(closePort(255), PORT_NOT_OPEN);
+  uint16_t count = 0;
+  const uint8_t a[2] = {'A', '\r'}, b[2] = {'B', '\r'};
+  EXPECT_EQ(writePort(11, 2, b, &count), PORT_OK);
+  EXPECT_EQ(closePort(3), PORT_OK);   // the first entry goes; 11 must stay whole
+  EXPECT_EQ(writePort(3, 2, a, &count), PORT_NOT_OPEN);
+  EXPECT_EQ(writePort(11, 2, b, &count), PORT_OK);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_EQ(second.requests().size(), 2u);
+  EXPECT_EQ(second.requests()[1].bytes, "B\r");
+  EXPECT_TRUE(pty_.requests().empty());
+  // The second device stays held by port 11 until 11 is closed.
+  setPortDevicePath(3, second.slavePath());
+  EXPECT_EQ(openPort(3, kLineSettings, kPortTimings), PORT_OPEN_FAILED);
+  EXPECT_EQ(closePort(11), PORT_OK);
+  EXPECT_EQ(openPort(3, kLineSettings, kPortTimings), PORT_OK);
+  EXPECT_EQ(closePort(3), PORT_OK);
+}
+
+TEST(SerialNames, WindowsNamesAndComTexts) {
+  char name[16];
+  windowsPortName(0, name, sizeof name);
+  EXPECT_STREQ(name, "COM1");
+  windowsPortName(8, name, sizeof name);
+  EXPECT_STREQ(name, "COM9");
+  windowsPortName(9, name, sizeof name);
+  EXPECT_STREQ(name, "\\\\.\\COM10");
+  windowsPortName(255, name, sizeof name);
+  EXPECT_STREQ(name, "\\\\.\\COM256");
+  windowsPortName(256, name, sizeof name);
+  EXPECT_STREQ(name, "");
+  EXPECT_EQ(parseComName("COM1"), 0);
+  EXPECT_EQ(parseComName("com12"), 11);
+  EXPECT_EQ(parseComName("COM256"), 255);
+  for (const char* bad : {"COM0", "COM257", "COM01", "COM", "COM1x", "COM1000", "COM-1", "LPT1", ""})
+    EXPECT_EQ(parseComName(bad), -1) << bad;
 }
 
 TEST_F(Serial, AReadEndsAfterTheBurstAndDiscardsWhatFollows) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/settings.h"
+#include "link/connection.h"
 
 namespace {
 
@@ -102,6 +103,20 @@ TEST_F(SettingsFile, OnlyAFileOfExactly1653BytesIsTaken) {
       EXPECT_EQ(g_settings.environment.valueFormat, 0x53C) << size;
       EXPECT_EQ(g_settings.pointOperation.pointNumber, 1) << size;
     }
+  }
+}
+
+// Any port number survives a load and a save byte for byte (COM12 is 0x000B, COM256 0x00FF).
+TEST_F(SettingsFile, SavedPortAboveCom3IsKeptByteForByte) {
+  for (uint16_t port : {uint16_t{11}, uint16_t{255}, uint16_t{2}}) {
+    std::vector<uint8_t> b = defaultImage();
+    put16(b, 0, port);
+    writeFile(b);
+    ASSERT_EQ(loadSettings(path_.c_str()), 0);
+    EXPECT_EQ(savedPort(), port);
+    setSavedPort(savedPortAtExit(savedPort()));
+    ASSERT_EQ(saveSettings(path_.c_str()), 0);
+    EXPECT_EQ(readFile(), b) << port;
   }
 }
 
