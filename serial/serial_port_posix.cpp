@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "serial/serial_port.h"
+#include "serial/port_table.h"
 
 namespace {
 
@@ -29,19 +30,8 @@ std::vector<SerialPort> g_table;
 std::atomic<uint32_t> g_openError[kSerialPortCount];
 std::atomic<uint32_t> g_ioError[kSerialPortCount];
 
-SerialPort* findPort(uint16_t port) {
-  for (SerialPort& slot : g_table)
-    if (slot.number == port) return &slot;
-  return nullptr;
-}
-
-void dropPort(uint16_t port) {
-  for (size_t i = 0; i < g_table.size(); ++i)
-    if (g_table[i].number == port) {
-      g_table.erase(g_table.begin() + static_cast<std::ptrdiff_t>(i));
-      return;
-    }
-}
+SerialPort* findPort(uint16_t port) { return findOpenPort(g_table, port); }
+void dropPort(uint16_t port) { dropOpenPort(g_table, port); }
 
 constexpr int kGatherMs = 4;
 

@@ -560,3 +560,15 @@ HWND openEditor(HWND listDialog, const wchar_t* number, const wchar_t* caption, 
   clickButton(listDialog, IDC_PARAM_LIST_EDIT);
   return waitDialog(caption);
 }
+
+void writeSettingsWithPort(const std::wstring& directory, uint16_t port) {
+  std::vector<unsigned char> block(1653, 0);
+  block[0] = static_cast<unsigned char>(port & 0xFF);
+  block[1] = static_cast<unsigned char>(port >> 8);
+  block[6] = 0x3C;
+  block[7] = 0x05;
+  FILE* f = _wfopen((directory + L"\\SetData.cfg").c_str(), L"wb");
+  if (!f) return;
+  fwrite(block.data(), 1, block.size(), f);
+  fclose(f);
+}

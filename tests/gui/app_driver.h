@@ -23,6 +23,9 @@ struct AppRun {
 std::wstring makeRunDirectory(const char* rotarySource = "data/ParmDef.cfg",
                               const char* linearSource = "data/ParmDefL.cfg");
 void writeTextFile(const std::wstring& path, const char* text);
+// A settings file in `directory` with only the saved port (0 = COM1) and the
+// default value format set.
+void writeSettingsWithPort(const std::wstring& directory, uint16_t port);
 void setMotorTypeValue(int value);   // -1 deletes the value
 int motorTypeValue();                // -1 when absent
 

@@ -18,14 +18,7 @@ void closeApp(AppRun& run) { ASSERT_TRUE(closeWithYes(run)); }
 TEST(Dialogs, UnmappedPortFailsAndAPortOutsideTheRangeSelectsNothing) {
   setMotorTypeValue(-1);
   std::wstring dir = makeRunDirectory();
-  // A settings file naming port 5.
-  std::vector<unsigned char> block(1653, 0);
-  block[0] = 5;
-  block[6] = 0x3C;
-  block[7] = 0x05;
-  FILE* f = _wfopen((dir + L"\\SetData.cfg").c_str(), L"wb");
-  fwrite(block.data(), 1, block.size(), f);
-  fclose(f);
+  writeSettingsWithPort(dir, 5);   // a settings file naming COM6
   AppRun run;
   HWND dialog = startAndWaitConnect(run, dir);
   ASSERT_NE(dialog, nullptr);
@@ -121,13 +114,7 @@ bool com13(const wchar_t* what) {
 TEST(Dialogs, PulledAdapterShowsOneBoxAndConnectsAgainWhenPluggedBackIn) {
   setMotorTypeValue(-1);
   std::wstring dir = makeRunDirectory();
-  std::vector<unsigned char> block(1653, 0);
-  block[0] = 12;   // COM13
-  block[6] = 0x3C;
-  block[7] = 0x05;
-  FILE* f = _wfopen((dir + L"\\SetData.cfg").c_str(), L"wb");
-  fwrite(block.data(), 1, block.size(), f);
-  fclose(f);
+  writeSettingsWithPort(dir, 12);   // COM13
   AppRun run;
   ASSERT_TRUE(startConnected(run, dir));
   EXPECT_EQ(g_mode.currentPort, 12);

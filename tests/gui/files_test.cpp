@@ -147,13 +147,7 @@ TEST_F(Files, JapaneseFoldersBeyond260BytesOfUtf8) {
 
 TEST_F(Files, ReadOnlyFilesAreReadAndTheStatusBarHasNoGrip) {
   std::wstring dir = makeRunDirectory();
-  std::vector<unsigned char> block(SETTINGS_SIZE, 0);
-  block[0] = 1;   // COM2
-  block[6] = 0x3C;
-  block[7] = 0x05;
-  FILE* f = _wfopen((dir + L"\\SetData.cfg").c_str(), L"wb");
-  fwrite(block.data(), 1, block.size(), f);
-  fclose(f);
+  writeSettingsWithPort(dir, 1);   // COM2
   std::wstring sample = copyOfSample(dir + L"\\data");
   for (const std::wstring& name : {dir + L"\\ParmDef.cfg", dir + L"\\SetData.cfg", sample})
     SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_READONLY);
