@@ -12,7 +12,12 @@
 namespace {
 const char* kDefaultIds[6] = {"QZ-POS-100A", "1.20", "SVA-200L", "3.05", "ENC-17B 2.1",
                               "MTR-400W-R"};
-}
+const char* const kMotionStateWords[static_cast<int>(MotionState::Count)] = {
+    "NEUTRAL", "POSING_", "POS_EX_", "POS_MS_", "POS_AS_", "FEED___",
+    "GOTOST_", "GOTOPT_", "HOMING_", "STOP___", "EM_STOP", "FEED_EX"};
+}  // namespace
+
+const char* motionStateWord(MotionState state) { return kMotionStateWords[static_cast<int>(state)]; }
 
 void resetModel(SimModel& model) {
   std::vector<SimParameter> initial = model.initial;
@@ -127,7 +132,7 @@ void updateMotion(SimModel& model, int64_t nowMs) {
       if (elapsed >= kStopDecelerationMs) {
         model.moving = model.feeding = model.stopping = false;
         model.blockEnd = true;
-        model.motionState = 0;
+        model.motionState = MotionState::Neutral;
       }
       return;
     }
@@ -147,11 +152,11 @@ void updateMotion(SimModel& model, int64_t nowMs) {
     model.blockEnd = true;
     model.endMs = model.startMs + std::llabs(distance) * 1000 / model.speed;
   }
-  if (!model.emergency && model.motionState != 0 && nowMs >= model.endMs + model.settleMs)
-    model.motionState = 0;
+  if (!model.emergency && model.motionState != MotionState::Neutral && nowMs >= model.endMs + model.settleMs)
+    model.motionState = MotionState::Neutral;
 }
 
-void startMove(SimModel& model, int64_t nowMs, uint8_t state, int32_t target, uint32_t speed) {
+void startMove(SimModel& model, int64_t nowMs, MotionState state, int32_t target, uint32_t speed) {
   updateMotion(model, nowMs);
   model.startMs = nowMs;
   model.startPosition = model.position;
@@ -176,7 +181,7 @@ void startFeed(SimModel& model, int64_t nowMs, int direction, uint32_t speed) {
   model.feedDirection = direction;
   model.moving = true;
   model.blockEnd = false;
-  model.motionState = 5;
+  model.motionState = MotionState::Feed;
 }
 
 void stopMotion(SimModel& model, int64_t nowMs) {
@@ -184,7 +189,7 @@ void stopMotion(SimModel& model, int64_t nowMs) {
   model.moving = model.feeding = model.stopping = false;
   if (model.emergency) return;   // stays EM_STOP until the input is released
   model.blockEnd = true;
-  model.motionState = 0;
+  model.motionState = MotionState::Neutral;
 }
 
 void decelerateMotion(SimModel& model, int64_t nowMs) {
@@ -193,7 +198,7 @@ void decelerateMotion(SimModel& model, int64_t nowMs) {
   model.stopping = true;
   model.startMs = nowMs;
   model.startPosition = model.position;
-  model.motionState = 9;
+  model.motionState = MotionState::Stop;
 }
 
 void setEmergency(SimModel& model, int64_t nowMs, bool on) {
@@ -202,10 +207,10 @@ void setEmergency(SimModel& model, int64_t nowMs, bool on) {
     // The axis halts where it is; an interrupted move does not report block end.
     model.moving = model.feeding = model.stopping = false;
     model.emergency = true;
-    model.motionState = 10;
+    model.motionState = MotionState::EmergencyStop;
   } else if (model.emergency) {
     model.emergency = false;
-    model.motionState = 0;
+    model.motionState = MotionState::Neutral;
   }
 }
 

@@ -1,5 +1,5 @@
-// The simulated module: parameters, point table, memory, identification, alarms,
-// I/O words, servo and brake, and a motion model driven by a millisecond clock.
+// The simulated module's state and motion model, driven by a millisecond clock.
+// Parameters, point table, memory, identification, alarms, I/O words, servo and brake.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -8,6 +8,14 @@
 constexpr uint16_t kMotionBlockEnd = 0x0001;   // bit 0: the last move has ended
 constexpr uint16_t kMotionBusy = 0x0002;       // bit 1: a move is running
 constexpr uint16_t kMotionServo = 0x0004;      // bit 2: servo on
+
+// Motion states, in the order of their RDMSTS keywords.
+enum class MotionState : uint8_t {
+  Neutral, Posing, PosEx, PosMs, PosAs, Feed, GoToStation, GoToPoint, Homing, Stop,
+  EmergencyStop, FeedExternal, Count
+};
+// The keyword of a motion state: what RDMSTS answers and GET MOTION reports.
+const char* motionStateWord(MotionState state);
 
 constexpr int64_t kStopDecelerationMs = 200;   // a deceleration stop takes this long
 constexpr int64_t kDefaultSettleMs = 100;      // state keyword lags block end by this much
@@ -45,7 +53,7 @@ struct SimModel {
 
   // Motion: a move from startPosition to targetPosition at speed (units per
   // second), or a feed in a direction until stopped.
-  uint8_t motionState = 0;     // MotionStateKeywords code
+  MotionState motionState = MotionState::Neutral;
   bool moving = false;
   bool feeding = false;
   bool stopping = false;       // decelerating after a deceleration stop
@@ -81,7 +89,7 @@ bool parameterValueAllowed(const SimParameter& parameter, uint32_t value);
 // Advances the motion model to `nowMs`. A positioning move sets block end when it
 // reaches its target; its state keyword returns to NEUTRAL settleMs later.
 void updateMotion(SimModel& model, int64_t nowMs);
-void startMove(SimModel& model, int64_t nowMs, uint8_t state, int32_t target, uint32_t speed);
+void startMove(SimModel& model, int64_t nowMs, MotionState state, int32_t target, uint32_t speed);
 void startFeed(SimModel& model, int64_t nowMs, int direction, uint32_t speed);
 // Stops at once (zero-speed stop, servo off, reset).
 void stopMotion(SimModel& model, int64_t nowMs);

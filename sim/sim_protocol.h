@@ -8,6 +8,7 @@
 #include "sim/sim_model.h"
 
 // Error codes the simulated module answers with.
+constexpr uint16_t kSimErrNone = 0x0000;
 constexpr uint16_t kSimErrUndefined = 0x0001;   // parameter not defined or refused
 constexpr uint16_t kSimErrArgument = 0x0002;    // a field the module cannot read
 constexpr uint16_t kSimErrLimit = 0x0003;       // parameter value outside its limits or size
@@ -18,7 +19,6 @@ constexpr uint16_t kSimErrAlarm = 0x0011;       // motion refused: alarm active
 constexpr uint16_t kSimErrEmergency = 0x0012;   // motion refused: emergency stop
 
 constexpr size_t kMaxRequestBytes = 256;        // the module's receive buffer, STX to CR
-constexpr int kMaxChangePairs = 15;
 
 // Faults in single reply fields and in reply chains, set through the control
 // port. Counters apply to that many replies of the commands named; the chain
@@ -60,8 +60,6 @@ std::vector<std::string> handleRequest(SimProtocol& protocol, const std::string&
 // Printable form of wire bytes: <STX>, <CR>, \xNN for other control bytes.
 std::string printable(const std::string& bytes);
 std::string hexText(uint32_t value, int digits);
-// The RDMSTS keyword of a motion state code.
-const char* motionStateWord(uint8_t state);
 // Hexadecimal digits in either case (control-port arguments).
 bool parseHexText(const std::string& text, size_t at, int digits, uint32_t* value);
 // Upper-case hexadecimal digits only, as the module reads them in a request.

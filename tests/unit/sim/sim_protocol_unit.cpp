@@ -143,7 +143,7 @@ TEST_F(SimFixture, MotionTakesTimeAndReportsBlockEnd) {
   updateMotion(model, 3000);
   EXPECT_EQ(model.position, 400);
   ask("HOMING01CT:ABS_A:PARMNONEV:SET_00002710", 3000);
-  EXPECT_EQ(model.motionState, 8);
+  EXPECT_EQ(model.motionState, MotionState::Homing);
   updateMotion(model, 4000);
   EXPECT_EQ(model.position, 0);
   EXPECT_TRUE(model.blockEnd);
@@ -299,6 +299,14 @@ TEST_F(SimFixture, ReplyFieldAndChainFaults) {
   EXPECT_EQ(ask("RDPARM01CM:NORMS:Pn0001")[0].substr(14, 8), "S:Pn0002");
   EXPECT_EQ(ask("GET_PT01CN:0002")[0].substr(14, 6), "N:0003");
   EXPECT_EQ(ask("GET_PT01CN:0002")[0].substr(14, 6), "N:0002");
+  // A request that does not read whole leaves the count; a forced error code keeps the faulted fields.
+  protocol.faults.wrongEcho = 1;
+  EXPECT_EQ(errorOf(ask("GET_PT01CN:00")), kSimErrArgument);
+  EXPECT_EQ(protocol.faults.wrongEcho, 1);
+  protocol.forcedErrors["GET_PT"] = 0x0042;
+  EXPECT_EQ(ask("GET_PT01CN:0002")[0], std::string("\x02GET_PT10R0042N:0003V:000007D0P:000001F4\r"));
+  EXPECT_EQ(protocol.faults.wrongEcho, 0);
+  protocol.forcedErrors.clear();
   protocol.faults.unknownKeyword = 2;
   EXPECT_EQ(ask("RDMSTS01C")[0].substr(14, 9), "M:MOVING_");
   EXPECT_EQ(ask("RDSSTS01C")[0].substr(14), "S:0000R:ON_V:XX_M:ON_A:OFF\r");
