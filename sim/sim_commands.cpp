@@ -108,8 +108,8 @@ std::vector<std::string> chainAlarms(const std::string& name, const std::vector<
   for (size_t r = 0; r < replies; ++r) {
     std::string items = alarmItems(list, r * kPerReply, (r + 1) * kPerReply);
     size_t more = replies - r - 1;
-    if (more) out.push_back(simReply(name, kSimErrNone, "P:" + hexText(static_cast<uint32_t>(more), 4) + "D:" + items));
-    else out.push_back(simReply(name, kSimErrNone, "P:0000D:" + items));
+    std::string marker = "P:" + hexText(static_cast<uint32_t>(more), 4);
+    out.push_back(simReply(name, kSimErrNone, marker + "D:" + items));
   }
   return out;
 }
@@ -312,7 +312,8 @@ void continuePosMs(SimRequest& q, SimAnswer& a) {
   if (!q.c.end()) return;
   if (!hadFirstPart) a.error = kSimErrSequence;
   else if (p.splitPairs + pairs > kMaxChangePairs) a.error = kSimErrRange;
-  else if (mayMove(q, a)) startMove(q.model, q.nowMs, MotionState::PosMs, q.model.targetPosition, q.model.speed);
+  else if (mayMove(q, a))
+    startMove(q.model, q.nowMs, MotionState::PosMs, q.model.targetPosition, q.model.speed);
 }
 
 void answer_POS_MS(SimRequest& q, SimAnswer& a) {
@@ -383,7 +384,9 @@ void answer_GET_PT(SimRequest& q, SimAnswer& a) {
   if (!q.c.end()) return;
   a.fields = "N:" + hexText(point, 4);
   if (point < 1 || point > kPointCount) a.error = kSimErrRange;
-  else a.fields += "V:" + hexText(q.model.pointSpeed[point - 1], 8) + "P:" + hexText(q.model.pointPosition[point - 1], 8);
+  else
+    a.fields += "V:" + hexText(q.model.pointSpeed[point - 1], 8) + "P:" +
+                hexText(q.model.pointPosition[point - 1], 8);
 }
 
 void answer_SET_PT(SimRequest& q, SimAnswer& a) {

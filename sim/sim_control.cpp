@@ -166,7 +166,8 @@ std::string controlGet(ControlCall& k) {
     return "ready=" + std::to_string(m.ready) + " servo=" + std::to_string(m.servo) +
            " main=" + std::to_string(m.mainCircuit) + " alarm=" + std::to_string(m.alarm) + "\n" + kOk;
   if (a1 == "MOTION")
-    return std::string("state=") + motionStateWord(m.motionState) + " pos=" + std::to_string(m.position) + "\n" + kOk;
+    return std::string("state=") + motionStateWord(m.motionState) + " pos=" + std::to_string(m.position) +
+           "\n" + kOk;
   if (a1 == "OUTPUTS") {
     uint16_t out[3];
     currentOutputs(m, out);

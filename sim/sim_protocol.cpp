@@ -114,7 +114,8 @@ bool noSemicolon(SimAnswer& a, const ReplyFaults&) {
 bool memoryCount(SimAnswer& a, const ReplyFaults& f) {
   if (!a.memory) return false;   // refused: there is no chain to change
   int64_t sent = std::max<int64_t>(0, static_cast<int64_t>(a.count) + f.memoryDelta);
-  a.chain = chainMemory("RD_MEM", *a.memory, a.address, static_cast<uint32_t>(std::min<int64_t>(sent, 0x10000)));
+  a.chain = chainMemory("RD_MEM", *a.memory, a.address,
+                        static_cast<uint32_t>(std::min<int64_t>(sent, 0x10000)));
   return true;
 }
 
@@ -155,7 +156,8 @@ void applyChainFaults(ReplyFaults& f, const std::string& name, std::vector<std::
 
 // The one place faults reach a reply: field faults on a request that read whole,
 // then a forced error code, then the chain faults on a chain still sent.
-std::vector<std::string> faultedReplies(SimProtocol& p, const std::string& name, bool readWhole, SimAnswer& a) {
+std::vector<std::string> faultedReplies(SimProtocol& p, const std::string& name, bool readWhole,
+                                        SimAnswer& a) {
   for (const FieldFault& fault : kFieldFaults) {
     int& counter = p.faults.*fault.counter;
     if (readWhole && name == fault.command && counter > 0 && fault.apply(a, p.faults)) --counter;

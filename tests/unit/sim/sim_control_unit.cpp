@@ -34,7 +34,8 @@ TEST_F(SimControl, AnswersEndWithOkOrTheReason) {
 
 TEST_F(SimControl, MotionFollowsTheClockGiven) {
   run("SET SERVO 1");
-  ASSERT_EQ(handleRequest(sim.protocol, "POSING01CT:ABS_A:PARMNONEV:SET_000003E8P:000001F4", 1000).size(), 1u);
+  const std::string posing = "POSING01CT:ABS_A:PARMNONEV:SET_000003E8P:000001F4";
+  ASSERT_EQ(handleRequest(sim.protocol, posing, 1000).size(), 1u);
   EXPECT_EQ(run("GET MOTION", 1250), "state=POSING_ pos=250\nOK\n");
   EXPECT_EQ(run("SET EMSTOP 1", 1300), "OK\n");
   EXPECT_EQ(run("GET MOTION", 2000), "state=EM_STOP pos=300\nOK\n");
