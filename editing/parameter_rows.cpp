@@ -89,17 +89,6 @@ uint16_t editorTemplateFor(char kind) {
   }
 }
 
-uint64_t packParameterRefresh(const ParameterRefresh& refresh) {
-  return (static_cast<uint64_t>(refresh.generation) << 16) | refresh.definitionIndex;
-}
-
-ParameterRefresh unpackParameterRefresh(uint64_t word) {
-  ParameterRefresh refresh{};
-  refresh.generation = static_cast<uint32_t>(word >> 16);
-  refresh.definitionIndex = static_cast<uint16_t>(word & 0xFFFF);
-  return refresh;
-}
-
 bool refreshApplies(const ParameterRefresh& refresh, const ParameterRowMaps& maps,
                     uint16_t listTemplate, const ParameterTable& table,
                     uint32_t currentGeneration) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "files/definitions.h"
+#include "files/transfer_notice.h"
 #include "resources/resource.h"
 
 // The two lists are known by their templates: IDD_SERVO_PARAM_LIST shows numbers
@@ -59,15 +60,7 @@ void composeParameterReadLabel(char* text, uint16_t number);
 // editor (no kind block read).
 uint16_t editorTemplateFor(char kind);
 
-// A refresh posted to a list (UM_DATA_CHANGED): the table index and the
-// definition generation it was taken under (taken when the sender started walking
-// the table). It travels as one 64-bit word, the x86_64 LPARAM.
-struct ParameterRefresh {
-  uint32_t generation;
-  uint16_t definitionIndex;
-};
-uint64_t packParameterRefresh(const ParameterRefresh& refresh);
-ParameterRefresh unpackParameterRefresh(uint64_t word);
+// A refresh posted to a list is a ParameterRefresh (files/transfer_notice.h).
 // Whether the list should re-read the definition: the refresh, the list's maps and
 // the loaded table all belong to the same generation, the index lies inside the
 // table and the list shows that definition. A stale refresh refreshes nothing.

@@ -1,8 +1,9 @@
 // The environment settings dialog (155): repeat interval, display and command unit.
+#include "files/environment_dialog.h"
+
 #include "files/environment_settings.h"
 #include "files/settings.h"
 #include "resources/resource.h"
-#include "shell/shell_win32.h"
 #include "toolkit/dialog_toolkit.h"
 
 namespace {
@@ -43,7 +44,8 @@ INT_PTR CALLBACK environmentDialogProc(HWND dialog, UINT message, WPARAM wParam,
         GetItemTextA(dialog, IDC_ENV_INTERVAL, text, sizeof text);
         int display = static_cast<int>(SendDlgItemMessageW(dialog, IDC_ENV_DISPLAY_UNIT, CB_GETCURSEL, 0, 0));
         int command = static_cast<int>(SendDlgItemMessageW(dialog, IDC_ENV_COMMAND_UNIT, CB_GETCURSEL, 0, 0));
-        if (confirmEnvironmentSettings(dialog, text, display, command) == 1) BuildUnitLabels(g_mainWindow);
+        if (confirmEnvironmentSettings(dialog, text, display, command) == 1)
+          BuildUnitLabels(dialog, g_settings.environment.displayUnit);
         EndDialog(dialog, 1);
         return TRUE;
       }

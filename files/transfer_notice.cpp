@@ -1,7 +1,7 @@
 // Packing of transfer notices and the verify row queue.
 #include "files/transfer_notice.h"
 
-#include "editing/parameter_rows.h"
+#include "resources/resource.h"
 
 uint64_t packStepNotice(uint16_t labelId, const char* placeholder) {
   uint64_t word = labelId;
@@ -19,6 +19,17 @@ uint16_t unpackStepNotice(uint64_t word, char placeholder[STEP_PLACEHOLDER_CHARS
   }
   placeholder[n] = '\0';
   return static_cast<uint16_t>(word & 0xFFFF);
+}
+
+uint64_t packParameterRefresh(const ParameterRefresh& refresh) {
+  return (static_cast<uint64_t>(refresh.generation) << 16) | refresh.definitionIndex;
+}
+
+ParameterRefresh unpackParameterRefresh(uint64_t word) {
+  ParameterRefresh refresh{};
+  refresh.generation = static_cast<uint32_t>(word >> 16);
+  refresh.definitionIndex = static_cast<uint16_t>(word & 0xFFFF);
+  return refresh;
 }
 
 uint64_t dataChangedEntry(uint32_t listTemplate, uint32_t rowOrIndex, uint32_t generation) {

@@ -22,6 +22,16 @@ uint64_t packStepNotice(uint16_t labelId, const char* placeholder);
 // `placeholder` receives up to 4 characters, terminated.
 uint16_t unpackStepNotice(uint64_t word, char placeholder[STEP_PLACEHOLDER_CHARS + 1]);
 
+// A refresh posted to a parameter list (UM_DATA_CHANGED): the table index and the
+// definition generation it was taken under (taken when the sender started walking
+// the table). It travels as one 64-bit word, the x86_64 LPARAM.
+struct ParameterRefresh {
+  uint32_t generation;
+  uint16_t definitionIndex;
+};
+uint64_t packParameterRefresh(const ParameterRefresh& refresh);
+ParameterRefresh unpackParameterRefresh(uint64_t word);
+
 // The lParam of UM_DATA_CHANGED for a changed entry: a point list gets the point
 // number; a parameter list gets the table index together with the definition
 // generation the transfer started under, so a refresh arriving after the

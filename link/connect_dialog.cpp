@@ -1,14 +1,14 @@
 // The connection dialog (104): choose COM1 to COM3, or any present port under
 // "その他" (other), and connect.
+#include "link/connect_dialog.h"
+
 #include <string>
 #include <vector>
 
-#include "files/settings.h"
 #include "link/connection.h"
 #include "link/link_state.h"
 #include "resources/resource.h"
 #include "serial/serial_port.h"
-#include "shell/shell_win32.h"
 #include "toolkit/dialog_toolkit.h"
 
 namespace {
@@ -25,10 +25,10 @@ std::wstring wide(const std::string& utf8) {
 
 // Fills the drop-down; the list opens as wide as its longest text so every
 // friendly name shows whole.
-void fillOtherPorts(HWND dialog) {
+void fillOtherPorts(HWND dialog, uint16_t saved) {
   HWND combo = GetDlgItem(dialog, IDC_CONNECT_OTHER_PORT);
   int selected = -1;
-  std::vector<PortChoice> choices = portChoices(listSerialPorts(), savedPort(), &selected);
+  std::vector<PortChoice> choices = portChoices(listSerialPorts(), saved, &selected);
   wchar_t* absent = LoadResString(dialog, IDS_PORT_ABSENT);
   HDC dc = GetDC(combo);
   HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(combo, WM_GETFONT, 0, 0)));
@@ -63,12 +63,12 @@ int chosenPort(HWND dialog) {
 
 }  // namespace
 
-INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
       CenterDialog(dialog, 0);
-      fillOtherPorts(dialog);
-      uint16_t saved = savedPort();
+      uint16_t saved = static_cast<uint16_t>(lParam);
+      fillOtherPorts(dialog, saved);
       SetRadioGroup(dialog, IDC_CONNECT_COM1, saved <= 2 ? saved : saved < kSerialPortCount ? kOtherPosition : -1);
       g_mode.currentPort = saved;
       LineSettingTexts texts = lineSettingTexts();

@@ -8,8 +8,10 @@
 #include "link/comm_thread.h"
 #include "link/link_state.h"
 #include "link/status_poll.h"
+#include "link/request_call.h"
 #include "protocol/framing.h"
 #include "protocol/request_record.h"
+#include "toolkit/worker.h"
 
 namespace {
 
@@ -25,6 +27,14 @@ Channel* g_stopChannel = nullptr;
 std::atomic<uint32_t> g_motionEpoch{1};
 CommThread g_comm;
 std::mutex g_lifecycleLock;   // one linkStart or linkShutdown at a time
+
+// Every worker thread carries its run flag while its body runs, and gives up the
+// reply channel its first post made when the body returns.
+void endWorkerThread() {
+  setThreadRunFlag(nullptr);
+  releaseThreadReplyChannel();
+}
+const WorkerThreadHooks kWorkerHooks = {setThreadRunFlag, endWorkerThread};
 
 struct Channels {
   Channel* command;
@@ -91,6 +101,7 @@ void releaseThreadReplyChannel() {
 
 uint16_t linkStart() {
   std::lock_guard<std::mutex> life(g_lifecycleLock);
+  setWorkerThreadHooks(&kWorkerHooks);
   {
     std::lock_guard<std::mutex> guard(g_gateLock);
     if (g_gateOpen || g_commandChannel) return 1;

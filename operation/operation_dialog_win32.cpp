@@ -4,14 +4,10 @@
 #include <cstring>
 
 #include "link/link_state.h"
+#include "toolkit/dialog_rows.h"
 #include "toolkit/dialog_toolkit.h"
 
 namespace {
-
-constexpr uint16_t kRunTemplates[] = {IDD_JOG,            IDD_STEP,        IDD_POSITIONING,
-                                      IDD_POINT_OPERATION, IDD_STATION,     IDD_EXTERNAL_SIGNAL,
-                                      IDD_MULTI_SPEED,    IDD_PASS_POINT,  IDD_HOMING};
-constexpr int kRunCount = sizeof kRunTemplates / sizeof kRunTemplates[0];
 
 // Each worker reports its state changes; the dialog needs none of them to stay
 // right (the state itself is shared), so the notice only wakes it.
@@ -31,13 +27,10 @@ void showTypeChoice(HWND dialog, int comboId, void (*fill)(HWND, int), int index
 
 }  // namespace
 
-static_assert(kRunCount == kRepeatRunCount, "one repeat run per operation dialog");
+static_assert(kRepeatRunSlots == kRepeatRunCount, "one repeat run per operation dialog");
 
-RepeatRun* operationRun(uint16_t templateId) {
-  for (int i = 0; i < kRunCount; ++i)
-    if (kRunTemplates[i] == templateId) return repeatRunAt(i);
-  return nullptr;
-}
+// The table of dialogs gives each operation dialog its repeat run.
+RepeatRun* operationRun(uint16_t templateId) { return repeatRunAt(repeatRunSlotOf(templateId)); }
 
 void operationText(HWND dialog, int id, char out[OPERATION_TEXT_SIZE]) {
   std::memset(out, 0, OPERATION_TEXT_SIZE);

@@ -21,37 +21,6 @@ uint16_t g_motorType = MOTOR_ROTARY;
 char g_definitionPath[PATH_BYTES];
 char g_startDirectory[PATH_BYTES];
 
-const ModelessSlotEntry ModelessSlotTable[MODELESS_SLOT_COUNT] = {
-    {IDD_JOG, IDM_JOG},
-    {IDD_STEP, IDM_STEP},
-    {IDD_POSITIONING, IDM_POSITIONING},
-    {IDD_POINT_OPERATION, IDM_POINT_OPERATION},
-    {IDD_STATION, IDM_STATION},
-    {IDD_EXTERNAL_SIGNAL, IDM_EXTERNAL_SIGNAL},
-    {IDD_MULTI_SPEED, IDM_MULTI_SPEED},
-    {IDD_PASS_POINT, IDM_PASS_POINT},
-    {IDD_HOMING, IDM_HOMING},
-    {IDD_SERVO_ONOFF, IDM_SERVO_ONOFF},
-    {IDD_BRAKE_ONOFF, IDM_BRAKE_ONOFF},
-    {IDD_OUTPUT_PORT, IDM_OUTPUT_PORT},
-    {IDD_POINT_LIST, IDM_POINT_LIST},
-    {IDD_POINT_SETTING, IDM_POINT_SETTING},
-    {IDD_SERVO_PARAM_LIST, IDM_SERVO_PARAM_LIST},
-    {IDD_OPTION_PARAM_LIST, IDM_OPTION_PARAM_LIST},
-    {IDD_MOTION_MONITOR, IDM_MOTION_MONITOR},
-    {IDD_INPUT_MONITOR, IDM_INPUT_MONITOR},
-    {IDD_OUTPUT_MONITOR, IDM_OUTPUT_MONITOR},
-    {IDD_VALUE_MONITOR, IDM_VALUE_MONITOR},
-    {IDD_ALARM_MONITOR, IDM_ALARM_MONITOR},
-    {IDD_ALARM_HISTORY, IDM_ALARM_HISTORY},
-    {IDD_MODULE_RESET, IDM_MODULE_RESET},
-    {IDD_IDENTIFICATION, IDM_IDENTIFICATION},
-    {IDD_MEMORY_READ, IDM_MEMORY_READ},
-    {IDD_MEMORY_WRITE, IDM_MEMORY_WRITE},
-    {IDD_POINT_VERIFY, IDM_VERIFY_POINTS},
-    {IDD_PARAM_VERIFY, IDM_VERIFY_PARAMS},
-};
-
 uint16_t motorTypeFromValue(bool present, uint32_t size, uint32_t value) {
   return present && size == 4 && value == MOTOR_LINEAR ? MOTOR_LINEAR : MOTOR_ROTARY;
 }
@@ -79,18 +48,6 @@ void startDirectoryPath(const char* name, char out[PATH_BYTES]) {
 
 void startDefinitionPath(uint16_t motorType, char out[PATH_BYTES]) {
   startDirectoryPath(motorType == MOTOR_ROTARY ? ROTARY_DEFINITIONS : LINEAR_DEFINITIONS, out);
-}
-
-int slotOfTemplate(uint32_t templateId) {
-  for (int i = 0; i < MODELESS_SLOT_COUNT; ++i)
-    if (ModelessSlotTable[i].templateId == templateId) return i;
-  return -1;
-}
-
-int slotOfCommand(uint32_t command) {
-  for (int i = 0; i < MODELESS_SLOT_COUNT; ++i)
-    if (ModelessSlotTable[i].command == command) return i;
-  return -1;
 }
 
 bool isListDialog(uint32_t templateId) {

@@ -1,9 +1,10 @@
-// Process-wide state of the desktop program's shell: motor type, definition path,
-// start directory and the modeless dialog slots, with the portable rules around
-// them (the slot table, the status-bar fields, definition reloads).
+// Process-wide state of the desktop program's shell: motor type, definition path
+// and start directory, with the portable rules around them (the status-bar fields,
+// definition reloads); the modeless slots come from toolkit/dialog_rows.h.
 #pragma once
 #include <cstdint>
 
+#include "toolkit/dialog_rows.h"
 #include "toolkit/window_messages.h"
 
 constexpr uint16_t MOTOR_ROTARY = 1;
@@ -36,16 +37,6 @@ void startDirectoryPath(const char* name, char out[PATH_BYTES]);
 // start directory + "\" + the definition file of the motor type.
 void startDefinitionPath(uint16_t motorType, char out[PATH_BYTES]);
 
-// The 28 modeless dialogs in their fixed order.
-constexpr int MODELESS_SLOT_COUNT = 28;
-struct ModelessSlotEntry {
-  uint16_t templateId;
-  uint16_t command;
-};
-extern const ModelessSlotEntry ModelessSlotTable[MODELESS_SLOT_COUNT];
-// Slot index of a template id or of a menu command, -1 when none.
-int slotOfTemplate(uint32_t templateId);
-int slotOfCommand(uint32_t command);
 // Where a data change notice goes: 111, 135 or 199 are the only list dialogs.
 bool isListDialog(uint32_t templateId);
 

@@ -41,8 +41,6 @@ char* chooseFileName(HWND owner, int save, char* path, const wchar_t* defaultExt
                      const wchar_t* filter, DWORD flags);
 
 INT_PTR CALLBACK versionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK environmentDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The prompt interface of the desktop program: string table and MessageBoxW.
 void installDesktopPrompt();

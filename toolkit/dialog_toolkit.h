@@ -1,7 +1,6 @@
 // The dialog toolkit: resources and strings, centring, numeric fields, bitmap
-// lamps, radio groups, message boxes, progress bars, unit labels, value histories
-// and the two motion shortcuts. Win32 only; the portable halves are field_text.h
-// and value_history.h.
+// lamps, radio groups, message boxes, progress bars, unit labels and value
+// histories. Win32 only; the portable halves are field_text.h and value_history.h.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -29,7 +28,6 @@ INT_PTR NoDefaultButton(HWND dialog);
 
 void SetNumericField(HWND dialog, int id, const void* value, uint16_t format);
 int GetNumericField(HWND dialog, int id, void* result, uint16_t format);
-void SetFixedTextField(HWND dialog, int id, const char* text, int length);
 void SetItemText(HWND dialog, int id, const char* text);   // ASCII or Shift-JIS bytes
 void SetItemTextW(HWND dialog, int id, const wchar_t* text);
 // The control's text as ASCII (other characters become '?'), at most size-1 bytes.
@@ -45,7 +43,9 @@ int ShowMessage(HWND owner, UINT textId, UINT captionId, UINT style);
 void ProgressStart(HWND dialog, int barId, int maximum, int step, int labelId, const wchar_t* label);
 void ProgressStep(HWND dialog, int barId, int labelId, const wchar_t* label);
 
-void BuildUnitLabels(HWND window);
+// The unit labels of a display unit (the environment settings' value: 0 mm,
+// 1 deg, 2 and above none).
+void BuildUnitLabels(HWND window, uint8_t displayUnit);
 void SetSpeedUnitLabel(HWND dialog, int id);
 void SetPositionUnitLabel(HWND dialog, int id);
 
@@ -53,9 +53,6 @@ LRESULT UpdateValueHistory(HWND dialog, int comboId, ValueHistory* history, int3
                            uint16_t format);
 void FillAccelTypeCombo(HWND dialog, int selection);
 void FillFilterTypeCombo(HWND dialog, int selection);
-
-uint16_t ReturnToPosition(HWND dialog, int32_t position);
-uint16_t ReadCommandPosition(HWND dialog, int32_t* result);
 
 // Shift-JIS (code page 932) bytes to UTF-16, at most `size` units with terminator.
 void sjisToWide(const char* text, wchar_t* out, int size);

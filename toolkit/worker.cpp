@@ -5,10 +5,9 @@
 #include <chrono>
 #include <system_error>
 
-#include "link/link.h"
-#include "link/request_call.h"
-
 namespace {
+
+std::atomic<const WorkerThreadHooks*> g_hooks{nullptr};
 
 void reap(Worker* worker) {
   if (worker->thread.joinable()) {
@@ -19,6 +18,8 @@ void reap(Worker* worker) {
 }
 
 }  // namespace
+
+void setWorkerThreadHooks(const WorkerThreadHooks* hooks) { g_hooks.store(hooks); }
 
 Worker::Worker(Worker&& other) noexcept : shared(std::move(other.shared)), thread(std::move(other.thread)) {}
 
@@ -45,10 +46,10 @@ bool workerStart(Worker* worker, void* target, WorkerBody body, void* context) {
   try {
     worker->thread = std::thread([shared, body, context] {
       // The request functions look at this flag before they show a box.
-      setThreadRunFlag(&shared->running);
+      const WorkerThreadHooks* hooks = g_hooks.load();
+      if (hooks && hooks->started) hooks->started(&shared->running);
       body(WorkerToken(shared), context);
-      setThreadRunFlag(nullptr);
-      releaseThreadReplyChannel();
+      if (hooks && hooks->ended) hooks->ended();
       shared->running.store(false);
       shared->finished.store(true);
     });

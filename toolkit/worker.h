@@ -58,6 +58,17 @@ struct Worker {
 
 using WorkerBody = void (*)(WorkerToken token, void* context);
 
+// What every worker thread does around its body, for the layer that serves its
+// requests: `started` gets the run's flag (a stopped run's requests show no box),
+// `ended` runs after the body, on the same thread. The link installs them at its
+// start, as the prompt interface is installed; until then a worker runs bare.
+struct WorkerThreadHooks {
+  void (*started)(const std::atomic<bool>* running);
+  void (*ended)();
+};
+// `hooks` must outlive every worker; null removes them.
+void setWorkerThreadHooks(const WorkerThreadHooks* hooks);
+
 // Starts `body(token, context)` on a new thread for `target`. False when a worker
 // of this record still runs or the thread cannot be made. `context` must outlive
 // the worker's use of it: a body touches it only while token.running() holds.

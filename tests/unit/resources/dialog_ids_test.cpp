@@ -8,11 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "monitor/monitor_labels.h"
+#include "toolkit/dialog_rows.h"
 
 namespace {
 
@@ -153,6 +155,52 @@ TEST(DialogIds, TheStringTableHoldsTheMotionStateTexts) {
     std::string line = "  " + std::to_string(state.stringId) + " \"" + state.text + "\"\n";
     EXPECT_NE(script.find(line), std::string::npos) << line;
   }
+}
+
+// The table of dialogs against the resource script: every row's template is a
+// dialog of the script, every menu command opens exactly one row (or is one of
+// the plain commands), and no window slot or repeat run is used twice.
+TEST(DialogTable, MatchesTheResourceScriptAndTheMenu) {
+  const std::string script = resourceScript();
+  const std::map<std::string, long> ids = readDefines(readFile(std::string(QZ_SOURCE_DIR) + "/resources/resource.h"));
+  std::map<long, std::string> templates;
+  for (const auto& [name, value] : ids)
+    if (name.rfind("IDD_", 0) == 0) templates[value] = name;
+  for (const DialogRow& row : kDialogRows) {
+    auto name = templates.find(row.templateId);
+    ASSERT_NE(name, templates.end()) << row.templateId;
+    EXPECT_NE(script.find(name->second + " DIALOGEX"), std::string::npos) << name->second;
+  }
+
+  std::set<long> menu;
+  std::istringstream lines(script.substr(script.find("IDM_MAIN MENU")));
+  // The menu ends at its one unindented END.
+  for (std::string line; std::getline(lines, line) && line.rfind("END", 0) != 0;) {
+    std::string t = trim(line);
+    if (t.rfind("MENUITEM", 0) != 0 || t.find("SEPARATOR") != std::string::npos) continue;
+    std::string command = trim(t.substr(t.rfind(',') + 1));
+    ASSERT_TRUE(ids.count(command)) << command;
+    menu.insert(ids.at(command));
+  }
+  ASSERT_GE(menu.size(), 30u) << "the menu was read";
+  const std::set<long> plain(std::begin(kPlainCommands), std::end(kPlainCommands));
+  for (long command : menu) {
+    int rows = 0;
+    for (const DialogRow& row : kDialogRows) rows += row.command == command;
+    EXPECT_EQ(rows + static_cast<int>(plain.count(command)), 1) << command;
+  }
+  for (const DialogRow& row : kDialogRows) EXPECT_TRUE(menu.count(row.command)) << row.command;
+
+  std::set<int> windowSlots, runSlots;
+  for (const DialogRow& row : kDialogRows) {
+    EXPECT_EQ(row.kind == DialogKind::kModeless, row.windowSlot != kNoSlot) << row.templateId;
+    if (row.windowSlot != kNoSlot) EXPECT_TRUE(windowSlots.insert(row.windowSlot).second) << row.templateId;
+    if (row.runSlot != kNoSlot) EXPECT_TRUE(runSlots.insert(row.runSlot).second) << row.templateId;
+  }
+  EXPECT_EQ(windowSlots.size(), static_cast<size_t>(MODELESS_SLOT_COUNT));
+  EXPECT_EQ(*windowSlots.rbegin(), MODELESS_SLOT_COUNT - 1);
+  EXPECT_EQ(runSlots.size(), static_cast<size_t>(kRepeatRunSlots));
+  EXPECT_EQ(*runSlots.rbegin(), kRepeatRunSlots - 1);
 }
 
 }  // namespace

@@ -122,6 +122,12 @@ TEST(ShellState, SlotTableIsOneToOne) {
   }
   EXPECT_EQ(slotOfTemplate(IDD_VERSION), -1);
   EXPECT_EQ(slotOfCommand(0), -1);
+  // Operation dialogs get their repeat runs from the same table.
+  EXPECT_EQ(repeatRunSlotOf(IDD_JOG), 0);
+  EXPECT_EQ(repeatRunSlotOf(IDD_HOMING), 8);
+  EXPECT_EQ(repeatRunSlotOf(IDD_SERVO_ONOFF), -1);
+  EXPECT_EQ(dialogRowOfCommand(IDM_DATA_FILE_SELECT), -1);
+  EXPECT_EQ(kDialogRows[dialogRowOfCommand(IDM_SAVE_POINTS)].templateId, IDD_TRANSFER_SAVE);
   EXPECT_TRUE(isListDialog(IDD_POINT_LIST));
   EXPECT_FALSE(isListDialog(IDD_POINT_SETTING));
 }

@@ -175,4 +175,36 @@ TEST(Worker, AStoppedWorkersFailedRequestShowsNoBox) {
 }
 #endif
 
+// The hooks the link installs run on the worker's own thread, around the body,
+// with the run's flag.
+struct HookProbe {
+  static inline std::atomic<const std::atomic<bool>*> flag{nullptr};
+  static inline std::atomic<int> order{0};   // 1 started, 2 body, 3 ended
+  static inline std::atomic<bool> inOrder{true};
+  static void started(const std::atomic<bool>* running) {
+    flag = running;
+    if (order.exchange(1) != 0) inOrder = false;
+  }
+  static void ended() {
+    if (order.exchange(3) != 2) inOrder = false;
+  }
+};
+
+void markBody(WorkerToken token, void*) {
+  if (HookProbe::order.exchange(2) != 1) HookProbe::inOrder = false;
+  if (!token.running() || !HookProbe::flag.load() || !HookProbe::flag.load()->load()) HookProbe::inOrder = false;
+}
+
+TEST(Worker, ThreadHooksRunAroundTheBody) {
+  static const WorkerThreadHooks hooks = {HookProbe::started, HookProbe::ended};
+  setWorkerThreadHooks(&hooks);
+  Worker worker;
+  ASSERT_TRUE(workerStart(&worker, nullptr, markBody, nullptr));
+  while (workerActive(&worker)) std::this_thread::sleep_for(1ms);   // runs to its end unstopped
+  EXPECT_TRUE(workerStop(&worker, 2000));
+  setWorkerThreadHooks(nullptr);
+  EXPECT_EQ(HookProbe::order.load(), 3);
+  EXPECT_TRUE(HookProbe::inOrder.load());
+}
+
 }  // namespace

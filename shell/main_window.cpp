@@ -23,7 +23,7 @@ LRESULT onCreate(HWND window) {
   if (classMenu && classMenu != menu) DestroyMenu(classMenu);
   if (linkStart() != 0) return -1;
   createStatusBar(window);
-  BuildUnitLabels(window);
+  BuildUnitLabels(window, g_settings.environment.displayUnit);
   return 0;
 }
 

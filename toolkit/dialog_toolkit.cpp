@@ -5,8 +5,6 @@
 #include <commctrl.h>
 #include <cstring>
 
-#include "files/settings.h"
-#include "link/request.h"
 #include "protocol/number_format.h"
 #include "resources/resource.h"
 #include "toolkit/field_text.h"
@@ -78,17 +76,6 @@ int GetNumericField(HWND dialog, int id, void* result, uint16_t format) {
   char text[FIELD_TEXT_SIZE] = {};
   GetItemTextA(dialog, id, text, formatWidth(format) + 1);
   return parseFieldText(text, format, result) ? 1 : 0;
-}
-
-void SetFixedTextField(HWND dialog, int id, const char* text, int length) {
-  SendDlgItemMessageW(dialog, id, EM_LIMITTEXT, length, 0);
-  char copy[256] = {};
-  if (length > 255) length = 255;
-  std::memcpy(copy, text, length);
-  int end = length;
-  while (end > 0 && (copy[end - 1] == ' ' || copy[end - 1] == 0)) --end;
-  copy[end] = 0;
-  SetItemText(dialog, id, copy);
 }
 
 void sjisToWide(const char* text, wchar_t* out, int size) {
@@ -184,8 +171,7 @@ void ProgressStep(HWND dialog, int barId, int labelId, const wchar_t* label) {
   SetItemTextW(dialog, labelId, label);
 }
 
-void BuildUnitLabels(HWND window) {
-  uint8_t unit = g_settings.environment.displayUnit;
+void BuildUnitLabels(HWND window, uint8_t unit) {
   char ascii[8] = {};
   if (unit < 2) {
     wchar_t* text = LoadResString(window, unit == 0 ? IDS_UNIT_MM : IDS_UNIT_DEG);
@@ -215,17 +201,3 @@ LRESULT UpdateValueHistory(HWND dialog, int comboId, ValueHistory* history, int3
 
 void FillAccelTypeCombo(HWND dialog, int selection) { fillCombo(dialog, IDC_ACCEL_TYPE, IDS_ACCEL_TYPE0, selection); }
 void FillFilterTypeCombo(HWND dialog, int selection) { fillCombo(dialog, IDC_FILTER_TYPE, IDS_FILTER_TYPE0, selection); }
-
-uint16_t ReturnToPosition(HWND dialog, int32_t position) {
-  MotionHead head{};
-  head.moveType = 1;   // ABS_; acceleration, filter and speed 0 = follow the parameters
-  return request_POSING(dialog, head, static_cast<uint32_t>(position));
-}
-
-uint16_t ReadCommandPosition(HWND dialog, int32_t* result) {
-  uint32_t values[7] = {};
-  uint16_t status = request_RD_MON(dialog, &values[0], &values[1], &values[2], &values[3],
-                                   &values[4], &values[5], &values[6]);
-  if (status == 0) *result = static_cast<int32_t>(values[0]);
-  return status;
-}

@@ -1,5 +1,6 @@
 // The desktop program's prompt interface: texts from the string table shown with
 // MessageBoxW, status notices and dialog notices posted to the main window.
+#include <windows.h>
 #include <cwchar>
 
 #include "link/prompt.h"

@@ -1,5 +1,6 @@
 // Menu commands, the modeless dialog slots, data file selection and the file
-// load, save and verify commands of the main window.
+// load, save and verify commands of the main window; which dialog a command
+// opens is the table of dialogs' (toolkit/dialog_rows.h).
 #include <windows.h>
 #include <commdlg.h>
 #include <cderr.h>
@@ -91,7 +92,7 @@ void verifyFile(HWND mainWindow, bool points) {
                       kOpenFlags))
     return;
   // The dialog copies the path while it initialises.
-  openModeless(mainWindow, slotOfCommand(points ? IDM_VERIFY_POINTS : IDM_VERIFY_PARAMS),
+  openModeless(mainWindow, slotOfTemplate(points ? IDD_POINT_VERIFY : IDD_PARAM_VERIFY),
                reinterpret_cast<LPARAM>(path));
 }
 }  // namespace
@@ -163,33 +164,27 @@ void onDataChanged(WPARAM templateId, LPARAM entry) {
 
 void onMenuCommand(HWND mainWindow, int command) {
   switch (command) {
-    case IDM_CONNECT:
-      if (DialogBoxParamW(ResourceInstance(mainWindow), MAKEINTRESOURCEW(IDD_CONNECT), mainWindow,
-                          connectDialogProc, 0) == 1)
-        startStatusPolling(mainWindow);
-      return;
     case IDM_DATA_FILE_SELECT: selectDataFile(mainWindow); return;
     case IDM_LOAD_ROTARY_DEFS: loadMotorFile(MOTOR_ROTARY); return;
     case IDM_LOAD_LINEAR_DEFS: loadMotorFile(MOTOR_LINEAR); return;
-    case IDM_LOAD_POINTS: loadFromFile(mainWindow, true); return;
-    case IDM_LOAD_PARAMS: loadFromFile(mainWindow, false); return;
-    case IDM_SAVE_POINTS: saveToFile(mainWindow, true); return;
-    case IDM_SAVE_PARAMS: saveToFile(mainWindow, false); return;
-    case IDM_VERIFY_POINTS: verifyFile(mainWindow, true); return;
-    case IDM_VERIFY_PARAMS: verifyFile(mainWindow, false); return;
-    case IDM_ENVIRONMENT:
-      DialogBoxParamW(ResourceInstance(mainWindow), MAKEINTRESOURCEW(IDD_ENVIRONMENT), mainWindow,
-                      environmentDialogProc, 0);
-      return;
     case IDM_CLOSE: SendMessageW(mainWindow, WM_CLOSE, 0, 0); return;
-    case IDM_VERSION:
-      DialogBoxParamW(ResourceInstance(mainWindow), MAKEINTRESOURCEW(IDD_VERSION), mainWindow,
-                      versionDialogProc, 0);
-      return;
-    default: {
-      int slot = slotOfCommand(static_cast<uint32_t>(command));
-      if (slot >= 0) openModeless(mainWindow, slot, 0);
-      return;
-    }
+    default: break;
   }
+  int index = dialogRowOfCommand(static_cast<uint32_t>(command));
+  if (index < 0) return;
+  const DialogRow& row = kDialogRows[index];
+  // The dialogs with steps of their own around them: a file to choose first, or
+  // the status poll to start after a connection.
+  switch (row.templateId) {
+    case IDD_CONNECT:
+      if (runModalDialog(mainWindow, IDD_CONNECT, savedPort()) == 1) startStatusPolling(mainWindow);
+      return;
+    case IDD_TRANSFER_LOAD: loadFromFile(mainWindow, row.points); return;
+    case IDD_TRANSFER_SAVE: saveToFile(mainWindow, row.points); return;
+    case IDD_POINT_VERIFY:
+    case IDD_PARAM_VERIFY: verifyFile(mainWindow, row.points); return;
+    default: break;
+  }
+  if (row.kind == DialogKind::kModal) runModalDialog(mainWindow, row.templateId, 0);
+  else openModeless(mainWindow, row.windowSlot, 0);
 }

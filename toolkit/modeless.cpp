@@ -1,6 +1,8 @@
 // closeModeless: the one way a modeless dialog ends.
 #include "toolkit/modeless.h"
 
+#include <windows.h>
+
 #include "toolkit/dialog_toolkit.h"
 #include "toolkit/window_messages.h"
 

@@ -1,6 +1,7 @@
 // List view helpers on the common control's own messages.
 #include "toolkit/list_view.h"
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include "toolkit/dialog_toolkit.h"
