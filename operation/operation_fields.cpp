@@ -53,6 +53,8 @@ constexpr uint8_t kTypedSpeed = 2;
 constexpr OperationField speedSource(size_t offset, uint8_t fixed) {
   return radio(IDC_OP_SPEED_PARAM, kDebugOnly, 3, offset, kFixOutsideDebug, fixed);
 }
+#define QZ_TARGET(Area) \
+  value(IDC_OP_POSITION, kAlways, kAlways, offsetof(Area, targetPosition), offsetof(Area, targetHistory))
 #define QZ_SPEED(Area, read)                                                                        \
   value(IDC_OP_SPEED, read, read, offsetof(Area, speed), offsetof(Area, speedHistory), offsetof(Area, speedSource), \
         kTypedSpeed)
@@ -77,8 +79,7 @@ constexpr OperationField kPositioningFields[] = {
     radio(IDC_OP_ABS, kAlways, 2, offsetof(PositioningArea, positioningType)),
     speedSource(offsetof(PositioningArea, speedSource), kTypedSpeed),
     QZ_SPEED(PositioningArea, kAlways),
-    value(IDC_OP_POSITION, kAlways, kAlways, offsetof(PositioningArea, targetPosition),
-          offsetof(PositioningArea, targetHistory)),
+    QZ_TARGET(PositioningArea),
 };
 constexpr OperationField kPointOperationFields[] = {
     radio(IDC_OP_ABS, kDebugOnly, 2, offsetof(PointOperationArea, positioningType), kFixOutsideDebug, 0),
@@ -103,8 +104,7 @@ constexpr OperationField kExternalSignalFields[] = {
     radio(IDC_OP_EXT_SPEED_PARAM, kDebugOnly, 2, offsetof(ExternalSignalArea, externalSpeedMode), kFixOutsideDebug,
           0),
     QZ_SPEED(ExternalSignalArea, kAlways),
-    value(IDC_OP_POSITION, kAlways, kAlways, offsetof(ExternalSignalArea, targetPosition),
-          offsetof(ExternalSignalArea, targetHistory)),
+    QZ_TARGET(ExternalSignalArea),
     // Outside debug mode the external fields are sent as parameters: combos empty.
     value(IDC_OP_EXT_DISTANCE, kDebugOnly, kDebugOnly, offsetof(ExternalSignalArea, externalDistance),
           offsetof(ExternalSignalArea, externalDistanceHistory)),
@@ -117,8 +117,7 @@ constexpr OperationField kMultiSpeedFields[] = {
     radio(IDC_OP_ABS, kAlways, 2, offsetof(MultiSpeedArea, positioningType)),
     speedSource(offsetof(MultiSpeedArea, speedSource), 0),
     QZ_SPEED(MultiSpeedArea, kDebugOnly),
-    value(IDC_OP_POSITION, kAlways, kAlways, offsetof(MultiSpeedArea, targetPosition),
-          offsetof(MultiSpeedArea, targetHistory)),
+    QZ_TARGET(MultiSpeedArea),
 };
 constexpr OperationField kPassPointFields[] = {
     radio(IDC_OP_ABS, kDebugOnly, 2, offsetof(PassPointArea, positioningType), kFixOutsideDebug, 0),
@@ -127,8 +126,7 @@ constexpr OperationField kPassPointFields[] = {
     radio(IDC_OP_SIGNAL1_NORMAL, kDebugOnly, 2, offsetof(PassPointArea, signal1Polarity)),
     radio(IDC_OP_SIGNAL2_NORMAL, kDebugOnly, 2, offsetof(PassPointArea, signal2Polarity)),
     QZ_SPEED(PassPointArea, kAlways),
-    value(IDC_OP_POSITION, kAlways, kAlways, offsetof(PassPointArea, targetPosition),
-          offsetof(PassPointArea, targetHistory)),
+    QZ_TARGET(PassPointArea),
     // The signal combos are filled in either mode but read only in debug mode.
     value(IDC_OP_SIGNAL1_ON, kDebugOnly, kAlways, offsetof(PassPointArea, signal1On),
           offsetof(PassPointArea, signal1OnHistory)),
@@ -145,6 +143,7 @@ constexpr OperationField kHomingFields[] = {
     QZ_SPEED(HomingArea, kAlways),
 };
 #undef QZ_SPEED
+#undef QZ_TARGET
 
 template <size_t N>
 constexpr int countOf(const OperationField (&)[N]) {

@@ -246,3 +246,21 @@ TEST(SpeedChangeTable, EditsStayWithinTheFifteenEntries) {
   EXPECT_STREQ(position, "       1.000");
   EXPECT_FALSE(speedChangeRow(area, 15, f, number, position, speed));
 }
+
+// Every table stays inside its area, and no two fields of one dialog share a control.
+TEST(OperationFields, EachFormsFieldsFitItsAreaWithDistinctControls) {
+  for (const OperationForm* form : {&kJogForm, &kStepForm, &kPositioningForm, &kPointOperationForm, &kStationForm,
+                                    &kExternalSignalForm, &kMultiSpeedForm, &kPassPointForm, &kHomingForm}) {
+    ASSERT_LE(form->fieldCount, kMaxOperationFields);
+    for (int i = 0; i < form->fieldCount; ++i) {
+      const OperationField& f = form->fields[i];
+      EXPECT_LE(f.offset + f.size, form->areaSize) << form->templateId << " " << i;
+      if (f.kind == kFieldNumber) {
+        EXPECT_LE(f.history + static_cast<int>(sizeof(ValueHistory)), form->areaSize) << form->templateId;
+      }
+      if (f.kind != kFieldFixed) {
+        EXPECT_EQ(operationFieldIndex(*form, f.controlId), i) << form->templateId;
+      }
+    }
+  }
+}
