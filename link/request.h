@@ -8,6 +8,11 @@
 #include "protocol/request_record.h"
 
 uint16_t request_BKCTRL(OwnerHandle owner, uint8_t brakeOn);
+// Any motion command, copied whole into the record that is sent: explicit values
+// only with the keyword code that announces them, at most 15 speed changes, the
+// pass-point block only in debug mode. A command that is no motion is not sent
+// (status 3, no box). The per-command motion functions below build one of these.
+uint16_t requestMotion(OwnerHandle owner, const MotionRequest& motion);
 uint16_t request_CLRALM(OwnerHandle owner, uint8_t clearKind, uint8_t device);
 uint16_t request_FEED__(OwnerHandle owner, uint8_t accelType, uint8_t filterType,
                         uint8_t speedSource, uint32_t speed, uint8_t feedDirection);

@@ -1,4 +1,6 @@
 // Request functions of the motion commands and the brake, servo and stop controls.
+// Every motion goes through requestMotion, which copies a MotionRequest whole into
+// the record it sends.
 #include <algorithm>
 #include "link/link_state.h"
 #include "link/request.h"
@@ -17,6 +19,13 @@ MotionHead copyHead(const MotionHead& head) {
   return out;
 }
 
+MotionRequest motion(uint8_t command, const MotionHead& head) {
+  MotionRequest q{};
+  q.command = command;
+  q.head = head;
+  return q;
+}
+
 }  // namespace
 
 uint16_t request_BKCTRL(OwnerHandle owner, uint8_t brakeOn) {
@@ -26,116 +35,167 @@ uint16_t request_BKCTRL(OwnerHandle owner, uint8_t brakeOn) {
   return runRequest(owner, CMD_BKCTRL, r);
 }
 
+uint16_t requestMotion(OwnerHandle owner, const MotionRequest& q) {
+  if (!isMotionCommand(q.command)) return STATUS_MALFORMED;   // nothing is sent
+  RequestRecord record = newRecord(q.command);
+  RequestRecord* r = &record;
+  const MotionHead head = copyHead(q.head);
+  switch (q.command) {
+    case CMD_FEED:
+      r->feed.accelType = head.accelType;
+      r->feed.filterType = head.filterType;
+      r->feed.speedSource = head.speedSource;
+      r->feed.speed = head.speed;
+      r->feed.feedDirection = q.direction;
+      break;
+    case CMD_STEP:
+      r->step.head = head;
+      r->step.stepDirection = q.direction;
+      r->step.stepAmountSource = q.stepAmountSource;
+      r->step.stepAmount = q.stepAmount;   // always carried
+      break;
+    case CMD_POSING:
+      r->posing.head = head;
+      r->posing.targetPosition = q.targetPosition;
+      break;
+    case CMD_GOTOPT:
+      r->gotoPt.moveType = head.moveType;
+      r->gotoPt.accelType = head.accelType;
+      r->gotoPt.filterType = head.filterType;
+      r->gotoPt.pointNumber = q.pointNumber;
+      break;
+    case CMD_GOTOST:
+      r->gotoSt.head = head;
+      r->gotoSt.stationNumber = q.stationNumber;
+      r->gotoSt.stationDirection = q.direction;
+      break;
+    case CMD_POS_EX:
+      r->posEx.head = head;
+      r->posEx.targetPosition = q.targetPosition;
+      r->posEx.signalSource = q.signalSource;
+      r->posEx.externalPositionSource = q.externalPositionSource;
+      r->posEx.externalPosition = explicitValue(q.externalPositionSource, q.externalPosition);
+      r->posEx.externalSpeedSource = q.externalSpeedSource;
+      r->posEx.externalSpeed = explicitValue(q.externalSpeedSource, q.externalSpeed);
+      break;
+    case CMD_POS_MS: {
+      uint16_t n = std::min<uint16_t>(q.changeCount, kMaxChangePairs);
+      r->posMs.head = head;
+      r->posMs.targetPosition = q.targetPosition;
+      r->posMs.changeMoveType = q.changeMoveType;
+      r->posMs.changeCount = n;
+      for (uint16_t i = 0; i < n; ++i) {
+        r->posMs.changePositions[i] = q.changePositions[i];
+        r->posMs.changeSpeeds[i] = q.changeSpeeds[i];
+      }
+      break;
+    }
+    case CMD_POS_AS:
+      r->posAs.head = head;
+      r->posAs.targetPosition = q.targetPosition;
+      // The pass-point block exists only for the debug definition file.
+      if (q.signalBlock && g_mode.debugMode) {
+        r->posAs.signalMoveType = q.signalMoveType;
+        r->posAs.signal1Polarity = q.signal1Polarity;
+        r->posAs.signal1OnPosition = q.signal1OnPosition;
+        r->posAs.signal1OffPosition = q.signal1OffPosition;
+        r->posAs.signal2Polarity = q.signal2Polarity;
+        r->posAs.signal2OnPosition = q.signal2OnPosition;
+        r->posAs.signal2OffPosition = q.signal2OffPosition;
+      }
+      break;
+    case CMD_HOMING:
+      r->homing.head = head;
+      break;
+  }
+  return runRequest(owner, q.command, r);
+}
+
+// The per-command entry points of other callers, each one MotionRequest.
+
 uint16_t request_FEED__(OwnerHandle owner, uint8_t accelType, uint8_t filterType,
                         uint8_t speedSource, uint32_t speed, uint8_t feedDirection) {
-  RequestRecord record = newRecord(CMD_FEED);
-  RequestRecord* r = &record;
-  r->feed.accelType = accelType;
-  r->feed.filterType = filterType;
-  r->feed.speedSource = speedSource;
-  r->feed.speed = explicitValue(speedSource, speed);
-  r->feed.feedDirection = feedDirection;
-  return runRequest(owner, CMD_FEED, r);
+  MotionRequest q = motion(CMD_FEED, MotionHead{0, accelType, filterType, speedSource, speed});
+  q.direction = feedDirection;
+  return requestMotion(owner, q);
 }
 
 uint16_t request_GOTOPT(OwnerHandle owner, uint8_t moveType, uint8_t accelType,
                         uint8_t filterType, uint16_t pointNumber) {
-  RequestRecord record = newRecord(CMD_GOTOPT);
-  RequestRecord* r = &record;
-  r->gotoPt.moveType = moveType;
-  r->gotoPt.accelType = accelType;
-  r->gotoPt.filterType = filterType;
-  r->gotoPt.pointNumber = pointNumber;
-  return runRequest(owner, CMD_GOTOPT, r);
+  MotionRequest q = motion(CMD_GOTOPT, MotionHead{moveType, accelType, filterType, 0, 0});
+  q.pointNumber = pointNumber;
+  return requestMotion(owner, q);
 }
 
 uint16_t request_GOTOST(OwnerHandle owner, const MotionHead& head, uint32_t stationNumber,
                         uint8_t stationDirection) {
-  RequestRecord record = newRecord(CMD_GOTOST);
-  RequestRecord* r = &record;
-  r->gotoSt.head = copyHead(head);
-  r->gotoSt.stationNumber = stationNumber;
-  r->gotoSt.stationDirection = stationDirection;
-  return runRequest(owner, CMD_GOTOST, r);
+  MotionRequest q = motion(CMD_GOTOST, head);
+  q.stationNumber = stationNumber;
+  q.direction = stationDirection;
+  return requestMotion(owner, q);
 }
 
 uint16_t request_HOMING(OwnerHandle owner, const MotionHead& head) {
-  RequestRecord record = newRecord(CMD_HOMING);
-  RequestRecord* r = &record;
-  r->homing.head = copyHead(head);
-  return runRequest(owner, CMD_HOMING, r);
+  return requestMotion(owner, motion(CMD_HOMING, head));
 }
 
 uint16_t request_POS_AS(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition,
                         uint8_t signalMoveType,
                         uint8_t signal1Polarity, uint32_t signal1OnPosition, uint32_t signal1OffPosition,
                         uint8_t signal2Polarity, uint32_t signal2OnPosition, uint32_t signal2OffPosition) {
-  RequestRecord record = newRecord(CMD_POS_AS);
-  RequestRecord* r = &record;
-  r->posAs.head = copyHead(head);
-  r->posAs.targetPosition = targetPosition;
-  // The pass-point block exists only for the debug definition file.
-  if (g_mode.debugMode) {
-    r->posAs.signalMoveType = signalMoveType;
-    r->posAs.signal1Polarity = signal1Polarity;
-    r->posAs.signal1OnPosition = signal1OnPosition;
-    r->posAs.signal1OffPosition = signal1OffPosition;
-    r->posAs.signal2Polarity = signal2Polarity;
-    r->posAs.signal2OnPosition = signal2OnPosition;
-    r->posAs.signal2OffPosition = signal2OffPosition;
-  }
-  return runRequest(owner, CMD_POS_AS, r);
+  MotionRequest q = motion(CMD_POS_AS, head);
+  q.targetPosition = targetPosition;
+  q.signalBlock = true;
+  q.signalMoveType = signalMoveType;
+  q.signal1Polarity = signal1Polarity;
+  q.signal1OnPosition = signal1OnPosition;
+  q.signal1OffPosition = signal1OffPosition;
+  q.signal2Polarity = signal2Polarity;
+  q.signal2OnPosition = signal2OnPosition;
+  q.signal2OffPosition = signal2OffPosition;
+  return requestMotion(owner, q);
 }
 
 uint16_t request_POS_EX(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition,
                         uint8_t signalSource, uint8_t externalSpeedSource, uint32_t externalSpeed,
                         uint8_t externalPositionSource, uint32_t externalPosition) {
-  RequestRecord record = newRecord(CMD_POS_EX);
-  RequestRecord* r = &record;
-  r->posEx.head = copyHead(head);
-  r->posEx.targetPosition = targetPosition;
-  r->posEx.signalSource = signalSource;
-  r->posEx.externalPositionSource = externalPositionSource;
-  r->posEx.externalPosition = explicitValue(externalPositionSource, externalPosition);
-  r->posEx.externalSpeedSource = externalSpeedSource;
-  r->posEx.externalSpeed = explicitValue(externalSpeedSource, externalSpeed);
-  return runRequest(owner, CMD_POS_EX, r);
+  MotionRequest q = motion(CMD_POS_EX, head);
+  q.targetPosition = targetPosition;
+  q.signalSource = signalSource;
+  q.externalSpeedSource = externalSpeedSource;
+  q.externalSpeed = externalSpeed;
+  q.externalPositionSource = externalPositionSource;
+  q.externalPosition = externalPosition;
+  return requestMotion(owner, q);
 }
 
 uint16_t request_POS_MS(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition,
                         uint8_t changeMoveType, uint16_t changeCount,
                         const uint32_t* changePositions, const uint32_t* changeSpeeds) {
-  RequestRecord record = newRecord(CMD_POS_MS);
-  RequestRecord* r = &record;
-  uint16_t n = std::min<uint16_t>(changeCount, kMaxChangePairs);
-  r->posMs.head = copyHead(head);
-  r->posMs.targetPosition = targetPosition;
-  r->posMs.changeMoveType = changeMoveType;
-  r->posMs.changeCount = n;
-  for (uint16_t i = 0; i < n; ++i) {
-    r->posMs.changePositions[i] = changePositions ? changePositions[i] : 0;
-    r->posMs.changeSpeeds[i] = changeSpeeds ? changeSpeeds[i] : 0;
+  MotionRequest q = motion(CMD_POS_MS, head);
+  q.targetPosition = targetPosition;
+  q.changeMoveType = changeMoveType;
+  q.changeCount = std::min<uint16_t>(changeCount, kMaxChangePairs);
+  for (uint16_t i = 0; i < q.changeCount; ++i) {
+    q.changePositions[i] = changePositions ? changePositions[i] : 0;
+    q.changeSpeeds[i] = changeSpeeds ? changeSpeeds[i] : 0;
   }
-  return runRequest(owner, CMD_POS_MS, r);
+  return requestMotion(owner, q);
 }
 
 uint16_t request_POSING(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition) {
-  RequestRecord record = newRecord(CMD_POSING);
-  RequestRecord* r = &record;
-  r->posing.head = copyHead(head);
-  r->posing.targetPosition = targetPosition;
-  return runRequest(owner, CMD_POSING, r);
+  MotionRequest q = motion(CMD_POSING, head);
+  q.targetPosition = targetPosition;
+  return requestMotion(owner, q);
 }
 
 uint16_t request_STEP__(OwnerHandle owner, const MotionHead& head, uint8_t stepDirection,
                         uint8_t stepAmountSource, uint32_t stepAmount) {
-  RequestRecord record = newRecord(CMD_STEP);
-  RequestRecord* r = &record;
-  r->step.head = copyHead(head);
-  r->step.stepDirection = stepDirection;
-  r->step.stepAmountSource = stepAmountSource;
-  r->step.stepAmount = stepAmount;   // always carried
-  return runRequest(owner, CMD_STEP, r);
+  MotionRequest q = motion(CMD_STEP, head);
+  q.direction = stepDirection;
+  q.stepAmountSource = stepAmountSource;
+  q.stepAmount = stepAmount;
+  return requestMotion(owner, q);
 }
 
 uint16_t request_STOP__(OwnerHandle owner, uint8_t stopMode) {

@@ -31,18 +31,18 @@ Worker* const g_feedWorker = new Worker[2];   // user-interface thread only
 void feedBody(WorkerToken, void* context) {
   Feed feed = *static_cast<Feed*>(context);
   bindMotions(feed.epoch, 0);
-  sendMotionRequest(feed.owner, feed.request);
+  requestMotion(feed.owner, feed.request);
 }
 
 uint32_t linkBit(uint8_t direction) { return direction == MOTION_FORWARD ? LINK_JOG_FORWARD : LINK_JOG_REVERSE; }
 
 }  // namespace
 
-uint16_t jogPress(OwnerHandle owner, uint8_t direction, const JogArea& area, const EnvironmentSettings& env,
+uint16_t jogPress(OwnerHandle owner, uint8_t direction, const JogArea& area, const EnvironmentSettings&,
                   bool debugMode) {
   if (direction > MOTION_REVERSE) return MOTION_BAD_CHOICE;
   MotionRequest feed{};
-  uint16_t built = buildMotionRequest(area, env, debugMode, direction, &feed);
+  uint16_t built = buildMotionRequest(kJogForm, &area, debugMode, direction, &feed);
   if (built != 0) return built;
   // The FEED__ of an earlier hold still waits for its reply: no second one.
   if (workerActive(&g_feedWorker[direction])) return 0;

@@ -1,8 +1,8 @@
-// Constant-speed operation (115): hold-to-run. Pressing "正転" or "逆転" sends
+// Constant-speed operation (IDD_JOG): hold-to-run. Pressing "正転" or "逆転" sends
 // FEED__; the hold ends with exactly one STOP__ DEC_ however it ends: the button
 // let go, the mouse capture lost, the dialog deactivated or closed, Esc, a
 // definition-file switch or the program closing.
-#include "operation/operation_dialog.h"
+#include "operation/shared_operation_dialog.h"
 #include "operation/operation_dialogs.h"
 
 #include "operation/jog_control.h"
@@ -15,21 +15,14 @@ bool isJogButton(WPARAM id) { return id == IDC_OP_FORWARD || id == IDC_OP_REVERS
 
 uint8_t directionOf(int button) { return button == IDC_OP_FORWARD ? MOTION_FORWARD : MOTION_REVERSE; }
 
-void show(HWND dialog, const OperationState* state) {
-  JogControls c;
-  showOperationFields(jogArea(), state->env, &c);
-  showCommon(dialog, c.common, false);
-  showSpeed(dialog, c.speed);
-  fillValueCombo(dialog, IDC_OP_SPEED, jogArea().speedHistory, c.speed.speed, state->env.valueFormat);
-}
+void show(HWND dialog, const OperationState* state) { showForm(dialog, state, kJogForm, &jogArea()); }
 
 void press(HWND dialog, OperationState* state, int button) {
   // One hold at a time; a repaint while held is no new press.
   if (jogHeld(MOTION_FORWARD) || jogHeld(MOTION_REVERSE)) return;
-  JogControls c{};
-  readCommon(dialog, &c.common, false);
-  readSpeed(dialog, &c.speed);
-  if (readOperationFields(c, state->env, state->debugMode, &jogArea()) != OPERATION_OK) {
+  OperationControls c{};
+  readForm(dialog, state, kJogForm, &c);
+  if (readOperationFields(kJogForm, c, state->env, state->debugMode, &jogArea()) != OPERATION_OK) {
     // Let go of the button first: the box takes the mouse, and nothing moves.
     SendDlgItemMessageW(dialog, button, BM_SETSTATE, FALSE, 0);
     ReleaseCapture();
@@ -74,8 +67,8 @@ INT_PTR CALLBACK jogDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_INITDIALOG:
       state = attachDialogState(dialog, new OperationState);
       openOperation(dialog, state, IDD_JOG);
-      fixOperationArea(&jogArea(), state->debugMode);
-      openValueHistories(&jogArea(), state->debugMode);
+      fixOperationArea(kJogForm, &jogArea(), state->debugMode);
+      openValueHistories(kJogForm, &jogArea(), state->debugMode);
       show(dialog, state);
       watchButton(dialog, IDC_OP_FORWARD);
       watchButton(dialog, IDC_OP_REVERSE);

@@ -56,8 +56,9 @@ MotionHead motionHeadFrom(uint8_t positioningType, const AccelFilterFields& af, 
   return h;
 }
 
-uint16_t buildMotionRequest(const JogArea& a, const EnvironmentSettings&, bool debugMode, uint8_t direction,
-                            MotionRequest* out) {
+namespace {
+
+uint16_t buildFeed(const JogArea& a, bool debugMode, uint8_t direction, MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_FEED);
   uint8_t source = debugMode ? a.speedSource : 2;
   if (direction > 1) return MOTION_BAD_CHOICE;
@@ -68,8 +69,7 @@ uint16_t buildMotionRequest(const JogArea& a, const EnvironmentSettings&, bool d
   return 0;
 }
 
-uint16_t buildMotionRequest(const StepArea& a, const EnvironmentSettings&, bool debugMode, uint8_t direction,
-                            MotionRequest* out) {
+uint16_t buildStep(const StepArea& a, bool debugMode, uint8_t direction, MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_STEP);
   uint8_t source = debugMode ? a.speedSource : 0;
   // The step always runs absolute.
@@ -89,8 +89,7 @@ uint16_t buildMotionRequest(const StepArea& a, const EnvironmentSettings&, bool 
   return 0;
 }
 
-uint16_t buildMotionRequest(const PositioningArea& a, const EnvironmentSettings&, bool debugMode,
-                            MotionRequest* out) {
+uint16_t buildPosing(const PositioningArea& a, bool debugMode, uint8_t, MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_POSING);
   uint8_t source = debugMode ? a.speedSource : 2;
   if (uint16_t bad = head(a.positioningType, a.accelFilter, source, a.speed, debugMode, &r.head)) return bad;
@@ -99,8 +98,7 @@ uint16_t buildMotionRequest(const PositioningArea& a, const EnvironmentSettings&
   return 0;
 }
 
-uint16_t buildMotionRequest(const PointOperationArea& a, const EnvironmentSettings&, bool debugMode,
-                            MotionRequest* out) {
+uint16_t buildGotoPoint(const PointOperationArea& a, bool debugMode, uint8_t, MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_GOTOPT);
   uint8_t type = debugMode ? a.positioningType : 0;
   if (uint16_t bad = head(type, a.accelFilter, 0, 0, debugMode, &r.head)) return bad;
@@ -110,8 +108,7 @@ uint16_t buildMotionRequest(const PointOperationArea& a, const EnvironmentSettin
   return 0;
 }
 
-uint16_t buildMotionRequest(const StationArea& a, const EnvironmentSettings&, bool debugMode,
-                            MotionRequest* out) {
+uint16_t buildGotoStation(const StationArea& a, bool debugMode, uint8_t, MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_GOTOST);
   uint8_t type = debugMode ? a.positioningType : 0;
   uint8_t source = debugMode ? a.speedSource : 2;
@@ -123,8 +120,7 @@ uint16_t buildMotionRequest(const StationArea& a, const EnvironmentSettings&, bo
   return 0;
 }
 
-uint16_t buildMotionRequest(const ExternalSignalArea& a, const EnvironmentSettings&, bool debugMode,
-                            MotionRequest* out) {
+uint16_t buildExternalSignal(const ExternalSignalArea& a, bool debugMode, uint8_t, MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_POS_EX);
   uint8_t source = debugMode ? a.speedSource : 2;
   if (uint16_t bad = head(a.positioningType, a.accelFilter, source, a.speed, debugMode, &r.head)) return bad;
@@ -143,8 +139,7 @@ uint16_t buildMotionRequest(const ExternalSignalArea& a, const EnvironmentSettin
   return 0;
 }
 
-uint16_t buildMotionRequest(const MultiSpeedArea& a, const EnvironmentSettings&, bool debugMode,
-                            MotionRequest* out) {
+uint16_t buildMultiSpeed(const MultiSpeedArea& a, bool debugMode, uint8_t, MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_POS_MS);
   uint8_t source = debugMode ? a.speedSource : 0;
   if (uint16_t bad = head(a.positioningType, a.accelFilter, source, a.speed, debugMode, &r.head)) return bad;
@@ -162,8 +157,7 @@ uint16_t buildMotionRequest(const MultiSpeedArea& a, const EnvironmentSettings&,
   return 0;
 }
 
-uint16_t buildMotionRequest(const PassPointArea& a, const EnvironmentSettings&, bool debugMode,
-                            MotionRequest* out) {
+uint16_t buildPassPoint(const PassPointArea& a, bool debugMode, uint8_t, MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_POS_AS);
   uint8_t type = debugMode ? a.positioningType : 0;
   uint8_t source = debugMode ? a.speedSource : 2;
@@ -184,7 +178,7 @@ uint16_t buildMotionRequest(const PassPointArea& a, const EnvironmentSettings&, 
   return 0;
 }
 
-uint16_t buildMotionRequest(const HomingArea& a, const EnvironmentSettings&, bool debugMode, MotionRequest* out) {
+uint16_t buildHoming(const HomingArea& a, bool debugMode, uint8_t, MotionRequest* out) {
   MotionRequest r = emptyRequest(CMD_HOMING);
   uint8_t source = debugMode ? a.speedSource : 2;
   if (uint16_t bad = head(0, a.accelFilter, source, a.speed, debugMode, &r.head)) return bad;
@@ -192,35 +186,23 @@ uint16_t buildMotionRequest(const HomingArea& a, const EnvironmentSettings&, boo
   return 0;
 }
 
-uint16_t sendMotionRequest(OwnerHandle owner, const MotionRequest& q) {
-  const MotionHead& h = q.head;
-  switch (q.command) {
-    case CMD_FEED:
-      return request_FEED__(owner, h.accelType, h.filterType, h.speedSource, h.speed, q.direction);
-    case CMD_STEP:
-      return request_STEP__(owner, h, q.direction, q.stepAmountSource, q.stepAmount);
-    case CMD_POSING:
-      return request_POSING(owner, h, q.targetPosition);
-    case CMD_GOTOPT:
-      return request_GOTOPT(owner, h.moveType, h.accelType, h.filterType, q.pointNumber);
-    case CMD_GOTOST:
-      return request_GOTOST(owner, h, q.stationNumber, q.direction);
-    case CMD_POS_EX:
-      return request_POS_EX(owner, h, q.targetPosition, q.signalSource, q.externalSpeedSource, q.externalSpeed,
-                            q.externalPositionSource, q.externalPosition);
-    case CMD_POS_MS:
-      return request_POS_MS(owner, h, q.targetPosition, q.changeMoveType,
-                            q.changeCount > kMaxChangePairs ? kMaxChangePairs : q.changeCount,
-                            q.changePositions, q.changeSpeeds);
-    case CMD_POS_AS:
-      if (!q.signalBlock) return request_POS_AS(owner, h, q.targetPosition, 0, 0, 0, 0, 0, 0, 0);
-      return request_POS_AS(owner, h, q.targetPosition, q.signalMoveType, q.signal1Polarity, q.signal1OnPosition,
-                            q.signal1OffPosition, q.signal2Polarity, q.signal2OnPosition, q.signal2OffPosition);
-    case CMD_HOMING:
-      return request_HOMING(owner, h);
-    default:
-      // Not a motion command: nothing is sent. Reported as a malformed request.
-      return STATUS_MALFORMED;
+}  // namespace
+
+uint16_t buildMotionRequest(const OperationForm& form, const void* area, bool debugMode, uint8_t direction,
+                            MotionRequest* out) {
+  switch (form.templateId) {
+    case IDD_JOG: return buildFeed(*static_cast<const JogArea*>(area), debugMode, direction, out);
+    case IDD_STEP: return buildStep(*static_cast<const StepArea*>(area), debugMode, direction, out);
+    case IDD_POSITIONING: return buildPosing(*static_cast<const PositioningArea*>(area), debugMode, direction, out);
+    case IDD_POINT_OPERATION:
+      return buildGotoPoint(*static_cast<const PointOperationArea*>(area), debugMode, direction, out);
+    case IDD_STATION: return buildGotoStation(*static_cast<const StationArea*>(area), debugMode, direction, out);
+    case IDD_EXTERNAL_SIGNAL:
+      return buildExternalSignal(*static_cast<const ExternalSignalArea*>(area), debugMode, direction, out);
+    case IDD_MULTI_SPEED: return buildMultiSpeed(*static_cast<const MultiSpeedArea*>(area), debugMode, direction, out);
+    case IDD_PASS_POINT: return buildPassPoint(*static_cast<const PassPointArea*>(area), debugMode, direction, out);
+    case IDD_HOMING: return buildHoming(*static_cast<const HomingArea*>(area), debugMode, direction, out);
+    default: return MOTION_BAD_CHOICE;
   }
 }
 
@@ -250,5 +232,5 @@ MotionRequest returnOperationMove(int32_t position) {
 }
 
 uint16_t returnOperationPosition(OwnerHandle owner, int32_t position) {
-  return sendMotionRequest(owner, returnOperationMove(position));
+  return requestMotion(owner, returnOperationMove(position));
 }

@@ -1,6 +1,6 @@
-// Multi-speed positioning (136): POS_MS, a move whose speed changes at up to 15
+// Multi-speed positioning (IDD_MULTI_SPEED): POS_MS, a move whose speed changes at up to 15
 // positions, edited in the table (debug mode only).
-#include "operation/operation_dialog.h"
+#include "operation/shared_operation_dialog.h"
 
 #include <commctrl.h>
 #include "operation/operation_dialogs.h"
@@ -32,10 +32,8 @@ void rebuildTable(HWND dialog, const OperationState* state) {
 }
 
 struct MultiSpeed : OperationTraitsBase {
-  static constexpr uint16_t templateId = IDD_MULTI_SPEED;
-  using Controls = MultiSpeedControls;
+  static const OperationForm& form() { return kMultiSpeedForm; }
   static MultiSpeedArea& area() { return g_settings.multiSpeed; }
-  static bool repeat() { return area().repeatStop.repeat != 0; }
   static HWND list(HWND dialog) { return GetDlgItem(dialog, IDC_LIST); }
   static void open(HWND dialog, OperationState* state) {
     if (!state->debugMode) return;   // the table is sent empty outside debug mode
@@ -46,25 +44,8 @@ struct MultiSpeed : OperationTraitsBase {
     SetSpeedUnitLabel(dialog, IDC_OP_MS_SPEED_UNIT);
     clearTableFields(dialog);
   }
-  static void show(HWND dialog, OperationState* state) {
-    Controls c;
-    showOperationFields(area(), state->env, &c);
-    showCommon(dialog, c.common, true);
-    showSpeed(dialog, c.speed);
-    SetRadioGroup(dialog, IDC_OP_ABS, c.positioningType);
-    fillValueCombo(dialog, IDC_OP_POSITION, area().targetHistory, c.target, state->env.valueFormat);
-    if (!state->debugMode) return;
-    fillValueCombo(dialog, IDC_OP_SPEED, area().speedHistory, c.speed.speed, state->env.valueFormat);
-    rebuildTable(dialog, state);
-  }
-  static void read(HWND dialog, OperationState*, Controls* c) {
-    readCommon(dialog, &c->common, true);
-    readSpeed(dialog, &c->speed);
-    c->positioningType = checkedIndex(dialog, IDC_OP_ABS);
-    operationText(dialog, IDC_OP_POSITION, c->target);
-  }
-  static uint16_t build(OperationState* state, uint8_t, MotionRequest* request) {
-    return buildMotionRequest(area(), state->env, state->debugMode, request);
+  static void showMore(HWND dialog, OperationState* state) {
+    if (state->debugMode) rebuildTable(dialog, state);
   }
   // "追加", "設定" and "削除" on the table; a refused edit leaves it as it was.
   static bool command(HWND dialog, OperationState* state, int id, int) {

@@ -1,4 +1,4 @@
-// Operation dialog fields: show, read with the debug-mode rules, fixed values.
+// Operation dialog fields: the nine dialogs' field tables and the one reader of them.
 #include "operation/operation_fields.h"
 
 #include <cstring>
@@ -12,77 +12,250 @@ namespace {
 
 bool choiceIn(int value, int count) { return value >= 0 && value < count; }
 
-// Speed source 2 sends the typed speed; 0 and 1 send PARM and CURT instead.
-// Outside debug mode the dialogs that read the speed then fix the source at 2.
-bool typedSpeed(uint8_t speedSource, bool debugMode) { return !debugMode || speedSource == 2; }
+// --- descriptors ------------------------------------------------------------------
 
-// Numbers read one after the other: the first failure names its control, and
-// later reads are skipped so the result points at the first bad field.
-struct FieldReader {
-  uint16_t failed = OPERATION_OK;
-
-  bool number(const char* text, uint16_t format, uint16_t controlId, int64_t* value) {
-    if (failed != OPERATION_OK) return false;
-    if (!readOperationNumber(text, format, value)) {
-      failed = controlId;
-      return false;
-    }
-    return true;
-  }
-  // A signed 32-bit value (speeds and positions with the value format word), or
-  // `keep` when it fails. Returned by value: the areas' fields are packed.
-  int32_t value32(const char* text, uint16_t format, uint16_t controlId, int32_t keep) {
-    int64_t v = 0;
-    if (!number(text, format, controlId, &v)) return keep;
-    // The value format words are all signed 32-bit; any other storage that would
-    // not fit is refused rather than wrapped.
-    if (v < INT32_MIN || v > INT32_MAX) {
-      failed = controlId;
-      return keep;
-    }
-    return static_cast<int32_t>(v);
-  }
-  // A speed or a step distance: the line carries it unsigned, with the direction
-  // elsewhere, so a negative value would arrive as a huge one. Refused when it is
-  // `sent`; a value its choice leaves at home (the parameter's or the current
-  // speed) goes nowhere, so its sign is nobody's concern.
-  int32_t magnitude32(const char* text, uint16_t format, uint16_t controlId, int32_t keep, bool sent) {
-    int32_t v = value32(text, format, controlId, keep);
-    if (failed != OPERATION_OK) return keep;
-    if (sent && v < 0) {
-      failed = controlId;
-      return keep;
-    }
-    return v;
-  }
-  // The speed combo 1059, checked for its sign when the speed source sends it.
-  int32_t speed32(const char* text, uint16_t format, int32_t keep, uint8_t speedSource, bool debugMode) {
-    return magnitude32(text, format, OPERATION_ID_SPEED, keep, typedSpeed(speedSource, debugMode));
-  }
-  void choice(int value, int count, uint8_t* out) {
-    if (failed != OPERATION_OK) return;
-    if (!choiceIn(value, count)) {
-      failed = OPERATION_ID_CHOICE;
-      return;
-    }
-    *out = static_cast<uint8_t>(value);
-  }
-  void common(const CommonControls& c, bool debugMode, bool readRepeat, AccelFilterFields* accelFilter,
-              RepeatStopFields* repeatStop) {
-    if (failed != OPERATION_OK) return;
-    failed = readCommonControls(c, debugMode, readRepeat, accelFilter, repeatStop);
-  }
-};
-
-void speedText(uint8_t speedSource, int32_t speed, uint16_t format, SpeedControls* out) {
-  out->speedSource = speedSource;
-  showOperationNumber(speed, format, out->speed);
+constexpr OperationField radio(uint16_t id, FieldMode read, uint8_t choices, size_t offset, FixRule fix = kNoFix,
+                               uint8_t fixed = 0) {
+  return {id, kFieldRadio, read, kAlways, choices, false, fix, fixed, static_cast<uint16_t>(offset), 1, 0,
+          kNoMember, 0, 0, kNoMember, 0};
+}
+constexpr OperationField listChoice(uint16_t id, uint8_t choices, size_t offset) {
+  OperationField f = radio(id, kAlways, choices, offset);
+  f.kind = kFieldCombo;
+  return f;
+}
+// A member without a control, set to `fixed`.
+constexpr OperationField fixedMember(size_t offset, uint8_t size, FixRule fix, uint8_t fixed = 0) {
+  return {0, kFieldFixed, kAlways, kAlways, 0, false, fix, fixed, static_cast<uint16_t>(offset), size, 0,
+          kNoMember, 0, 0, kNoMember, 0};
+}
+// A speed or position with the value format word, kept in a signed 32-bit member.
+// `sentWhen` names the choice byte that sends it (speeds and distances travel
+// unsigned, so a negative one is refused when it goes out); kNoMember for positions.
+constexpr OperationField value(uint16_t id, FieldMode read, FieldMode fill, size_t offset, size_t history,
+                               int sentWhenOffset = kNoMember, uint8_t sentWhenValue = 0) {
+  return {id, kFieldNumber, read, fill, 0, false, kNoFix, 0, static_cast<uint16_t>(offset), 4, kValueFormat,
+          static_cast<int16_t>(history), INT32_MIN, INT32_MAX, static_cast<int16_t>(sentWhenOffset), sentWhenValue};
+}
+// A number with its own format word and range (point and station numbers).
+constexpr OperationField number(uint16_t id, uint16_t format, size_t offset, uint8_t size, size_t history,
+                                int64_t minimum, int64_t maximum) {
+  return {id, kFieldNumber, kAlways, kAlways, 0, false, kNoFix, 0, static_cast<uint16_t>(offset), size, format,
+          static_cast<int16_t>(history), minimum, maximum, kNoMember, 0};
+}
+constexpr OperationField opensInRange(OperationField f) {
+  f.opensInRange = true;
+  return f;
 }
 
-void remember(ValueHistory* history, int32_t value) { updateValueHistory(history, value); }
+// The speed source radio group: parameter, current feed speed, typed (2).
+constexpr uint8_t kTypedSpeed = 2;
+constexpr OperationField speedSource(size_t offset, uint8_t fixed) {
+  return radio(IDC_OP_SPEED_PARAM, kDebugOnly, 3, offset, kFixOutsideDebug, fixed);
+}
+#define QZ_TARGET(Area) \
+  value(IDC_OP_POSITION, kAlways, kAlways, offsetof(Area, targetPosition), offsetof(Area, targetHistory))
+#define QZ_SPEED(Area, read)                                                                        \
+  value(IDC_OP_SPEED, read, read, offsetof(Area, speed), offsetof(Area, speedHistory), offsetof(Area, speedSource), \
+        kTypedSpeed)
 
+// Fields in the order they are read: the first refusal names its control. Choices
+// come before the numbers whose sign they decide.
+constexpr OperationField kJogFields[] = {
+    speedSource(offsetof(JogArea, speedSource), kTypedSpeed),
+    QZ_SPEED(JogArea, kAlways),
+};
+constexpr OperationField kStepFields[] = {
+    fixedMember(offsetof(StepArea, positioningType), 1, kFixAlways),   // the step always runs absolute
+    listChoice(IDC_OP_STEP_PARAMETER, 4, offsetof(StepArea, stepParameterIndex)),
+    radio(IDC_OP_STEP_BY_PARAM, kDebugOnly, 2, offsetof(StepArea, distanceMode), kFixOutsideDebug, 0),
+    speedSource(offsetof(StepArea, speedSource), 0),
+    value(IDC_OP_POSITION, kDebugOnly, kAlways, offsetof(StepArea, distance), offsetof(StepArea, distanceHistory),
+          offsetof(StepArea, distanceMode), 1),
+    value(IDC_OP_SPEED, kDebugOnly, kAlways, offsetof(StepArea, speed), offsetof(StepArea, speedHistory),
+          offsetof(StepArea, speedSource), kTypedSpeed),
+};
+constexpr OperationField kPositioningFields[] = {
+    radio(IDC_OP_ABS, kAlways, 2, offsetof(PositioningArea, positioningType)),
+    speedSource(offsetof(PositioningArea, speedSource), kTypedSpeed),
+    QZ_SPEED(PositioningArea, kAlways),
+    QZ_TARGET(PositioningArea),
+};
+constexpr OperationField kPointOperationFields[] = {
+    radio(IDC_OP_ABS, kDebugOnly, 2, offsetof(PointOperationArea, positioningType), kFixOutsideDebug, 0),
+    // The module holds points 1 to 50; anything else is invalid input.
+    number(IDC_OP_POINT, POINT_NUMBER_FORMAT, offsetof(PointOperationArea, pointNumber), 2,
+           offsetof(PointOperationArea, pointHistory), 1, 50),
+};
+constexpr OperationField kStationFields[] = {
+    opensInRange(radio(IDC_OP_STATION_FORWARD, kAlways, 2, offsetof(StationArea, rotationDirection))),
+    radio(IDC_OP_ABS, kDebugOnly, 2, offsetof(StationArea, positioningType), kFixOutsideDebug, 0),
+    speedSource(offsetof(StationArea, speedSource), kTypedSpeed),
+    QZ_SPEED(StationArea, kAlways),
+    number(IDC_OP_STATION, STATION_NUMBER_FORMAT, offsetof(StationArea, stationNumber), 4,
+           offsetof(StationArea, stationHistory), 0, UINT32_MAX),
+};
+constexpr OperationField kExternalSignalFields[] = {
+    fixedMember(offsetof(ExternalSignalArea, signalSource), 1, kFixAlways),   // PC_
+    radio(IDC_OP_ABS, kAlways, 2, offsetof(ExternalSignalArea, positioningType)),
+    speedSource(offsetof(ExternalSignalArea, speedSource), kTypedSpeed),
+    radio(IDC_OP_EXT_DISTANCE_PARAM, kDebugOnly, 2, offsetof(ExternalSignalArea, externalDistanceMode),
+          kFixOutsideDebug, 0),
+    radio(IDC_OP_EXT_SPEED_PARAM, kDebugOnly, 2, offsetof(ExternalSignalArea, externalSpeedMode), kFixOutsideDebug,
+          0),
+    QZ_SPEED(ExternalSignalArea, kAlways),
+    QZ_TARGET(ExternalSignalArea),
+    // Outside debug mode the external fields are sent as parameters: combos empty.
+    value(IDC_OP_EXT_DISTANCE, kDebugOnly, kDebugOnly, offsetof(ExternalSignalArea, externalDistance),
+          offsetof(ExternalSignalArea, externalDistanceHistory)),
+    value(IDC_OP_EXT_SPEED, kDebugOnly, kDebugOnly, offsetof(ExternalSignalArea, externalSpeed),
+          offsetof(ExternalSignalArea, externalSpeedHistory), offsetof(ExternalSignalArea, externalSpeedMode), 1),
+};
+constexpr OperationField kMultiSpeedFields[] = {
+    fixedMember(offsetof(MultiSpeedArea, changePositionType), 1, kFixAlways),
+    fixedMember(offsetof(MultiSpeedArea, changeCount), 2, kFixOutsideDebug),   // the table is sent empty
+    radio(IDC_OP_ABS, kAlways, 2, offsetof(MultiSpeedArea, positioningType)),
+    speedSource(offsetof(MultiSpeedArea, speedSource), 0),
+    QZ_SPEED(MultiSpeedArea, kDebugOnly),
+    QZ_TARGET(MultiSpeedArea),
+};
+constexpr OperationField kPassPointFields[] = {
+    radio(IDC_OP_ABS, kDebugOnly, 2, offsetof(PassPointArea, positioningType), kFixOutsideDebug, 0),
+    speedSource(offsetof(PassPointArea, speedSource), kTypedSpeed),
+    radio(IDC_OP_SIGNAL_ABS, kDebugOnly, 2, offsetof(PassPointArea, signalPositioningType), kFixOutsideDebug, 0),
+    radio(IDC_OP_SIGNAL1_NORMAL, kDebugOnly, 2, offsetof(PassPointArea, signal1Polarity)),
+    radio(IDC_OP_SIGNAL2_NORMAL, kDebugOnly, 2, offsetof(PassPointArea, signal2Polarity)),
+    QZ_SPEED(PassPointArea, kAlways),
+    QZ_TARGET(PassPointArea),
+    // The signal combos are filled in either mode but read only in debug mode.
+    value(IDC_OP_SIGNAL1_ON, kDebugOnly, kAlways, offsetof(PassPointArea, signal1On),
+          offsetof(PassPointArea, signal1OnHistory)),
+    value(IDC_OP_SIGNAL1_OFF, kDebugOnly, kAlways, offsetof(PassPointArea, signal1Off),
+          offsetof(PassPointArea, signal1OffHistory)),
+    value(IDC_OP_SIGNAL2_ON, kDebugOnly, kAlways, offsetof(PassPointArea, signal2On),
+          offsetof(PassPointArea, signal2OnHistory)),
+    value(IDC_OP_SIGNAL2_OFF, kDebugOnly, kAlways, offsetof(PassPointArea, signal2Off),
+          offsetof(PassPointArea, signal2OffHistory)),
+};
+constexpr OperationField kHomingFields[] = {
+    fixedMember(offsetof(HomingArea, positioningType), 1, kFixAlways),
+    speedSource(offsetof(HomingArea, speedSource), kTypedSpeed),
+    QZ_SPEED(HomingArea, kAlways),
+};
+#undef QZ_SPEED
+#undef QZ_TARGET
+
+template <size_t N>
+constexpr int countOf(const OperationField (&)[N]) {
+  static_assert(N <= kMaxOperationFields, "a form holds at most kMaxOperationFields fields");
+  return static_cast<int>(N);
+}
+
+// --- member access: the areas are packed, so members are copied, never referenced
+
+int64_t memberValue(const uint8_t* area, const OperationField& f) {
+  if (f.size == 1) return area[f.offset];
+  if (f.size == 2) {
+    uint16_t v;
+    std::memcpy(&v, area + f.offset, 2);
+    return v;
+  }
+  uint32_t v;
+  std::memcpy(&v, area + f.offset, 4);
+  return f.minimum < 0 ? static_cast<int64_t>(static_cast<int32_t>(v)) : static_cast<int64_t>(v);
+}
+
+void setMember(uint8_t* area, const OperationField& f, int64_t value) {
+  if (f.size == 1) {
+    area[f.offset] = static_cast<uint8_t>(value);
+  } else if (f.size == 2) {
+    uint16_t v = static_cast<uint16_t>(value);
+    std::memcpy(area + f.offset, &v, 2);
+  } else {
+    uint32_t v = static_cast<uint32_t>(value);
+    std::memcpy(area + f.offset, &v, 4);
+  }
+}
+
+bool isChoice(const OperationField& f) { return f.kind == kFieldRadio || f.kind == kFieldCombo; }
+bool inMode(FieldMode mode, bool debugMode) { return mode == kAlways || debugMode; }
+
+// Histories sit unaligned in the packed areas: updated through a copy.
+void remember(uint8_t* area, const OperationField& f) {
+  if (f.history == kNoMember) return;
+  ValueHistory history;
+  std::memcpy(&history, area + f.history, sizeof history);
+  addToValueHistory(&history, static_cast<int32_t>(memberValue(area, f)));
+  std::memcpy(area + f.history, &history, sizeof history);
+}
+
+AccelFilterFields* accelFilterOf(const OperationForm& form, uint8_t* area) {
+  return reinterpret_cast<AccelFilterFields*>(area + form.accelFilterOffset);
+}
+RepeatStopFields* repeatStopOf(const OperationForm& form, uint8_t* area) {
+  return form.repeatStopOffset == kNoMember ? nullptr
+                                            : reinterpret_cast<RepeatStopFields*>(area + form.repeatStopOffset);
+}
+
+uint16_t formatOf(const OperationField& f, const EnvironmentSettings& env) {
+  return f.format == kValueFormat ? env.valueFormat : f.format;
+}
+
+// One number field into the working copy; 0 or the field's id.
+uint16_t readNumberField(const OperationField& f, const char* text, const EnvironmentSettings& env, bool debugMode,
+                         uint8_t* work) {
+  int64_t v = 0;
+  // Any storage that would not fit the member is refused rather than wrapped.
+  if (!readOperationNumber(text, formatOf(f, env), &v) || v < f.minimum || v > f.maximum) return f.controlId;
+  bool sent = f.sentWhenOffset != kNoMember && (!debugMode || work[f.sentWhenOffset] == f.sentWhenValue);
+  if (sent && v < 0) return f.controlId;
+  setMember(work, f, v);
+  return OPERATION_OK;
+}
 
 }  // namespace
+
+const OperationForm kJogForm{IDD_JOG, sizeof(JogArea), offsetof(JogArea, accelFilter), kNoMember, false,
+                             kJogFields, countOf(kJogFields)};
+const OperationForm kStepForm{IDD_STEP, sizeof(StepArea), offsetof(StepArea, accelFilter),
+                              offsetof(StepArea, repeatStop), false, kStepFields, countOf(kStepFields)};
+const OperationForm kPositioningForm{IDD_POSITIONING, sizeof(PositioningArea), offsetof(PositioningArea, accelFilter),
+                                     offsetof(PositioningArea, repeatStop), false, kPositioningFields,
+                                     countOf(kPositioningFields)};
+const OperationForm kPointOperationForm{IDD_POINT_OPERATION, sizeof(PointOperationArea),
+                                        offsetof(PointOperationArea, accelFilter),
+                                        offsetof(PointOperationArea, repeatStop), true, kPointOperationFields,
+                                        countOf(kPointOperationFields)};
+const OperationForm kStationForm{IDD_STATION, sizeof(StationArea), offsetof(StationArea, accelFilter),
+                                 offsetof(StationArea, repeatStop), false, kStationFields, countOf(kStationFields)};
+const OperationForm kExternalSignalForm{IDD_EXTERNAL_SIGNAL, sizeof(ExternalSignalArea),
+                                        offsetof(ExternalSignalArea, accelFilter),
+                                        offsetof(ExternalSignalArea, repeatStop), false, kExternalSignalFields,
+                                        countOf(kExternalSignalFields)};
+const OperationForm kMultiSpeedForm{IDD_MULTI_SPEED, sizeof(MultiSpeedArea), offsetof(MultiSpeedArea, accelFilter),
+                                    offsetof(MultiSpeedArea, repeatStop), false, kMultiSpeedFields,
+                                    countOf(kMultiSpeedFields)};
+const OperationForm kPassPointForm{IDD_PASS_POINT, sizeof(PassPointArea), offsetof(PassPointArea, accelFilter),
+                                   offsetof(PassPointArea, repeatStop), false, kPassPointFields,
+                                   countOf(kPassPointFields)};
+const OperationForm kHomingForm{IDD_HOMING, sizeof(HomingArea), offsetof(HomingArea, accelFilter),
+                                offsetof(HomingArea, repeatStop), false, kHomingFields, countOf(kHomingFields)};
+
+int operationFieldIndex(const OperationForm& form, uint16_t controlId) {
+  for (int i = 0; i < form.fieldCount; ++i)
+    if (form.fields[i].kind != kFieldFixed && form.fields[i].controlId == controlId) return i;
+  return -1;
+}
+
+char* operationFieldText(OperationControls* controls, const OperationForm& form, uint16_t controlId) {
+  int i = operationFieldIndex(form, controlId);
+  return i < 0 ? nullptr : controls->texts[i];
+}
+
+int* operationFieldChoice(OperationControls* controls, const OperationForm& form, uint16_t controlId) {
+  int i = operationFieldIndex(form, controlId);
+  return i < 0 ? nullptr : &controls->choices[i];
+}
 
 bool readOperationNumber(const char* text, uint16_t format, int64_t* value) {
   return readFieldNumber(text, format, value);
@@ -140,402 +313,79 @@ uint16_t readCommonControls(const CommonControls& c, bool debugMode, bool readRe
   return OPERATION_OK;
 }
 
-// --- fixed values outside debug mode --------------------------------------------
+// --- the one reader ---------------------------------------------------------------
 
-namespace {
-void fixCommon(AccelFilterFields* af, RepeatStopFields* rs) {
+void fixOperationArea(const OperationForm& form, void* area, bool debugMode) {
+  uint8_t* a = static_cast<uint8_t*>(area);
+  for (int i = 0; i < form.fieldCount; ++i) {
+    const OperationField& f = form.fields[i];
+    if (f.opensInRange && !choiceIn(static_cast<int>(memberValue(a, f)), f.choices)) setMember(a, f, 0);
+    if (f.fix == kFixAlways || (f.fix == kFixOutsideDebug && !debugMode)) setMember(a, f, f.fixed);
+  }
+  if (debugMode) return;
+  AccelFilterFields* af = accelFilterOf(form, a);
   af->accelMode = 0;
   af->filterMode = 0;
-  if (rs) rs->stopMode = 0;
-}
-}  // namespace
-
-void fixOperationArea(JogArea* a, bool debugMode) {
-  if (debugMode) return;
-  a->speedSource = 2;
-  fixCommon(&a->accelFilter, nullptr);
-}
-
-void fixOperationArea(StepArea* a, bool debugMode) {
-  a->positioningType = 0;
-  if (debugMode) return;
-  a->distanceMode = 0;
-  a->speedSource = 0;
-  fixCommon(&a->accelFilter, &a->repeatStop);
-}
-
-void fixOperationArea(PositioningArea* a, bool debugMode) {
-  if (debugMode) return;
-  a->speedSource = 2;
-  fixCommon(&a->accelFilter, &a->repeatStop);
-}
-
-void fixOperationArea(PointOperationArea* a, bool debugMode) {
-  if (debugMode) return;
-  a->positioningType = 0;
-  // The repeat check box is neither shown nor read outside debug mode, so a repeat
-  // stored in debug mode must not start one the person cannot see.
-  a->repeatStop.repeat = 0;
-  fixCommon(&a->accelFilter, &a->repeatStop);
-}
-
-void fixOperationArea(StationArea* a, bool debugMode) {
-  if (a->rotationDirection > 1) a->rotationDirection = 0;
-  if (debugMode) return;
-  a->positioningType = 0;
-  a->speedSource = 2;
-  fixCommon(&a->accelFilter, &a->repeatStop);
-}
-
-void fixOperationArea(ExternalSignalArea* a, bool debugMode) {
-  a->signalSource = 0;
-  if (debugMode) return;
-  a->speedSource = 2;
-  a->externalDistanceMode = 0;
-  a->externalSpeedMode = 0;
-  fixCommon(&a->accelFilter, &a->repeatStop);
-}
-
-void fixOperationArea(MultiSpeedArea* a, bool debugMode) {
-  a->changePositionType = 0;
-  if (debugMode) return;
-  a->changeCount = 0;
-  a->speedSource = 0;
-  fixCommon(&a->accelFilter, &a->repeatStop);
-}
-
-void fixOperationArea(PassPointArea* a, bool debugMode) {
-  if (debugMode) return;
-  a->positioningType = 0;
-  a->speedSource = 2;
-  a->signalPositioningType = 0;
-  fixCommon(&a->accelFilter, &a->repeatStop);
-}
-
-void fixOperationArea(HomingArea* a, bool debugMode) {
-  a->positioningType = 0;
-  if (debugMode) return;
-  a->speedSource = 2;
-  fixCommon(&a->accelFilter, &a->repeatStop);
-}
-
-// --- value histories at open ----------------------------------------------------
-
-void openValueHistories(JogArea* a, bool) { remember(&a->speedHistory, a->speed); }
-
-void openValueHistories(StepArea* a, bool) {
-  remember(&a->speedHistory, a->speed);
-  remember(&a->distanceHistory, a->distance);
-}
-
-void openValueHistories(PositioningArea* a, bool) {
-  remember(&a->speedHistory, a->speed);
-  remember(&a->targetHistory, a->targetPosition);
-}
-
-void openValueHistories(PointOperationArea* a, bool) { remember(&a->pointHistory, a->pointNumber); }
-
-void openValueHistories(StationArea* a, bool) {
-  remember(&a->speedHistory, a->speed);
-  remember(&a->stationHistory, static_cast<int32_t>(a->stationNumber));
-}
-
-void openValueHistories(ExternalSignalArea* a, bool debugMode) {
-  remember(&a->speedHistory, a->speed);
-  remember(&a->targetHistory, a->targetPosition);
-  if (!debugMode) return;   // the external combos stay empty
-  remember(&a->externalDistanceHistory, a->externalDistance);
-  remember(&a->externalSpeedHistory, a->externalSpeed);
-}
-
-void openValueHistories(MultiSpeedArea* a, bool debugMode) {
-  remember(&a->targetHistory, a->targetPosition);
-  if (debugMode) remember(&a->speedHistory, a->speed);
-}
-
-void openValueHistories(PassPointArea* a, bool) {
-  remember(&a->speedHistory, a->speed);
-  remember(&a->targetHistory, a->targetPosition);
-  remember(&a->signal1OnHistory, a->signal1On);
-  remember(&a->signal1OffHistory, a->signal1Off);
-  remember(&a->signal2OnHistory, a->signal2On);
-  remember(&a->signal2OffHistory, a->signal2Off);
-}
-
-void openValueHistories(HomingArea* a, bool) { remember(&a->speedHistory, a->speed); }
-
-// --- showing ------------------------------------------------------------------------
-
-void showOperationFields(const JogArea& a, const EnvironmentSettings& env, JogControls* out) {
-  *out = JogControls{};
-  showCommonControls(a.accelFilter, nullptr, &out->common);
-  speedText(a.speedSource, a.speed, env.valueFormat, &out->speed);
-}
-
-void showOperationFields(const StepArea& a, const EnvironmentSettings& env, StepControls* out) {
-  *out = StepControls{};
-  showCommonControls(a.accelFilter, &a.repeatStop, &out->common);
-  speedText(a.speedSource, a.speed, env.valueFormat, &out->speed);
-  out->distanceMode = a.distanceMode;
-  out->stepParameter = a.stepParameterIndex;
-  showOperationNumber(a.distance, env.valueFormat, out->distance);
-}
-
-void showOperationFields(const PositioningArea& a, const EnvironmentSettings& env, PositioningControls* out) {
-  *out = PositioningControls{};
-  showCommonControls(a.accelFilter, &a.repeatStop, &out->common);
-  speedText(a.speedSource, a.speed, env.valueFormat, &out->speed);
-  out->positioningType = a.positioningType;
-  showOperationNumber(a.targetPosition, env.valueFormat, out->target);
-}
-
-void showOperationFields(const PointOperationArea& a, const EnvironmentSettings&, PointOperationControls* out) {
-  *out = PointOperationControls{};
-  showCommonControls(a.accelFilter, &a.repeatStop, &out->common);
-  out->positioningType = a.positioningType;
-  showOperationNumber(a.pointNumber, POINT_NUMBER_FORMAT, out->point);
-}
-
-void showOperationFields(const StationArea& a, const EnvironmentSettings& env, StationControls* out) {
-  *out = StationControls{};
-  showCommonControls(a.accelFilter, &a.repeatStop, &out->common);
-  speedText(a.speedSource, a.speed, env.valueFormat, &out->speed);
-  out->positioningType = a.positioningType;
-  out->rotationDirection = a.rotationDirection > 1 ? 0 : a.rotationDirection;
-  showOperationNumber(a.stationNumber, STATION_NUMBER_FORMAT, out->station);
-}
-
-void showOperationFields(const ExternalSignalArea& a, const EnvironmentSettings& env,
-                         ExternalSignalControls* out) {
-  *out = ExternalSignalControls{};
-  showCommonControls(a.accelFilter, &a.repeatStop, &out->common);
-  speedText(a.speedSource, a.speed, env.valueFormat, &out->speed);
-  out->positioningType = a.positioningType;
-  showOperationNumber(a.targetPosition, env.valueFormat, out->target);
-  out->distanceMode = a.externalDistanceMode;
-  showOperationNumber(a.externalDistance, env.valueFormat, out->distance);
-  out->externalSpeedMode = a.externalSpeedMode;
-  showOperationNumber(a.externalSpeed, env.valueFormat, out->externalSpeed);
-}
-
-void showOperationFields(const MultiSpeedArea& a, const EnvironmentSettings& env, MultiSpeedControls* out) {
-  *out = MultiSpeedControls{};
-  showCommonControls(a.accelFilter, &a.repeatStop, &out->common);
-  speedText(a.speedSource, a.speed, env.valueFormat, &out->speed);
-  out->positioningType = a.positioningType;
-  showOperationNumber(a.targetPosition, env.valueFormat, out->target);
-}
-
-void showOperationFields(const PassPointArea& a, const EnvironmentSettings& env, PassPointControls* out) {
-  *out = PassPointControls{};
-  showCommonControls(a.accelFilter, &a.repeatStop, &out->common);
-  speedText(a.speedSource, a.speed, env.valueFormat, &out->speed);
-  out->positioningType = a.positioningType;
-  showOperationNumber(a.targetPosition, env.valueFormat, out->target);
-  out->signalPositioningType = a.signalPositioningType;
-  showOperationNumber(a.signal1On, env.valueFormat, out->signal1On);
-  showOperationNumber(a.signal1Off, env.valueFormat, out->signal1Off);
-  out->signal1Polarity = a.signal1Polarity;
-  showOperationNumber(a.signal2On, env.valueFormat, out->signal2On);
-  showOperationNumber(a.signal2Off, env.valueFormat, out->signal2Off);
-  out->signal2Polarity = a.signal2Polarity;
-}
-
-void showOperationFields(const HomingArea& a, const EnvironmentSettings& env, HomingControls* out) {
-  *out = HomingControls{};
-  showCommonControls(a.accelFilter, &a.repeatStop, &out->common);
-  speedText(a.speedSource, a.speed, env.valueFormat, &out->speed);
-}
-
-// --- reading ------------------------------------------------------------------------
-// Each reader fills a working copy, applies the fixed values outside debug mode,
-// and commits only when nothing failed.
-
-uint16_t readOperationFields(const JogControls& in, const EnvironmentSettings& env, bool debugMode, JogArea* area) {
-  JogArea w = *area;
-  FieldReader r;
-  r.common(in.common, debugMode, false, &w.accelFilter, nullptr);
-  if (debugMode) r.choice(in.speed.speedSource, 3, &w.speedSource);
-  w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
-  if (r.failed) return r.failed;
-  fixOperationArea(&w, debugMode);
-  remember(&w.speedHistory, w.speed);
-  *area = w;
-  return OPERATION_OK;
-}
-
-uint16_t readOperationFields(const StepControls& in, const EnvironmentSettings& env, bool debugMode, StepArea* area) {
-  StepArea w = *area;
-  FieldReader r;
-  r.common(in.common, debugMode, true, &w.accelFilter, &w.repeatStop);
-  r.choice(in.stepParameter, 4, &w.stepParameterIndex);
-  if (debugMode) {
-    r.choice(in.distanceMode, 2, &w.distanceMode);
-    r.choice(in.speed.speedSource, 3, &w.speedSource);
-    w.distance = r.magnitude32(in.distance, env.valueFormat, OPERATION_ID_POSITION, w.distance, w.distanceMode == 1);
-    w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
+  if (RepeatStopFields* rs = repeatStopOf(form, a)) {
+    rs->stopMode = 0;
+    // The repeat check box is neither shown nor read outside debug mode, so a repeat
+    // stored in debug mode must not start one the person cannot see.
+    if (form.repeatInDebugOnly) rs->repeat = 0;
   }
-  if (r.failed) return r.failed;
-  fixOperationArea(&w, debugMode);
-  if (debugMode) {
-    remember(&w.distanceHistory, w.distance);
-    remember(&w.speedHistory, w.speed);
-  }
-  *area = w;
-  return OPERATION_OK;
 }
 
-uint16_t readOperationFields(const PositioningControls& in, const EnvironmentSettings& env, bool debugMode,
-                             PositioningArea* area) {
-  PositioningArea w = *area;
-  FieldReader r;
-  r.common(in.common, debugMode, true, &w.accelFilter, &w.repeatStop);
-  r.choice(in.positioningType, 2, &w.positioningType);
-  if (debugMode) r.choice(in.speed.speedSource, 3, &w.speedSource);
-  w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
-  w.targetPosition = r.value32(in.target, env.valueFormat, OPERATION_ID_POSITION, w.targetPosition);
-  if (r.failed) return r.failed;
-  fixOperationArea(&w, debugMode);
-  remember(&w.speedHistory, w.speed);
-  remember(&w.targetHistory, w.targetPosition);
-  *area = w;
-  return OPERATION_OK;
+void openValueHistories(const OperationForm& form, void* area, bool debugMode) {
+  uint8_t* a = static_cast<uint8_t*>(area);
+  for (int i = 0; i < form.fieldCount; ++i) {
+    const OperationField& f = form.fields[i];
+    if (f.kind == kFieldNumber && inMode(f.fill, debugMode)) remember(a, f);
+  }
 }
 
-uint16_t readOperationFields(const PointOperationControls& in, const EnvironmentSettings&, bool debugMode,
-                             PointOperationArea* area) {
-  PointOperationArea w = *area;
-  FieldReader r;
-  r.common(in.common, debugMode, debugMode, &w.accelFilter, &w.repeatStop);
-  if (debugMode) r.choice(in.positioningType, 2, &w.positioningType);
-  int64_t point = 0;
-  if (r.number(in.point, POINT_NUMBER_FORMAT, OPERATION_ID_POINT, &point)) {
-    // The module holds points 1 to 50; anything else is invalid input.
-    if (point < 1 || point > 50) r.failed = OPERATION_ID_POINT;
-    else w.pointNumber = static_cast<uint16_t>(point);
+void showOperationFields(const OperationForm& form, const void* area, const EnvironmentSettings& env,
+                         OperationControls* out) {
+  *out = OperationControls{};
+  const uint8_t* a = static_cast<const uint8_t*>(area);
+  AccelFilterFields accelFilter;
+  RepeatStopFields repeatStop{};
+  std::memcpy(&accelFilter, a + form.accelFilterOffset, sizeof accelFilter);
+  bool repeats = form.repeatStopOffset != kNoMember;
+  if (repeats) std::memcpy(&repeatStop, a + form.repeatStopOffset, sizeof repeatStop);
+  showCommonControls(accelFilter, repeats ? &repeatStop : nullptr, &out->common);
+  for (int i = 0; i < form.fieldCount; ++i) {
+    const OperationField& f = form.fields[i];
+    int64_t v = memberValue(a, f);
+    if (isChoice(f))
+      out->choices[i] = f.opensInRange && !choiceIn(static_cast<int>(v), f.choices) ? 0 : static_cast<int>(v);
+    else if (f.kind == kFieldNumber) showOperationNumber(v, formatOf(f, env), out->texts[i]);
   }
-  if (r.failed) return r.failed;
-  fixOperationArea(&w, debugMode);
-  remember(&w.pointHistory, w.pointNumber);
-  *area = w;
-  return OPERATION_OK;
 }
 
-uint16_t readOperationFields(const StationControls& in, const EnvironmentSettings& env, bool debugMode,
-                             StationArea* area) {
-  StationArea w = *area;
-  FieldReader r;
-  r.common(in.common, debugMode, true, &w.accelFilter, &w.repeatStop);
-  r.choice(in.rotationDirection, 2, &w.rotationDirection);
-  if (debugMode) {
-    r.choice(in.positioningType, 2, &w.positioningType);
-    r.choice(in.speed.speedSource, 3, &w.speedSource);
+uint16_t readOperationFields(const OperationForm& form, const OperationControls& in, const EnvironmentSettings& env,
+                             bool debugMode, void* area) {
+  uint8_t work[sizeof(PassPointArea) + 64];
+  if (form.areaSize > sizeof work) return OPERATION_ID_CHOICE;
+  std::memcpy(work, area, form.areaSize);
+  bool readRepeat = !form.repeatInDebugOnly || debugMode;
+  uint16_t failed = readCommonControls(in.common, debugMode, readRepeat, accelFilterOf(form, work),
+                                       repeatStopOf(form, work));
+  for (int i = 0; i < form.fieldCount && failed == OPERATION_OK; ++i) {
+    const OperationField& f = form.fields[i];
+    if (f.kind == kFieldFixed || !inMode(f.read, debugMode)) continue;
+    if (f.kind == kFieldNumber) {
+      failed = readNumberField(f, in.texts[i], env, debugMode, work);
+    } else if (!choiceIn(in.choices[i], f.choices)) {
+      failed = OPERATION_ID_CHOICE;
+    } else {
+      setMember(work, f, in.choices[i]);
+    }
   }
-  w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
-  int64_t station = 0;
-  if (r.number(in.station, STATION_NUMBER_FORMAT, OPERATION_ID_STATION, &station))
-    w.stationNumber = static_cast<uint32_t>(station);
-  if (r.failed) return r.failed;
-  fixOperationArea(&w, debugMode);
-  remember(&w.speedHistory, w.speed);
-  remember(&w.stationHistory, static_cast<int32_t>(w.stationNumber));
-  *area = w;
-  return OPERATION_OK;
-}
-
-uint16_t readOperationFields(const ExternalSignalControls& in, const EnvironmentSettings& env, bool debugMode,
-                             ExternalSignalArea* area) {
-  ExternalSignalArea w = *area;
-  FieldReader r;
-  r.common(in.common, debugMode, true, &w.accelFilter, &w.repeatStop);
-  r.choice(in.positioningType, 2, &w.positioningType);
-  if (debugMode) {
-    r.choice(in.speed.speedSource, 3, &w.speedSource);
-    r.choice(in.distanceMode, 2, &w.externalDistanceMode);
-    r.choice(in.externalSpeedMode, 2, &w.externalSpeedMode);
+  if (failed != OPERATION_OK) return failed;
+  fixOperationArea(form, work, debugMode);
+  for (int i = 0; i < form.fieldCount; ++i) {
+    const OperationField& f = form.fields[i];
+    if (f.kind == kFieldNumber && inMode(f.read, debugMode)) remember(work, f);
   }
-  w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
-  w.targetPosition = r.value32(in.target, env.valueFormat, OPERATION_ID_POSITION, w.targetPosition);
-  if (debugMode) {
-    w.externalDistance = r.value32(in.distance, env.valueFormat, OPERATION_ID_FIELD_1108, w.externalDistance);
-    w.externalSpeed = r.magnitude32(in.externalSpeed, env.valueFormat, OPERATION_ID_FIELD_1110, w.externalSpeed,
-                                   w.externalSpeedMode == 1);
-  }
-  if (r.failed) return r.failed;
-  fixOperationArea(&w, debugMode);
-  remember(&w.speedHistory, w.speed);
-  remember(&w.targetHistory, w.targetPosition);
-  if (debugMode) {
-    remember(&w.externalDistanceHistory, w.externalDistance);
-    remember(&w.externalSpeedHistory, w.externalSpeed);
-  }
-  *area = w;
-  return OPERATION_OK;
-}
-
-uint16_t readOperationFields(const MultiSpeedControls& in, const EnvironmentSettings& env, bool debugMode,
-                             MultiSpeedArea* area) {
-  MultiSpeedArea w = *area;
-  FieldReader r;
-  r.common(in.common, debugMode, true, &w.accelFilter, &w.repeatStop);
-  r.choice(in.positioningType, 2, &w.positioningType);
-  if (debugMode) {
-    r.choice(in.speed.speedSource, 3, &w.speedSource);
-    w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
-  }
-  w.targetPosition = r.value32(in.target, env.valueFormat, OPERATION_ID_POSITION, w.targetPosition);
-  if (r.failed) return r.failed;
-  fixOperationArea(&w, debugMode);
-  remember(&w.targetHistory, w.targetPosition);
-  if (debugMode) remember(&w.speedHistory, w.speed);
-  *area = w;
-  return OPERATION_OK;
-}
-
-uint16_t readOperationFields(const PassPointControls& in, const EnvironmentSettings& env, bool debugMode,
-                             PassPointArea* area) {
-  PassPointArea w = *area;
-  FieldReader r;
-  r.common(in.common, debugMode, true, &w.accelFilter, &w.repeatStop);
-  if (debugMode) {
-    r.choice(in.positioningType, 2, &w.positioningType);
-    r.choice(in.speed.speedSource, 3, &w.speedSource);
-    r.choice(in.signalPositioningType, 2, &w.signalPositioningType);
-    r.choice(in.signal1Polarity, 2, &w.signal1Polarity);
-    r.choice(in.signal2Polarity, 2, &w.signal2Polarity);
-  }
-  w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
-  w.targetPosition = r.value32(in.target, env.valueFormat, OPERATION_ID_POSITION, w.targetPosition);
-  if (debugMode) {
-    w.signal1On = r.value32(in.signal1On, env.valueFormat, OPERATION_ID_FIELD_1108, w.signal1On);
-    w.signal1Off = r.value32(in.signal1Off, env.valueFormat, OPERATION_ID_FIELD_1110, w.signal1Off);
-    w.signal2On = r.value32(in.signal2On, env.valueFormat, OPERATION_ID_FIELD_1115, w.signal2On);
-    w.signal2Off = r.value32(in.signal2Off, env.valueFormat, OPERATION_ID_FIELD_1116, w.signal2Off);
-  }
-  if (r.failed) return r.failed;
-  fixOperationArea(&w, debugMode);
-  remember(&w.speedHistory, w.speed);
-  remember(&w.targetHistory, w.targetPosition);
-  if (debugMode) {
-    remember(&w.signal1OnHistory, w.signal1On);
-    remember(&w.signal1OffHistory, w.signal1Off);
-    remember(&w.signal2OnHistory, w.signal2On);
-    remember(&w.signal2OffHistory, w.signal2Off);
-  }
-  *area = w;
-  return OPERATION_OK;
-}
-
-uint16_t readOperationFields(const HomingControls& in, const EnvironmentSettings& env, bool debugMode,
-                             HomingArea* area) {
-  HomingArea w = *area;
-  FieldReader r;
-  r.common(in.common, debugMode, true, &w.accelFilter, &w.repeatStop);
-  if (debugMode) r.choice(in.speed.speedSource, 3, &w.speedSource);
-  w.speed = r.speed32(in.speed.speed, env.valueFormat, w.speed, w.speedSource, debugMode);
-  if (r.failed) return r.failed;
-  fixOperationArea(&w, debugMode);
-  remember(&w.speedHistory, w.speed);
-  *area = w;
+  std::memcpy(area, work, form.areaSize);
   return OPERATION_OK;
 }

@@ -57,7 +57,7 @@ struct Loop {
   // A stop always reaches the line after a motion in flight (the link sends it
   // ahead of everything queued and refuses later motions), so nothing here stops
   // again. False: end the run.
-  uint16_t move(const MotionRequest& request) const { return sendMotionRequest(owner, request); }
+  uint16_t move(const MotionRequest& request) const { return requestMotion(owner, request); }
   uint16_t returnTo(int32_t position) const { return returnOperationPosition(owner, position); }
   bool motionSent(uint16_t status) const { return status == 0 && continuing(); }
 
@@ -160,7 +160,7 @@ void singleBody(WorkerToken, void* context) {
   uint8_t stopMode = run->singleStopMode;
   OwnerHandle owner = run->singleOwner;
   bindMotions(run->singleEpoch, stopMode);
-  sendMotionRequest(owner, move);
+  requestMotion(owner, move);
 }
 
 // Never destroyed: a worker left to end on its own at exit must not meet a

@@ -26,8 +26,8 @@ constexpr uint16_t STEP_REPEAT_WAIT = 4;
 constexpr uint32_t REPEAT_POLL_MS = 100;
 
 // startRepeat results besides 0 and a request status (1-3, from the position read).
-// The dialog shows box 259 for both: stop, then try again.
-constexpr uint16_t REPEAT_RUNNING = 259;     // a repeat, or an earlier worker of this dialog, still runs
+// The dialog shows IDS_REPEAT_RUNNING for both: stop, then try again.
+constexpr uint16_t REPEAT_RUNNING = IDS_REPEAT_RUNNING;  // a repeat, or an earlier worker of this dialog, still runs
 constexpr uint16_t REPEAT_NO_THREAD = 0x100; // the worker thread could not be made
 
 // Called on the worker thread after every change of the repeat state, the last

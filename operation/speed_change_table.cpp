@@ -13,10 +13,10 @@ uint16_t readPair(const char* positionText, const char* speedText, uint16_t form
                   int32_t* speed) {
   int64_t p = 0, s = 0;
   if (!readOperationNumber(positionText, format, &p) || p < INT32_MIN || p > INT32_MAX)
-    return OPERATION_ID_CHANGE_POSITION;
+    return IDC_OP_MS_POSITION;
   // The speed travels unsigned: a negative one would arrive as a huge speed.
   if (!readOperationNumber(speedText, format, &s) || s < 0 || s > INT32_MAX)
-    return OPERATION_ID_CHANGE_SPEED;
+    return IDC_OP_MS_SPEED;
   *position = static_cast<int32_t>(p);
   *speed = static_cast<int32_t>(s);
   return OPERATION_OK;
@@ -48,13 +48,13 @@ uint16_t addSpeedChange(MultiSpeedArea* area, const char* positionText, const ch
 uint16_t setSpeedChange(MultiSpeedArea* area, const char* numberText, const char* positionText,
                         const char* speedText, uint16_t valueFormat) {
   int64_t number = 0;
-  if (!readNumber(numberText, &number)) return OPERATION_ID_FIELD_1110;
+  if (!readNumber(numberText, &number)) return IDC_OP_MS_NUMBER;
   int32_t position = 0, speed = 0;
   uint16_t result = readPair(positionText, speedText, valueFormat, &position, &speed);
   if (result != OPERATION_OK) return result;
   if (number == 0) return OPERATION_UNCHANGED;
   // Only the 15 entries exist; a larger number would write past the table.
-  if (number > SPEED_CHANGE_MAX) return OPERATION_ID_FIELD_1110;
+  if (number > SPEED_CHANGE_MAX) return IDC_OP_MS_NUMBER;
   area->changePositions[number - 1] = position;
   area->changeSpeeds[number - 1] = speed;
   return OPERATION_OK;
@@ -62,12 +62,12 @@ uint16_t setSpeedChange(MultiSpeedArea* area, const char* numberText, const char
 
 uint16_t deleteSpeedChange(MultiSpeedArea* area, const char* numberText) {
   int64_t number = 0;
-  if (!readNumber(numberText, &number)) return OPERATION_ID_FIELD_1110;
+  if (!readNumber(numberText, &number)) return IDC_OP_MS_NUMBER;
   if (number == 0) return OPERATION_UNCHANGED;
   int count = speedChangeCount(*area);
   // Deleting past the count would shrink the count below zero or move entries
   // from outside the table.
-  if (number > count) return OPERATION_ID_FIELD_1110;
+  if (number > count) return IDC_OP_MS_NUMBER;
   for (int i = static_cast<int>(number) - 1; i < count - 1; ++i) {
     area->changePositions[i] = area->changePositions[i + 1];
     area->changeSpeeds[i] = area->changeSpeeds[i + 1];

@@ -1,8 +1,9 @@
 // The multi-speed dialog's speed-change table: up to 15 (position, speed) pairs in
 // the dialog's working copy of its area. Edits take the texts of the "selected No."
-// (1110), change position (1067) and changed speed (1070) fields. Results are those
-// of operation_fields.h: 0 done, OPERATION_UNCHANGED nothing to do, else the id of
-// the refused field (box 256). Nothing is ever written outside the 15 entries.
+// (IDC_OP_MS_NUMBER), change position (IDC_OP_MS_POSITION) and changed speed
+// (IDC_OP_MS_SPEED) fields. Results are those of operation_fields.h: 0 done,
+// OPERATION_UNCHANGED nothing to do, else the id of the refused field
+// (IDS_INVALID_INPUT). Nothing is ever written outside the 15 entries.
 #pragma once
 #include <cstdint>
 
@@ -14,12 +15,12 @@
 uint16_t addSpeedChange(MultiSpeedArea* area, const char* positionText, const char* speedText,
                         uint16_t valueFormat);
 // "設定": overwrites entry `numberText` (1-based). Number 0: OPERATION_UNCHANGED.
-// A number above 15 is refused (1110). The count does not change.
+// A number above 15 is refused (IDC_OP_MS_NUMBER). The count does not change.
 uint16_t setSpeedChange(MultiSpeedArea* area, const char* numberText, const char* positionText,
                         const char* speedText, uint16_t valueFormat);
 // "削除": removes entry `numberText`, moving the later ones forward and clearing the
 // vacated last one. Number 0: OPERATION_UNCHANGED. A number above the count is
-// refused (1110).
+// refused (IDC_OP_MS_NUMBER).
 uint16_t deleteSpeedChange(MultiSpeedArea* area, const char* numberText);
 
 // Entries in use: the stored count, never more than 15.

@@ -45,6 +45,33 @@ struct MotionHead {
   uint32_t speed;
 };
 
+// One motion command whole, as an operation dialog builds it and the link copies
+// it into the record it sends: every argument a motion may carry (unused ones 0).
+struct MotionRequest {
+  uint8_t command;            // CMD_FEED, CMD_STEP, CMD_POSING, CMD_GOTOPT, CMD_GOTOST,
+                              // CMD_POS_EX, CMD_POS_MS, CMD_POS_AS, CMD_HOMING
+  MotionHead head;            // FEED__: moveType unused; GOTOPT: speed fields unused
+  uint8_t direction;          // FEED__ 0 CW_ / 1 CCW; STEP__ 0 "+" / 1 "-"; GOTOST 0 CW_ / 1 CCW
+  uint8_t stepAmountSource;   // 0-3 SEL1-SEL4, 4 explicit
+  uint32_t stepAmount;
+  uint32_t targetPosition;
+  uint16_t pointNumber;
+  uint32_t stationNumber;
+  uint8_t signalSource;       // POS_EX: 0 PC_
+  uint8_t externalPositionSource;   // 0 PARM, 4 explicit
+  uint32_t externalPosition;
+  uint8_t externalSpeedSource;      // 0 PARM, 4 explicit
+  uint32_t externalSpeed;
+  uint8_t changeMoveType;     // POS_MS: 1 ABS_
+  uint16_t changeCount;       // 0-15
+  uint32_t changePositions[kMaxChangePairs];
+  uint32_t changeSpeeds[kMaxChangePairs];
+  bool signalBlock;           // POS_AS: the signal fields below are filled (debug mode)
+  uint8_t signalMoveType;     // MoveKeywords: 1 ABS_, 2 INC_
+  uint8_t signal1Polarity, signal2Polarity;   // 0 NORM, 1 REVS
+  uint32_t signal1OnPosition, signal1OffPosition, signal2OnPosition, signal2OffPosition;
+};
+
 struct AlarmEntry {
   uint32_t timeStamp;
   uint32_t alarmWord;   // bits 0-7 code, bits 8-14 text group flags

@@ -186,7 +186,7 @@ void SetPositionUnitLabel(HWND dialog, int id) { SetItemText(dialog, id, positio
 
 LRESULT UpdateValueHistory(HWND dialog, int comboId, ValueHistory* history, int32_t value,
                            uint16_t format) {
-  int selected = updateValueHistory(history, value);
+  int selected = addToValueHistory(history, value);
   HWND combo = GetDlgItem(dialog, comboId);
   SendMessageW(combo, CB_RESETCONTENT, 0, 0);
   for (int i = 0; i < valueHistoryCount(*history); ++i) {

@@ -17,7 +17,7 @@ int findInValueHistory(const ValueHistory& history, int32_t value) {
   return -1;
 }
 
-int updateValueHistory(ValueHistory* history, int32_t value) {
+int addToValueHistory(ValueHistory* history, int32_t value) {
   int found = findInValueHistory(*history, value);
   if (found >= 0) return found;
   int count = valueHistoryCount(*history);

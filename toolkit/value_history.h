@@ -21,7 +21,7 @@ int valueHistoryCount(const ValueHistory& history);
 int findInValueHistory(const ValueHistory& history, int32_t value);
 // A value already present keeps its place; a new one goes to the front and the
 // oldest falls out of a full history. Returns the index to select.
-int updateValueHistory(ValueHistory* history, int32_t value);
+int addToValueHistory(ValueHistory* history, int32_t value);
 // Entry `index` written with the format word: exactly the format's width of
 // characters, right-aligned as formatNumber writes them, then a terminator.
 // Returns formatNumber's result; an index outside the history leaves `out` empty

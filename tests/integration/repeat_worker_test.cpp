@@ -51,7 +51,6 @@ struct Recorder {
   }
 };
 
-const EnvironmentSettings kEnv{0, 0, 0, 0x53C};
 
 }  // namespace
 
@@ -93,7 +92,7 @@ class RepeatWorkerSim : public OperationSim {
       area.speed = speed;
     }
     MotionRequest move{};
-    EXPECT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+    EXPECT_EQ(buildMotionRequest(kPositioningForm, &area, false, 0, &move), 0);
     return move;
   }
   static inline RepeatRun run;
@@ -107,7 +106,7 @@ TEST_F(RepeatWorkerSim, GoAndReturnMovesWaitsPausesAndReturnsToTheStartAtParamet
   area.speedSource = 2;
   area.speed = 30000;
   MotionRequest move{};
-  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  ASSERT_EQ(buildMotionRequest(kPositioningForm, &area, false, 0, &move), 0);
   const uint16_t interval = 300;
   ASSERT_EQ(startRepeat(&run, nullptr, move, interval, Recorder::sink, &recorder), 0);
   EXPECT_EQ(startRepeat(&run, nullptr, move, interval, Recorder::sink, &recorder), REPEAT_RUNNING);
@@ -136,7 +135,7 @@ TEST_F(RepeatWorkerSim, StepVariantStepsReturnsAndStepsAgainAtOnceWithIntervalZe
   StepArea area{};
   area.stepParameterIndex = 0;   // step parameter 1: 1000 units in qzsim
   MotionRequest step{};
-  ASSERT_EQ(buildMotionRequest(area, kEnv, false, MOTION_REVERSE, &step), 0);
+  ASSERT_EQ(buildMotionRequest(kStepForm, &area, false, MOTION_REVERSE, &step), 0);
   ASSERT_EQ(startRepeat(&run, nullptr, step, 0, Recorder::sink, &recorder), 0);
   EXPECT_EQ(run.repeatState.load(), STEP_REPEAT_REVERSE);
   ASSERT_TRUE(waitFor(8000, [&] { return recorder.count(STEP_REPEAT_REVERSE) >= 1 && recorder.count(STEP_REPEAT_WAIT) >= 4; }));
@@ -161,7 +160,7 @@ TEST_F(RepeatWorkerSim, StopWhileTheWorkerSleepsEndsItWithoutAnotherMotion) {
   area.speed = 50000;
   moveTo(1000);
   MotionRequest homing{};
-  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &homing), 0);
+  ASSERT_EQ(buildMotionRequest(kHomingForm, &area, false, 0, &homing), 0);
   ASSERT_EQ(startRepeat(&run, nullptr, homing, 5000, Recorder::sink, &recorder), 0);
   // Homing reached 0 and block end was seen: the worker now sleeps 5 s.
   ASSERT_TRUE(waitFor(3000, [&] { return recorder.count(REPEAT_RETURN) == 1; }));
@@ -207,7 +206,7 @@ TEST_F(RepeatWorkerSim, EndingARepeatAtExitSendsNoStopAndTheMoveFinishes) {
   area.speedSource = 2;
   area.speed = 4000;   // one second of travel
   MotionRequest move{};
-  ASSERT_EQ(buildMotionRequest(area, kEnv, false, &move), 0);
+  ASSERT_EQ(buildMotionRequest(kPositioningForm, &area, false, 0, &move), 0);
   ASSERT_EQ(startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder), 0);
   ASSERT_TRUE(waitFor(2000, [&] { return recorder.count(REPEAT_WAIT) == 1; }));
   EXPECT_TRUE(endRepeat(&run, 3000));
@@ -273,7 +272,7 @@ TEST_F(RepeatWorkerSim, AStopInAnyDialogEndsEveryRepeatAndNothingMovesAfterIt) {
   uint32_t before = motionEpoch();
   endPendingMotions();
   bindMotions(before, 0);
-  EXPECT_EQ(sendMotionRequest(nullptr, move), STATUS_CANCELLED);
+  EXPECT_EQ(requestMotion(nullptr, move), STATUS_CANCELLED);
   bindMotions(0, 0);
   EXPECT_TRUE(logLines().empty());
   EXPECT_EQ(prompt.messageCount(), 0u);
@@ -285,7 +284,7 @@ TEST_F(RepeatWorkerSim, AMotionWithoutAValidReplyIsFollowedByAStop) {
   MotionRequest move = positioningTo(3000);
   ASSERT_TRUE(control("FAULT HEADER 1"));
   bindMotions(motionEpoch(), 1);
-  EXPECT_EQ(sendMotionRequest(nullptr, move), STATUS_MALFORMED);
+  EXPECT_EQ(requestMotion(nullptr, move), STATUS_MALFORMED);
   bindMotions(0, 0);
   auto lines = logLines();
   ASSERT_EQ(lines.size(), 2u) << ::testing::PrintToString(lines);

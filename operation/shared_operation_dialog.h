@@ -1,8 +1,8 @@
-// What the nine operation dialogs share on the window side: the controls of the
-// common groups moved to and from their plain values, the value combos, opening,
-// start, stop and close. Each dialog file gives a small traits record and uses
-// operationDialogProc<Traits>; the decisions stay in operation_fields.h,
-// motion_request.h and repeat_worker.h. Win32 only.
+// What the nine operation dialogs share on the window side: a form's controls moved
+// to and from their plain values, the value combos, opening, start, stop and close.
+// Each dialog file gives a small traits record and uses operationDialogProc<Traits>;
+// the decisions stay in operation_fields.h, motion_request.h and repeat_worker.h.
+// Win32 only.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -36,10 +36,10 @@ void setOperationText(HWND dialog, int id, const char* text);
 int checkedIndex(HWND dialog, int firstId);   // radio group, -1 when none
 int comboIndex(HWND dialog, int id);          // CB_GETCURSEL
 
-void showCommon(HWND dialog, const CommonControls& controls, bool hasRepeat);
-void readCommon(HWND dialog, CommonControls* controls, bool hasRepeat);
-void showSpeed(HWND dialog, const SpeedControls& speed);
-void readSpeed(HWND dialog, SpeedControls* speed);
+// The form's fields of `area` into the controls (value combos filled as the form
+// says for this mode), and the controls' values back for readOperationFields.
+void showForm(HWND dialog, const OperationState* state, const OperationForm& form, const void* area);
+void readForm(HWND dialog, const OperationState* state, const OperationForm& form, OperationControls* controls);
 
 // A value combo's list from its history, its edit text set to `text`.
 void fillValueCombo(HWND dialog, int id, const ValueHistory& history, const char* text, uint16_t format);
@@ -50,41 +50,46 @@ void openOperation(HWND dialog, OperationState* state, uint16_t templateId);
 // The repeat interval in the read-only text.
 void showRepeatInterval(HWND dialog, const OperationState* state);
 
-// Start: box 259 while a repeat runs; the motion once, or the repeat when the
+// Start: IDS_REPEAT_RUNNING while a repeat runs; the motion once, or the repeat when the
 // area's repeat check is set. The request was built from fields read already.
 void startOperation(HWND dialog, OperationState* state, const MotionRequest& request, bool repeat);
 // Stop: always sends STOP__, whatever the other fields hold.
 void stopOperationPressed(HWND dialog, OperationState* state);
-// Close by the user: box 259 while repeating, else the dialog goes.
+// Close by the user: IDS_REPEAT_RUNNING while repeating, else the dialog goes.
 void closeOperation(HWND dialog, OperationState* state, HWND list);
 // The main window's request before it closes every dialog: end the repeat now.
 void endOperationWork(OperationState* state);
 
 void showInvalidInput(HWND dialog);
 
-// Traits give: templateId, Controls, area(), show(dialog, state) (the area into
-// the controls, at open and again after a successful read), read(dialog, state,
-// Controls*), build(state, direction, MotionRequest*), repeat(), and optionally
+// Traits give: form() (the dialog's field table), area(), and optionally open()
+// and showMore() (what the form does not hold, at open and after every read),
 // command() and notify() for controls of their own.
+template <class T>
+void showOperation(HWND dialog, OperationState* state) {
+  showForm(dialog, state, T::form(), &T::area());
+  T::showMore(dialog, state);
+}
+
 template <class T>
 void startPressed(HWND dialog, OperationState* state, uint8_t direction) {
   if (repeatActive(state->run)) {
     ShowMessage(dialog, IDS_REPEAT_RUNNING, IDS_CAPTION, MB_ICONERROR);
     return;
   }
-  typename T::Controls controls{};
-  T::read(dialog, state, &controls);
-  if (readOperationFields(controls, state->env, state->debugMode, &T::area()) != OPERATION_OK) {
+  OperationControls controls{};
+  readForm(dialog, state, T::form(), &controls);
+  if (readOperationFields(T::form(), controls, state->env, state->debugMode, &T::area()) != OPERATION_OK) {
     showInvalidInput(dialog);
     return;
   }
-  T::show(dialog, state);
+  showOperation<T>(dialog, state);
   MotionRequest request{};
-  if (T::build(state, direction, &request) != 0) {
+  if (buildMotionRequest(T::form(), &T::area(), state->debugMode, direction, &request) != 0) {
     showInvalidInput(dialog);
     return;
   }
-  startOperation(dialog, state, request, T::repeat());
+  startOperation(dialog, state, request, T::area().repeatStop.repeat != 0);
 }
 
 template <class T>
@@ -93,12 +98,13 @@ INT_PTR CALLBACK operationDialogProc(HWND dialog, UINT message, WPARAM wParam, L
   switch (message) {
     case WM_INITDIALOG:
       state = attachDialogState(dialog, new OperationState);
-      openOperation(dialog, state, T::templateId);
-      if (T::showInterval(state)) showRepeatInterval(dialog, state);
-      fixOperationArea(&T::area(), state->debugMode);
-      openValueHistories(&T::area(), state->debugMode);
+      openOperation(dialog, state, T::form().templateId);
+      // The interval and the repeat box of a form that repeats in debug mode only.
+      if (!T::form().repeatInDebugOnly || state->debugMode) showRepeatInterval(dialog, state);
+      fixOperationArea(T::form(), &T::area(), state->debugMode);
+      openValueHistories(T::form(), &T::area(), state->debugMode);
       T::open(dialog, state);
-      T::show(dialog, state);
+      showOperation<T>(dialog, state);
       return TRUE;
     case WM_COMMAND: {
       if (!state) return FALSE;
@@ -136,7 +142,7 @@ INT_PTR CALLBACK operationDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 // Defaults for traits without controls of their own.
 struct OperationTraitsBase {
-  static bool showInterval(const OperationState*) { return true; }
+  static void showMore(HWND, OperationState*) {}
   static bool startsWith(int id) { return id == IDC_OP_START; }
   static bool command(HWND, OperationState*, int, int) { return false; }
   static void notify(HWND, OperationState*, const NMHDR*) {}

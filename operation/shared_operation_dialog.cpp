@@ -1,5 +1,6 @@
-// The window side the nine operation dialogs share.
-#include "operation/operation_dialog.h"
+// The window side the nine operation dialogs share: forms to controls and back,
+// opening, start, stop and close.
+#include "operation/shared_operation_dialog.h"
 
 #include <cstring>
 
@@ -46,6 +47,8 @@ int checkedIndex(HWND dialog, int firstId) { return GetRadioGroup(dialog, firstI
 
 int comboIndex(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0)); }
 
+namespace {
+
 void showCommon(HWND dialog, const CommonControls& controls, bool hasRepeat) {
   SetRadioGroup(dialog, IDC_OP_ACCEL_PARAM, controls.accelMode);
   showTypeChoice(dialog, IDC_ACCEL_TYPE, FillAccelTypeCombo, controls.accelIndex);
@@ -66,11 +69,43 @@ void readCommon(HWND dialog, CommonControls* controls, bool hasRepeat) {
   controls->stopMode = checkedIndex(dialog, IDC_OP_STOP_DEC);
 }
 
-void showSpeed(HWND dialog, const SpeedControls& speed) { SetRadioGroup(dialog, IDC_OP_SPEED_PARAM, speed.speedSource); }
+// The repeat box and stop mode: none on the jog dialog, debug mode only on the
+// point-table dialog.
+bool hasRepeat(const OperationForm& form, const OperationState* state) {
+  return form.repeatStopOffset != kNoMember && (!form.repeatInDebugOnly || state->debugMode);
+}
 
-void readSpeed(HWND dialog, SpeedControls* speed) {
-  speed->speedSource = checkedIndex(dialog, IDC_OP_SPEED_PARAM);
-  operationText(dialog, IDC_OP_SPEED, speed->speed);
+}  // namespace
+
+void showForm(HWND dialog, const OperationState* state, const OperationForm& form, const void* area) {
+  OperationControls c;
+  showOperationFields(form, area, state->env, &c);
+  showCommon(dialog, c.common, hasRepeat(form, state));
+  const uint8_t* bytes = static_cast<const uint8_t*>(area);
+  for (int i = 0; i < form.fieldCount; ++i) {
+    const OperationField& f = form.fields[i];
+    if (f.kind == kFieldRadio) {
+      SetRadioGroup(dialog, f.controlId, c.choices[i]);
+    } else if (f.kind == kFieldCombo) {
+      SendDlgItemMessageW(dialog, f.controlId, CB_SETCURSEL, c.choices[i], 0);
+    } else if (f.kind == kFieldNumber && (f.fill == kAlways || state->debugMode)) {
+      // The areas are packed: a history is copied out, never referenced in place.
+      ValueHistory history;
+      std::memcpy(&history, bytes + f.history, sizeof history);
+      fillValueCombo(dialog, f.controlId, history, c.texts[i],
+                     f.format == kValueFormat ? state->env.valueFormat : f.format);
+    }
+  }
+}
+
+void readForm(HWND dialog, const OperationState* state, const OperationForm& form, OperationControls* c) {
+  readCommon(dialog, &c->common, hasRepeat(form, state));
+  for (int i = 0; i < form.fieldCount; ++i) {
+    const OperationField& f = form.fields[i];
+    if (f.kind == kFieldRadio) c->choices[i] = checkedIndex(dialog, f.controlId);
+    else if (f.kind == kFieldCombo) c->choices[i] = comboIndex(dialog, f.controlId);
+    else if (f.kind == kFieldNumber) operationText(dialog, f.controlId, c->texts[i]);
+  }
 }
 
 void fillValueCombo(HWND dialog, int id, const ValueHistory& history, const char* text, uint16_t format) {
