@@ -107,20 +107,14 @@ int cmdBackup(const std::vector<std::string>& args) {
   if (int code = loadDefs()) return code;
   fs::path dir(args[1]);
   std::error_code ec;
-  if (fs::exists(dir, ec)) {
-    std::fprintf(stderr, "qzctl %s: %s already exists; a backup goes into a new folder\n", g_command.c_str(),
-                 args[1].c_str());
-    return EXIT_FILE;
-  }
+  if (fs::exists(dir, ec)) return fail(EXIT_FILE, "%s already exists; a backup goes into a new folder", args[1].c_str());
   // Everything is written into a hidden folder beside DIR, which is renamed to DIR
   // only when every file is complete: DIR never holds half a backup.
   fs::path parent = dir.parent_path().empty() ? fs::path(".") : dir.parent_path();
   fs::path temp = parent / ("." + dir.filename().string() + ".partial-" + std::to_string(getpid()));
-  if (!fs::create_directory(temp, ec)) {
-    std::fprintf(stderr, "qzctl %s: cannot write into %s: %s\n", g_command.c_str(), parent.string().c_str(),
-                 ec ? ec.message().c_str() : "a folder of that name is in the way");
-    return EXIT_FILE;
-  }
+  if (!fs::create_directory(temp, ec))
+    return fail(EXIT_FILE, "cannot write into %s: %s", parent.string().c_str(),
+                ec ? ec.message().c_str() : "a folder of that name is in the way");
   if (int c = connectModule()) return failBackup(temp, c);
   auto start = std::chrono::steady_clock::now();
   std::string texts[6];
@@ -145,32 +139,25 @@ int cmdBackup(const std::vector<std::string>& args) {
   {
     std::ofstream f(json, std::ios::binary);
     f << moduleJson(texts);
-    if (!f.flush()) return failBackup(temp, fileError("cannot write", json, 0xFFFF));
+    if (!f.flush()) return failBackup(temp, fileFailure("cannot write", json));
   }
   fs::rename(temp, dir, ec);
   if (ec) {
-    std::fprintf(stderr, "qzctl %s: cannot rename %s to %s: %s\n", g_command.c_str(), temp.string().c_str(),
-                 args[1].c_str(), ec.message().c_str());
-    return failBackup(temp, EXIT_FILE);
+    return failBackup(temp, fail(EXIT_FILE, "cannot rename %s to %s: %s", temp.string().c_str(), args[1].c_str(),
+                                 ec.message().c_str()));
   }
-  uint32_t saved = 0;
-  for (uint16_t i = 0; i < g_parameterTable.count; ++i) saved += g_parameterTable.entries[i].valueValid ? 1 : 0;
-  if (g_opt.json)
-    std::printf("{\"backup\":%s,\"parameters\":%u,\"points\":%d}\n", jsonString(args[1]).c_str(), saved, POINT_COUNT);
-  else
-    printSummary("backup: " + std::to_string(saved) + " parameters and " + std::to_string(POINT_COUNT) +
-                     " points of " + texts[2] + " on " + texts[0] + " read into " + args[1],
-                 start);
+  Record summary;
+  summary.columns = {str("backup", args[1]), num("parameters", validValues(g_parameterTable)), num("points", POINT_COUNT),
+               textOnly("module", texts[2]), textOnly("amplifier", texts[0]), textOnly("seconds", secondsSince(start))};
+  summary.layout = "backup: {parameters} parameters and {points} points of {module} on {amplifier} read into {backup} in {seconds} s\n";
+  print(summary);
   return EXIT_OK;
 }
 
 int cmdRestore(const std::vector<std::string>& args) {
-  bool verify = false, force = false;
   std::string dirText;
   for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--verify") verify = true;
-    else if (args[i] == "--force") force = true;
-    else if (!args[i].empty() && args[i][0] == '-') return usage(("unknown option " + args[i]).c_str());
+    if (!args[i].empty() && args[i][0] == '-') return usage(("unknown option " + args[i]).c_str());
     else if (dirText.empty()) dirText = args[i];
     else return usage(("unexpected argument " + args[i]).c_str());
   }
@@ -179,34 +166,30 @@ int cmdRestore(const std::vector<std::string>& args) {
   fs::path dir(dirText);
   std::string json = (dir / kModuleFile).string(), prm = (dir / kParamsFile).string(),
               pnt = (dir / kPointsFile).string();
+  // module.json has no lines: the reason alone says why it cannot be read.
   std::ifstream jf(json, std::ios::binary);
-  if (!jf) return fileError("cannot read the backup's", json, 0xFFFF);
+  if (!jf) return fileFailure("cannot read the backup's", json);
   std::stringstream js;
   js << jf.rdbuf();
   const std::string module = js.str();
   std::string saved[3];
   for (int k = 0; k < 3; ++k)
-    if (!jsonField(module, kTypeKeywords[k], &saved[k])) {
-      std::fprintf(stderr, "qzctl %s: %s holds no %s\n", g_command.c_str(), json.c_str(), kTypeKeywords[k]);
-      return EXIT_FILE;
-    }
+    if (!jsonField(module, kTypeKeywords[k], &saved[k])) return fail(EXIT_FILE, "%s holds no %s", json.c_str(), kTypeKeywords[k]);
   // Both files are read and checked before the port is touched.
   uint16_t line = readParameterFile(prm.c_str(), &g_parameterTable);
   if (line) return fileError("cannot read the parameter file", prm, line);
   std::memset(&g_points, 0, sizeof g_points);
   line = readPointFile(pnt.c_str(), g_points.points);
   if (line) return fileError("cannot read the point file", pnt, line);
-  if (!force)
+  if (!g_opt.force)
     if (int offenders = countOffenders(g_parameterTable)) {
       printOffenders(g_parameterTable);
-      std::fprintf(stderr, "qzctl %s: %d value%s outside the definitions, nothing sent (--force sends the backup)\n",
-                   g_command.c_str(), offenders, offenders == 1 ? "" : "s");
-      return EXIT_DIFFERS;
+      return fail(EXIT_DIFFERS, "%d value%s outside the definitions, nothing sent (--force sends the backup)",
+                  offenders, offenders == 1 ? "" : "s");
     }
   std::string defsHash;
   if (jsonField(module, "sha256", &defsHash) && defsHash != fileSha256(g_opt.defs))
-    std::fprintf(stderr, "qzctl %s: note: the backup was made with another definition file than %s\n",
-                 g_command.c_str(), g_opt.defs.c_str());
+    note("note: the backup was made with another definition file than %s", g_opt.defs.c_str());
 
   if (int c = connectModule()) return c;
   auto start = std::chrono::steady_clock::now();
@@ -217,14 +200,10 @@ int cmdRestore(const std::vector<std::string>& args) {
     int at = 0;
     while (std::strcmp(kIdItems[at].keyword, kTypeKeywords[k]) != 0) ++at;
     if (texts[at] == saved[k]) continue;
-    std::fprintf(stderr, "qzctl %s: %s differs: the module says \"%s\", the backup \"%s\"\n", g_command.c_str(),
-                 kTypeKeywords[k], texts[at].c_str(), saved[k].c_str());
+    note("%s differs: the module says \"%s\", the backup \"%s\"", kTypeKeywords[k], texts[at].c_str(), saved[k].c_str());
     differs = true;
   }
-  if (differs && !force) {
-    std::fprintf(stderr, "qzctl %s: nothing sent; --force restores onto this module anyway\n", g_command.c_str());
-    return EXIT_USAGE;
-  }
+  if (differs && !g_opt.force) return fail(EXIT_USAGE, "nothing sent; --force restores onto this module anyway");
   Progress pp;
   TransferSink sink = makeSink(&pp);
   uint16_t r = loadParameters(nullptr, g_parameterTable, g_running, sink);
@@ -233,30 +212,29 @@ int cmdRestore(const std::vector<std::string>& args) {
   sink = makeSink(&tp);
   r = loadPointTable(nullptr, g_points, g_running, sink);
   if (int code = transferExit(r, tp, statusFromLastBox())) return code;
-  uint32_t sent = 0;
-  for (uint16_t i = 0; i < g_parameterTable.count; ++i) sent += g_parameterTable.entries[i].valueValid ? 1 : 0;
-  if (!g_opt.json)
-    printSummary("restore: " + std::to_string(sent) + " parameters and " + std::to_string(POINT_COUNT) +
-                     " points of " + dirText + " written to the module",
-                 start);
-  if (!verify) {
-    if (g_opt.json)
-      std::printf("{\"restored\":%s,\"parameters\":%u,\"points\":%d}\n", jsonString(dirText).c_str(), sent,
-                  POINT_COUNT);
-    return EXIT_OK;
-  }
-  // One JSON document for the whole restore: the verify counts go into it.
-  g_verifySilent = g_opt.json;
-  int code = paramsVerify(prm);
-  size_t paramRows = g_rows.size();
+  // With --verify the text goes on with both verify lists, and the one JSON document
+  // follows them with their counts.
+  Record summary;
+  summary.columns = {str("restored", dirText), num("parameters", validValues(g_parameterTable)), num("points", POINT_COUNT),
+                     textOnly("seconds", secondsSince(start))};
+  summary.layout = "restore: {parameters} parameters and {points} points of {restored} written to the module in {seconds} s\n";
+  summary.shows = g_opt.verify ? kShowText : kShowBoth;
+  print(summary);
+  if (!g_opt.verify) return EXIT_OK;
+  Record params, points;
+  int code = paramsVerify(prm, &params);
   if (code != EXIT_OK && code != EXIT_DIFFERS) return code;
-  int points = pointsVerify(pnt);
-  if (points != EXIT_OK && points != EXIT_DIFFERS) return points;
-  if (g_opt.json)
-    std::printf("{\"restored\":%s,\"parameters\":%u,\"points\":%d,\"parameterDifferences\":%zu,"
-                "\"pointDifferences\":%zu}\n",
-                jsonString(dirText).c_str(), sent, POINT_COUNT, paramRows, g_rows.size());
-  return code == EXIT_DIFFERS || points == EXIT_DIFFERS ? EXIT_DIFFERS : EXIT_OK;
+  params.shows = kShowText;
+  print(params);
+  int pointCode = pointsVerify(pnt, &points);
+  if (pointCode != EXIT_OK && pointCode != EXIT_DIFFERS) return pointCode;
+  points.shows = kShowText;
+  print(points);
+  summary.columns.push_back(num("parameterDifferences", static_cast<long long>(params.rows.size())));
+  summary.columns.push_back(num("pointDifferences", static_cast<long long>(points.rows.size())));
+  summary.shows = kShowJson;
+  print(summary);
+  return code == EXIT_DIFFERS || pointCode == EXIT_DIFFERS ? EXIT_DIFFERS : EXIT_OK;
 }
 
 }  // namespace qzctl

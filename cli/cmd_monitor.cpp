@@ -1,4 +1,4 @@
-// monitor and alarms.
+// monitor and alarms: the four monitor views once, watched or as CSV, and the alarm lists.
 #include "cli/qzctl.h"
 #include "cli/console.h"
 
@@ -34,15 +34,6 @@ const char* const kValueNames[7] = {"command", "feedback", "deviation", "latch",
 const char* const kValueUnits[7] = {"[command unit]", "[command unit]", "[command unit]", "[command unit]", "[%]", "", ""};
 const char* const kValueTitles[7] = {"command position", "feedback position", "position deviation",
                                      "latch position", "output torque", "monitor 1", "monitor 2"};
-
-void appendf(std::string* out, const char* format, ...) {
-  char line[256];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(line, sizeof line, format, args);
-  va_end(args);
-  *out += line;
-}
 
 // Local wall-clock time with milliseconds, for the watch's frames.
 std::string timeStamp() {
@@ -95,77 +86,56 @@ void printCsvRow(MonitorView view, long ms, const MonitorSample& s) {
   std::printf("\n");
 }
 
-std::string bitJson(int bit, const char* mnemonic, const char* label, bool on) {
-  std::string out = "{\"bit\":" + std::to_string(bit);
-  if (mnemonic) out += ",\"mnemonic\":" + jsonString(mnemonic);
-  return out + ",\"label\":" + jsonString(label) + ",\"on\":" + (on ? "true" : "false") + "}";
+Record bitRecord(int bit, const char* mnemonic, const char* label, bool on, const char* layout) {
+  Record r;
+  r.columns.push_back(num("bit", bit));
+  if (mnemonic) r.columns.push_back(str("mnemonic", mnemonic));
+  r.columns.push_back(str("label", label));
+  r.columns.push_back({"on", on ? "true" : "false", on ? "ON" : "OFF"});
+  r.layout = layout;
+  return r;
 }
 
-void printJson(MonitorView view, const MonitorSample& s) {
-  std::string out = "{";
+Column wordColumn(const char* key, uint16_t word) {
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "%04X", word);
+  return {key, std::to_string(word), hex};
+}
+
+// One sample of a view: the words with every bit by label, or the current values.
+Record sampleRecord(MonitorView view, const MonitorSample& s) {
+  Record r;
   if (view == VIEW_MOTION) {
     const char* text = motionStateText(s.state);
-    out += "\"state\":" + std::to_string(s.state) + ",\"keyword\":" + jsonString(stateKeyword(s.state)) +
-           ",\"text\":" + jsonString(text ? text : "") + ",\"status\":" + std::to_string(s.status) + ",\"bits\":[";
+    r.columns = {num("state", s.state), str("keyword", stateKeyword(s.state)),
+                 {"text", jsonString(text ? text : ""), text ? text : "?"}, wordColumn("status", s.status)};
+    r.layout = "state   {text} ({keyword})\nstatus  {status}\n";
+    r.listKey = "bits";
     for (int b = 0; b < 16; ++b)
-      out += (b ? "," : "") + bitJson(b, nullptr, MotionStatusBitLabels[b], (s.status >> b) & 1);
-    out += "]";
+      r.rows.push_back(bitRecord(b, nullptr, MotionStatusBitLabels[b], (s.status >> b) & 1, "  {bit:2} {label:-10} {on}\n"));
   } else if (view == VIEW_VALUES) {
-    for (int k = 0; k < 7; ++k) out += std::string(k ? "," : "") + jsonString(kValueNames[k]) + ":" + valueNumber(s.values[k]);
+    for (int k = 0; k < 7; ++k) {
+      std::string v = valueNumber(s.values[k]);
+      r.columns.push_back({kValueNames[k], v, v});
+      char name[16];
+      std::snprintf(name, sizeof name, "%-10s ", kValueNames[k]);
+      r.layout += name + ("{" + std::string(kValueNames[k]) + ":14}") + (*kValueUnits[k] ? " " : "") + kValueUnits[k] + "\n";
+    }
   } else {
     const auto& table = view == VIEW_INPUTS ? InputSignalBits : OutputSignalBits;
-    out += "\"words\":[";
+    r.listKey = "words";
     for (int w = 0; w < SIGNAL_WORDS; ++w) {
-      out += std::string(w ? "," : "") + "{\"word\":" + std::to_string(w) + ",\"section\":" +
-             jsonString(SignalSectionCaptions[w]) + ",\"value\":" + std::to_string(s.words[w]) + ",\"bits\":[";
+      Record word;
+      word.columns = {num("word", w), str("section", SignalSectionCaptions[w]), wordColumn("value", s.words[w])};
+      word.layout = "word {word} {section:-12} {value}\n";
+      word.listKey = "bits";
       for (int b = 0; b < 16; ++b)
-        out += (b ? "," : "") + bitJson(b, table[w][b].mnemonic, table[w][b].label, (s.words[w] >> b) & 1);
-      out += "]}";
-    }
-    out += "]";
-  }
-  std::printf("%s}\n", out.c_str());
-}
-
-std::string textView(MonitorView view, const MonitorSample& s) {
-  std::string out;
-  if (view == VIEW_MOTION) {
-    const char* text = motionStateText(s.state);
-    appendf(&out, "state   %s (%s)\nstatus  %04X\n", text ? text : "?", stateKeyword(s.state), s.status);
-    for (int b = 0; b < 16; ++b)
-      appendf(&out, "  %2d %-10s %s\n", b, MotionStatusBitLabels[b], (s.status >> b) & 1 ? "ON" : "OFF");
-  } else if (view == VIEW_VALUES) {
-    for (int k = 0; k < 7; ++k)
-      appendf(&out, "%-10s %14s%s%s\n", kValueNames[k], valueNumber(s.values[k]).c_str(), *kValueUnits[k] ? " " : "",
-              kValueUnits[k]);
-  } else {
-    const auto& table = view == VIEW_INPUTS ? InputSignalBits : OutputSignalBits;
-    for (int w = 0; w < SIGNAL_WORDS; ++w) {
-      appendf(&out, "word %d %-12s %04X\n", w, SignalSectionCaptions[w], s.words[w]);
-      for (int b = 0; b < 16; ++b)
-        appendf(&out, "  %2d %-8s %-3s %s\n", b, table[w][b].mnemonic, (s.words[w] >> b) & 1 ? "ON" : "OFF",
-                table[w][b].label);
+        word.rows.push_back(bitRecord(b, table[w][b].mnemonic, table[w][b].label, (s.words[w] >> b) & 1,
+                                      "  {bit:2} {mnemonic:-8} {on:-3} {label}\n"));
+      r.rows.push_back(word);
     }
   }
-  return out;
-}
-
-// One frame of a watch on a terminal: the cursor goes back up over the previous
-// frame and every line is rewritten, the rest of each line cleared; returns the
-// frame's line count.
-int redraw(const std::string& frame, int previousLines) {
-  std::string out;
-  if (previousLines > 0) out += "\r\x1b[" + std::to_string(previousLines) + "A";
-  int lines = 0;
-  for (size_t at = 0; at < frame.size();) {
-    size_t end = frame.find('\n', at);
-    if (end == std::string::npos) end = frame.size();
-    out += frame.substr(at, end - at) + "\x1b[K\n";
-    ++lines;
-    at = end + 1;
-  }
-  std::fputs(out.c_str(), stdout);
-  return lines;
+  return r;
 }
 
 }  // namespace
@@ -190,7 +160,6 @@ int cmdMonitor(const std::vector<std::string>& args) {
   if (int e = connectModule()) return e;
   MonitorView v = static_cast<MonitorView>(view);
   auto start = std::chrono::steady_clock::now();
-  bool inPlace = watch && !csv && !g_opt.json && stdoutIsTerminal();
   int frameLines = 0;
   PlotRecord record;
   int code = EXIT_OK;
@@ -216,15 +185,15 @@ int cmdMonitor(const std::vector<std::string>& args) {
     if (csv) {
       if (n == 0) printCsvHeader(v);
       printCsvRow(v, ms, sample);
-    } else if (g_opt.json) {
-      printJson(v, sample);
     } else if (watch) {
-      std::string frame = timeStamp() + "  " + args[1] + " every " + std::to_string(interval) + " ms, Ctrl-C ends\n" +
-                          textView(v, sample);
-      if (inPlace) frameLines = redraw(frame, frameLines);
-      else std::fputs((frame + "\n").c_str(), stdout);
+      Record frame = sampleRecord(v, sample);
+      frame.columns.push_back(textOnly("time", timeStamp()));
+      frame.columns.push_back(textOnly("view", args[1]));
+      frame.columns.push_back(textOnly("interval", std::to_string(interval)));
+      frame.layout = "{time}  {view} every {interval} ms, Ctrl-C ends\n" + frame.layout;
+      printFrame(frame, &frameLines);
     } else {
-      std::fputs(textView(v, sample).c_str(), stdout);
+      print(sampleRecord(v, sample));
     }
     std::fflush(stdout);
     if (!watch) break;
@@ -232,11 +201,8 @@ int cmdMonitor(const std::vector<std::string>& args) {
   if (!plot.empty()) {
     PlotSeries series[7];
     for (int k = 0; k < 7; ++k) series[k] = {kValueTitles[k], kValueUnits[k]};
-    if (!writePlot(plot, record, series, 7, g_opt.valueFormat)) {
-      std::fprintf(stderr, "qzctl %s: cannot write %s\n", g_command.c_str(), plot.c_str());
-      return EXIT_FILE;
-    }
-    if (!g_opt.quiet) std::fprintf(stderr, "qzctl %s: %u samples plotted in %s\n", g_command.c_str(), record.count, plot.c_str());
+    if (!writePlot(plot, record, series, 7, g_opt.valueFormat)) return fail(EXIT_FILE, "cannot write %s", plot.c_str());
+    if (!g_opt.quiet) note("%u samples plotted in %s", record.count, plot.c_str());
   }
   if (code) return code;
   // Ctrl-C is how a watch ends; a single read cut short is a failure.
@@ -262,29 +228,31 @@ int cmdAlarms(const std::vector<std::string>& args) {
   uint16_t count = 0;
   if (int e = exitForStatus(withRetry([&] { return request_RD_ALM(nullptr, device, &count, entries); }))) return e;
   if (count > kMaxAlarmEntries) count = kMaxAlarmEntries;
-  std::string json = std::string("{\"unit\":\"") + (history ? "SV" : "QZ") + "\",\"alarms\":[";
+  Record r;
+  r.columns = {str("unit", history ? "SV" : "QZ")};
+  r.listKey = "alarms";
+  r.footer = count == 0 ? "no alarms\n" : "";
   for (uint16_t i = 0; i < count; ++i) {
     uint32_t word = entries[i].alarmWord;
-    std::string text = toUtf8(history ? alarmHistoryText(g_alarmTexts, word) : alarmText(g_alarmTexts, word));
     char code[4];
     std::snprintf(code, sizeof code, "%02X", word & 0xFF);
-    char stamp[ALARM_STAMP_CHARS + 1];
-    formatAlarmTimeStamp(entries[i].timeStamp, stamp);
-    const char* level = alarmKind(word).tag;
-    if (g_opt.json) {
-      json += std::string(i ? "," : "") + "{\"code\":" + std::to_string(word & 0xFF) + ",\"text\":" + jsonString(text);
-      if (!history)
-        json += ",\"ticks\":" + std::to_string(entries[i].timeStamp) + ",\"stamp\":" + jsonString(stamp) +
-                ",\"level\":" + jsonString(level);
-      json += ",\"word\":" + std::to_string(word) + "}";
-    } else if (history) {
-      std::printf("%s  %s\n", code, text.c_str());
+    Record row;
+    row.columns = {{"code", std::to_string(word & 0xFF), code},
+                   str("text", toUtf8(history ? alarmHistoryText(g_alarmTexts, word) : alarmText(g_alarmTexts, word)))};
+    if (history) {
+      row.layout = "{code}  {text}\n";
     } else {
-      std::printf("%s  %-3s  %s  %s\n", stamp, level, code, text.c_str());
+      char stamp[ALARM_STAMP_CHARS + 1];
+      formatAlarmTimeStamp(entries[i].timeStamp, stamp);
+      row.columns.push_back(jsonOnly("ticks", std::to_string(entries[i].timeStamp)));
+      row.columns.push_back(str("stamp", stamp));
+      row.columns.push_back(str("level", alarmKind(word).tag));
+      row.layout = "{stamp}  {level:-3}  {code}  {text}\n";
     }
+    row.columns.push_back(jsonOnly("word", std::to_string(word)));
+    r.rows.push_back(row);
   }
-  if (g_opt.json) std::printf("%s]}\n", json.c_str());
-  else if (count == 0) std::printf("no alarms\n");
+  print(r);
   return EXIT_OK;
 }
 

@@ -69,15 +69,16 @@ int waitForBlockEnd() {
   }
   if (!g_running) {
     sendStop();
-    std::fprintf(stderr, "qzctl %s: interrupted, motion stopped\n", g_command.c_str());
-    return EXIT_COMM;
+    return fail(EXIT_COMM, "interrupted, motion stopped");
   }
   uint32_t pos = 0, fb, dev, latch, torque, m1, m2;
   if (int e = exitForStatus(withRetry([&] { return request_RD_MON(nullptr, &pos, &fb, &dev, &latch, &torque, &m1, &m2); })))
     return e;
   std::string text = formatted(g_opt.valueFormat, static_cast<int32_t>(pos));
-  if (g_opt.json) std::printf("{\"commandPosition\":%s}\n", text.c_str());
-  else std::printf("command position %s\n", text.c_str());
+  Record r;
+  r.columns = {{"commandPosition", text, text}};
+  r.layout = "command position {commandPosition}\n";
+  print(r);
   return EXIT_OK;
 }
 
@@ -163,10 +164,7 @@ int cmdMotion(const std::vector<std::string>& args) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     // The stop is sent in every case, also after Ctrl-C.
     int e = exitForStatus(sendStop());
-    if (!g_running) {
-      std::fprintf(stderr, "qzctl %s: interrupted, feed stopped\n", g_command.c_str());
-      return EXIT_COMM;
-    }
+    if (!g_running) return fail(EXIT_COMM, "interrupted, feed stopped");
     return e;
   }
   return usage("unknown motion arguments");

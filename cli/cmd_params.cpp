@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "files/definition_value.h"
 #include "files/definitions.h"
 #include "files/parameter_file.h"
 #include "files/transfer.h"
@@ -17,6 +18,12 @@ namespace {
 // any other code would leave the keyword out and the module rejects the request.
 constexpr uint8_t kBankNorm = 0;
 
+// Text layouts of one parameter: a row of the list, the line of get.
+constexpr const char* kListRow = "{pn:-7} {name:<40} {text:14} {unit}\n";
+constexpr const char* kGetLine = "{pn} {name} {text} {unit}\n";
+constexpr const char* kVerifyRow = "{pn:-8} {name:<40} {fileText:14} {moduleText:14} {unit}\n";
+constexpr const char* kDiffRow = "{pn:-7} {name:<40} {aText:14} {bText:14} {unit}\n";
+
 uint16_t readParam(const ParameterDefinition& def, uint32_t* value) {
   uint16_t echoed = 0;
   return withRetry([&] { return request_RDPARM(nullptr, kBankNorm, def.number, &echoed, value); });
@@ -24,11 +31,7 @@ uint16_t readParam(const ParameterDefinition& def, uint32_t* value) {
 
 ParameterTable g_fileTable;
 
-uint32_t validValues(const ParameterTable& table) {
-  uint32_t n = 0;
-  for (uint16_t i = 0; i < table.count; ++i) n += table.entries[i].valueValid ? 1 : 0;
-  return n;
-}
+const char* plural(size_t n) { return n == 1 ? "" : "s"; }
 
 // The definition named by args[2] when args has `count` words, else null with the
 // exit code in *code.
@@ -40,19 +43,19 @@ ParameterDefinition* namedDefinition(const std::vector<std::string>& args, size_
     return nullptr;
   }
   ParameterDefinition* def = findDefinition(number);
-  if (!def) {
-    std::fprintf(stderr, "qzctl %s: %s is not defined\n", g_command.c_str(), pnName(number).c_str());
-    *code = EXIT_USAGE;
-  }
+  if (!def) *code = fail(EXIT_USAGE, "%s is not defined", pnName(number).c_str());
   return def;
 }
 
-std::string parameterJson(const ParameterDefinition& def, int32_t value) {
-  return "{\"number\":" + std::to_string(def.number) + ",\"pn\":" + jsonString(pnName(def.number)) +
-         ",\"name\":" + jsonString(toUtf8(def.name)) + ",\"value\":" + std::to_string(value) +
-         ",\"text\":" + jsonString(valueText(def, value)) + ",\"unit\":" + jsonString(toUtf8(def.unit)) + "}";
+Record parameterRecord(const ParameterDefinition& def, int32_t value, const char* layout) {
+  Record r;
+  r.columns = {num("number", def.number), str("pn", pnName(def.number)), str("name", toUtf8(def.name)),
+               num("value", value), str("text", valueText(def, value)), str("unit", toUtf8(def.unit))};
+  r.layout = layout;
+  return r;
 }
 
+// Rows print as they are read; the JSON array follows when the list is complete.
 int cmdParamsList(const std::vector<std::string>& args) {
   bool servo = true, option = true;
   for (size_t i = 2; i < args.size(); ++i) {
@@ -63,8 +66,8 @@ int cmdParamsList(const std::vector<std::string>& args) {
   Progress p;
   p.terminal = stderrIsTerminal();
   p.total = g_parameterTable.count;
-  std::string json = "[";
-  bool first = true;
+  Record list;
+  list.shows = kShowJson;
   int rejected = 0;
   for (uint16_t i = 0; i < g_parameterTable.count && g_running; ++i) {
     const ParameterDefinition& def = g_parameterTable.entries[i];
@@ -85,19 +88,16 @@ int cmdParamsList(const std::vector<std::string>& args) {
       progressEnd(p);
       return exitForStatus(st);
     }
-    int32_t v = storedValue(def, raw);
-    if (g_opt.json)
-      json += std::string(first ? "" : ",") + parameterJson(def, v);
-    else
-      std::printf("%-7s %s %14s %s\n", pnName(def.number).c_str(), padColumns(toUtf8(def.name), 40).c_str(),
-                  valueText(def, v).c_str(), toUtf8(def.unit).c_str());
-    first = false;
+    Record row = parameterRecord(def, storedValue(def, raw), kListRow);
+    row.shows = kShowText;
+    print(row);
+    list.rows.push_back(row);
   }
   progressEnd(p);
-  if (g_opt.json) std::printf("%s]\n", json.c_str());
+  print(list);
   if (rejected)
-    std::fprintf(stderr, "qzctl %s: %d defined parameter%s rejected by the module (RDPARM error reply), not listed\n",
-                 g_command.c_str(), rejected, rejected == 1 ? "" : "s");
+    note("%d defined parameter%s rejected by the module (RDPARM error reply), not listed", rejected,
+         plural(static_cast<size_t>(rejected)));
   return g_running ? EXIT_OK : EXIT_COMM;
 }
 
@@ -105,20 +105,12 @@ int cmdParamsGet(const std::vector<std::string>& args) {
   int code = EXIT_OK;
   ParameterDefinition* def = namedDefinition(args, 3, "expected params get PnXXXX", &code);
   if (!def) return code;
-  uint16_t number = def->number;
   uint32_t raw = 0;
   uint16_t st = readParam(*def, &raw);
   // A rejected number comes back without a box: say so here.
-  if (st == STATUS_ERROR_REPLY)
-    std::fprintf(stderr, "qzctl %s: RDPARM error reply, the module rejects %s\n", g_command.c_str(),
-                 pnName(number).c_str());
+  if (st == STATUS_ERROR_REPLY) note("RDPARM error reply, the module rejects %s", pnName(def->number).c_str());
   if (st) return exitForStatus(st);
-  int32_t v = storedValue(*def, raw);
-  if (g_opt.json)
-    std::printf("%s\n", parameterJson(*def, v).c_str());
-  else
-    std::printf("%s %s %s %s\n", pnName(number).c_str(), toUtf8(def->name).c_str(), valueText(*def, v).c_str(),
-                toUtf8(def->unit).c_str());
+  print(parameterRecord(*def, storedValue(*def, raw), kGetLine));
   return EXIT_OK;
 }
 
@@ -134,14 +126,10 @@ int cmdParamsSet(const std::vector<std::string>& args) {
     uint32_t v;
     if (!parseHex(args[3], &v)) return usage("invalid hexadecimal value");
     if (def->size < 4 && v >> (8 * def->size)) return usage("value too wide for the parameter");
-    value = widenStored(static_cast<int32_t>(v), def->size, definitionSigned(*def));
+    value = storedValue(*def, v);
   }
   std::string why = checkValue(*def, value);
-  if (!why.empty()) {
-    std::fprintf(stderr, "qzctl %s: %s value %s: %s\n", g_command.c_str(), pnName(number).c_str(), args[3].c_str(),
-                 why.c_str());
-    return EXIT_USAGE;
-  }
+  if (!why.empty()) return fail(EXIT_USAGE, "%s value %s: %s", pnName(number).c_str(), args[3].c_str(), why.c_str());
   // A 1- or 2-byte value goes into the low bytes; the upper ones are sent as the
   // module holds them, since it compares them with its own.
   uint32_t sent = static_cast<uint32_t>(value);
@@ -153,14 +141,17 @@ int cmdParamsSet(const std::vector<std::string>& args) {
   }
   uint16_t st = withRetry([&] { return request_WRPARM(nullptr, kBankNorm, number, sent); });
   if (st) return exitForStatus(st);
-  if (g_opt.json) std::printf("{\"number\":%u,\"pn\":%s,\"value\":%d}\n", number, jsonString(pnName(number)).c_str(), value);
-  else std::printf("%s %s\n", pnName(number).c_str(), valueText(*def, value).c_str());
+  Record r;
+  r.columns = {num("number", number), str("pn", pnName(number)), num("value", value),
+               textOnly("text", valueText(*def, value))};
+  r.layout = "{pn} {text}\n";
+  print(r);
   return EXIT_OK;
 }
 
 }  // namespace
 
-int paramsVerify(const std::string& path) {
+int paramsVerify(const std::string& path, Record* report) {
   uint16_t line = readParameterVerifyFile(nullptr, path.c_str(), g_parameterTable, &g_fileTable);
   if (line) return EXIT_FILE;
   Progress p;
@@ -170,29 +161,34 @@ int paramsVerify(const std::string& path) {
   uint16_t r = verifyParameters(nullptr, &g_parameterTable, g_fileTable, g_running, sink);
   int code = transferExit(r, p, statusFromLastBox());
   if (code) return code;
-  if (g_verifySilent) return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
-  if (!g_opt.json) {
-    printVerifyRows(false, p.total, start);
-    return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
-  }
-  // The rows name their parameter; the values come from the tables, as numbers.
-  std::string json;
+  // The text shows the verify list's rows; the JSON the values from the tables, as numbers.
+  report->columns = {num("differences", static_cast<long long>(g_rows.size())), num("compared", p.total),
+                     textOnly("s", plural(g_rows.size())), textOnly("seconds", secondsSince(start))};
+  report->layout = layoutText(kVerifyRow, {textOnly("pn", "Pn"), textOnly("name", "name"), textOnly("fileText", "file"),
+                                           textOnly("moduleText", "module"), textOnly("unit", "unit")});
+  report->listKey = "rows";
+  report->footer = "{differences} difference{s} among {compared} parameters in {seconds} s\n";
   for (const VerifyRow& row : g_rows) {
     uint16_t number = 0;
     parsePn(row.columns[0], &number);
     const ParameterDefinition* live = findDefinition(number);
     const ParameterDefinition* file = findDefinitionIn(&g_fileTable, number);
     if (!live) continue;
-    int32_t mv = widenStored(live->value, live->size, definitionSigned(*live));
+    int32_t mv = definitionValue(*live);
     bool hasFile = file && file->valueValid;
-    int32_t fv = hasFile ? widenStored(file->value, file->size, definitionSigned(*file)) : 0;
-    json += std::string(json.empty() ? "" : ",") + "{\"number\":" + std::to_string(number) + ",\"pn\":" +
-            jsonString(pnName(number)) + ",\"name\":" + jsonString(toUtf8(live->name)) +
-            ",\"file\":" + (hasFile ? std::to_string(fv) : "null") + ",\"module\":" + std::to_string(mv) +
-            ",\"fileText\":" + jsonString(hasFile ? valueText(*live, fv) : "") +
-            ",\"moduleText\":" + jsonString(valueText(*live, mv)) + ",\"unit\":" + jsonString(toUtf8(live->unit)) + "}";
+    int32_t fv = hasFile ? definitionValue(*file) : 0;
+    Record r;
+    r.columns = {jsonOnly("number", std::to_string(number)),
+                 {"pn", jsonString(pnName(number)), toUtf8(row.columns[0])},
+                 {"name", jsonString(toUtf8(live->name)), toUtf8(row.columns[1])},
+                 jsonOnly("file", hasFile ? std::to_string(fv) : "null"),
+                 jsonOnly("module", std::to_string(mv)),
+                 {"fileText", jsonString(hasFile ? valueText(*live, fv) : ""), toUtf8(row.columns[2])},
+                 {"moduleText", jsonString(valueText(*live, mv)), toUtf8(row.columns[3])},
+                 {"unit", jsonString(toUtf8(live->unit)), toUtf8(row.columns[4])}};
+    r.layout = kVerifyRow;
+    report->rows.push_back(r);
   }
-  std::printf("{\"differences\":%zu,\"compared\":%u,\"rows\":[%s]}\n", g_rows.size(), p.total, json.c_str());
   return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
 }
 
@@ -202,13 +198,9 @@ int cmdParamsFile(const std::vector<std::string>& args) {
   const std::string& sub = args[1];
   if (args.size() < 3) return usage("a file name is needed");
   const std::string path = args[2];
-  bool verify = false;
-  for (size_t i = 3; i < args.size(); ++i) {
-    if (sub == "load" && args[i] == "--verify") verify = true;
-    else if (sub == "load" && args[i] == "--force") continue;   // acted on before connecting
-    else return unexpectedArgument(args[i]);
-  }
+  if (args.size() > 3) return unexpectedArgument(args[3]);
   auto start = std::chrono::steady_clock::now();
+  Record summary;
   if (sub == "save") {
     Progress p;
     TransferSink sink = makeSink(&p);
@@ -217,8 +209,10 @@ int cmdParamsFile(const std::vector<std::string>& args) {
     if (code) return code;
     if (writeParameterFile(path.c_str(), &g_parameterTable) != 0)
       return fileError("cannot write the parameter file", path, 0xFFFF);
-    if (g_opt.json) std::printf("{\"saved\":%u,\"file\":%s}\n", p.total, jsonString(path).c_str());
-    else printSummary("params save: " + std::to_string(validValues(g_parameterTable)) + " parameters read from the module into " + path, start);
+    summary.columns = {num("saved", p.total), str("file", path), textOnly("count", std::to_string(validValues(g_parameterTable))),
+                       textOnly("seconds", secondsSince(start))};
+    summary.layout = "params save: {count} parameters read from the module into {file} in {seconds} s\n";
+    print(summary);
     return EXIT_OK;
   }
   if (sub == "load") {
@@ -229,15 +223,18 @@ int cmdParamsFile(const std::vector<std::string>& args) {
     uint16_t r = loadParameters(nullptr, g_parameterTable, g_running, sink);
     int code = transferExit(r, p, statusFromLastBox());
     if (code) return code;
-    if (!g_opt.json)
-      printSummary("params load: " + std::to_string(validValues(g_parameterTable)) + " parameters of " + path + " written to the module", start);
-    if (!verify) {
-      if (g_opt.json) std::printf("{\"loaded\":%u,\"file\":%s}\n", p.total, jsonString(path).c_str());
-      return EXIT_OK;
-    }
-    return paramsVerify(path);
+    // With --verify the JSON document is the verify's.
+    summary.columns = {num("loaded", p.total), str("file", path), textOnly("count", std::to_string(validValues(g_parameterTable))),
+                       textOnly("seconds", secondsSince(start))};
+    summary.layout = "params load: {count} parameters of {file} written to the module in {seconds} s\n";
+    summary.shows = g_opt.verify ? kShowText : kShowBoth;
+    print(summary);
+    if (!g_opt.verify) return EXIT_OK;
   }
-  if (sub == "verify") return paramsVerify(path);
+  if (sub == "load" || sub == "verify") {
+    Record report;
+    return printVerify(paramsVerify(path, &report), report);
+  }
   return usage("unknown params command");
 }
 
@@ -247,7 +244,7 @@ int cmdParamsFile(const std::vector<std::string>& args) {
 // when the file gave none.
 std::string fileValueOffence(const ParameterDefinition& def) {
   if (!def.valueValid) return {};
-  return checkValue(def, widenStored(def.value, def.size, definitionSigned(def)));
+  return checkValue(def, definitionValue(def));
 }
 
 int countOffenders(const ParameterTable& table) {
@@ -256,25 +253,26 @@ int countOffenders(const ParameterTable& table) {
   return offenders;
 }
 
-// Prints every value of `table` that its definition does not allow, as one list or
-// one JSON document; returns how many there are.
+// Prints every value of `table` that its definition does not allow; returns how many
+// there are.
 int printOffenders(const ParameterTable& table) {
-  int offenders = 0;
-  std::string json = "[";
+  Record r;
+  r.listKey = "rows";
   for (uint16_t i = 0; i < table.count; ++i) {
     const ParameterDefinition& def = table.entries[i];
     std::string why = fileValueOffence(def);
     if (why.empty()) continue;
-    int32_t v = widenStored(def.value, def.size, definitionSigned(def));
-    if (g_opt.json)
-      json += std::string(offenders ? "," : "") + "{\"pn\":" + jsonString(pnName(def.number)) + ",\"value\":" +
-              std::to_string(v) + ",\"reason\":" + jsonString(why) + "}";
-    else
-      std::printf("%s %s %s: %s\n", pnName(def.number).c_str(), toUtf8(def.name).c_str(), valueText(def, v).c_str(), why.c_str());
-    ++offenders;
+    int32_t v = definitionValue(def);
+    Record row;
+    row.columns = {str("pn", pnName(def.number)), textOnly("name", toUtf8(def.name)),
+                   {"value", std::to_string(v), valueText(def, v)}, str("reason", why)};
+    row.layout = "{pn} {name} {value}: {reason}\n";
+    r.rows.push_back(row);
   }
-  if (g_opt.json) std::printf("{\"offenders\":%d,\"rows\":%s]}\n", offenders, json.c_str());
-  else if (offenders == 0) std::printf("all values within their definitions\n");
+  int offenders = static_cast<int>(r.rows.size());
+  r.columns = {num("offenders", offenders)};
+  r.footer = offenders ? "" : "all values within their definitions\n";
+  print(r);
   return offenders;
 }
 
@@ -289,33 +287,31 @@ int cmdParamsDiff(const std::vector<std::string>& args) {
   std::memcpy(&b, &g_parameterTable, sizeof b);
   if (uint16_t line = readParameterFile(args[2].c_str(), &a)) return fileError("cannot read the parameter file", args[2], line);
   if (uint16_t line = readParameterFile(args[3].c_str(), &b)) return fileError("cannot read the parameter file", args[3], line);
-  int differences = 0;
-  std::string json;
+  Record r;
+  r.listKey = "rows";
   for (uint16_t i = 0; i < a.count; ++i) {
     const ParameterDefinition& ea = a.entries[i];
     const ParameterDefinition& eb = b.entries[i];
     if (ea.valueValid == eb.valueValid && (!ea.valueValid || ea.value == eb.value)) continue;
-    int32_t va = widenStored(ea.value, ea.size, definitionSigned(ea));
-    int32_t vb = widenStored(eb.value, eb.size, definitionSigned(eb));
-    std::string unit = toUtf8(ea.unit);
-    if (g_opt.json) {
-      json += std::string(differences ? "," : "") + "{\"number\":" + std::to_string(ea.number) + ",\"pn\":" +
-              jsonString(pnName(ea.number)) + ",\"name\":" + jsonString(toUtf8(ea.name)) +
-              ",\"a\":" + (ea.valueValid ? std::to_string(va) : "null") +
-              ",\"b\":" + (eb.valueValid ? std::to_string(vb) : "null") +
-              ",\"aText\":" + jsonString(ea.valueValid ? valueText(ea, va) : "") +
-              ",\"bText\":" + jsonString(eb.valueValid ? valueText(eb, vb) : "") + ",\"unit\":" + jsonString(unit) + "}";
-    } else {
-      if (differences == 0)
-        std::printf("%-7s %s %14s %14s %s\n", "Pn", padColumns("name", 40).c_str(), "A", "B", "unit");
-      std::printf("%-7s %s %14s %14s %s\n", pnName(ea.number).c_str(), padColumns(toUtf8(ea.name), 40).c_str(),
-                  ea.valueValid ? valueText(ea, va).c_str() : "-", eb.valueValid ? valueText(eb, vb).c_str() : "-",
-                  unit.c_str());
-    }
-    ++differences;
+    int32_t va = definitionValue(ea);
+    int32_t vb = definitionValue(eb);
+    std::string aText = ea.valueValid ? valueText(ea, va) : "", bText = eb.valueValid ? valueText(eb, vb) : "";
+    Record row;
+    row.columns = {num("number", ea.number), str("pn", pnName(ea.number)), str("name", toUtf8(ea.name)),
+                   jsonOnly("a", ea.valueValid ? std::to_string(va) : "null"),
+                   jsonOnly("b", eb.valueValid ? std::to_string(vb) : "null"),
+                   {"aText", jsonString(aText), ea.valueValid ? aText : "-"},
+                   {"bText", jsonString(bText), eb.valueValid ? bText : "-"}, str("unit", toUtf8(ea.unit))};
+    row.layout = kDiffRow;
+    r.rows.push_back(row);
   }
-  if (g_opt.json) std::printf("{\"differences\":%d,\"rows\":[%s]}\n", differences, json.c_str());
-  else std::printf("%d difference%s\n", differences, differences == 1 ? "" : "s");
+  size_t differences = r.rows.size();
+  r.columns = {num("differences", static_cast<long long>(differences)), textOnly("s", plural(differences))};
+  if (differences)
+    r.layout = layoutText(kDiffRow, {textOnly("pn", "Pn"), textOnly("name", "name"), textOnly("aText", "A"),
+                                     textOnly("bText", "B"), textOnly("unit", "unit")});
+  r.footer = "{differences} difference{s}\n";
+  print(r);
   return differences ? EXIT_DIFFERS : EXIT_OK;
 }
 
@@ -344,18 +340,13 @@ int cmdParams(const std::vector<std::string>& args) {
       std::memcpy(probe, &g_parameterTable, sizeof g_parameterTable);
       uint16_t line = readParameterFile(args[2].c_str(), probe);
       if (line) return fileError("cannot read the parameter file", args[2], line);
+      if (args.size() > 3) return unexpectedArgument(args[3]);
       // A load sends nothing while any value is outside its definition, unless forced.
-      bool force = false;
-      for (size_t i = 3; i < args.size(); ++i) {
-        if (sub != "load" || (args[i] != "--force" && args[i] != "--verify")) return unexpectedArgument(args[i]);
-        force |= args[i] == "--force";
-      }
-      if (sub == "load" && !force) {
+      if (sub == "load" && !g_opt.force) {
         if (int offenders = countOffenders(*probe)) {
           printOffenders(*probe);
-          std::fprintf(stderr, "qzctl %s: %d value%s outside the definitions, nothing sent (--force sends the file)\n",
-                       g_command.c_str(), offenders, offenders == 1 ? "" : "s");
-          return EXIT_DIFFERS;
+          return fail(EXIT_DIFFERS, "%d value%s outside the definitions, nothing sent (--force sends the file)",
+                      offenders, plural(static_cast<size_t>(offenders)));
         }
       }
     }

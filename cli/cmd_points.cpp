@@ -12,15 +12,32 @@
 namespace qzctl {
 namespace {
 
-// Speed and position as JSON numbers in the value format of --unit.
+constexpr const char* kPointRow = "{point:3} {speed:14} {position:14}\n";
+constexpr const char* kVerifyRow = "{point:3} {moduleSpeed:14} {fileSpeed:14} {modulePosition:14} {filePosition:14}\n";
+
+// Speed and position as numbers in the value format of --unit.
+std::vector<Column> speedAndPosition(int32_t speed, int32_t position) {
+  std::string s = formatted(g_opt.valueFormat, speed), p = formatted(g_opt.valueFormat, position);
+  return {{"speed", s, s}, {"position", p, p}};
+}
+
+Record pointRecord(long n, int32_t speed, int32_t position, const char* layout) {
+  Record r;
+  r.columns = speedAndPosition(speed, position);
+  r.columns.insert(r.columns.begin(), num("point", n));
+  r.layout = layout;
+  return r;
+}
+
 std::string pointJson(const PointEntry& e) {
-  return "{\"speed\":" + formatted(g_opt.valueFormat, static_cast<int32_t>(e.speed)) +
-         ",\"position\":" + formatted(g_opt.valueFormat, e.position) + "}";
+  Record r;
+  r.columns = speedAndPosition(static_cast<int32_t>(e.speed), e.position);
+  return jsonOf(r);
 }
 
 }  // namespace
 
-int pointsVerify(const std::string& path) {
+int pointsVerify(const std::string& path, Record* report) {
   static PointEntry file[POINT_COUNT];
   if (readPointVerifyFile(nullptr, path.c_str(), file)) return EXIT_FILE;
   Progress p;
@@ -30,21 +47,25 @@ int pointsVerify(const std::string& path) {
   uint16_t r = verifyPointTable(nullptr, &g_points, file, g_opt.valueFormat, g_running, sink);
   int code = transferExit(r, p, statusFromLastBox());
   if (code) return code;
-  if (g_verifySilent) return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
-  if (!g_opt.json) {
-    printVerifyRows(true, POINT_COUNT, start);
-    return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
-  }
-  std::string json;
+  // The text shows the verify list's rows; the JSON the module's and the file's point.
+  report->columns = {num("differences", static_cast<long long>(g_rows.size())), num("compared", POINT_COUNT),
+                     textOnly("s", g_rows.size() == 1 ? "" : "s"), textOnly("seconds", secondsSince(start))};
+  report->layout = layoutText(kVerifyRow, {textOnly("point", "No."), textOnly("moduleSpeed", "module speed"),
+                                           textOnly("fileSpeed", "file speed"), textOnly("modulePosition", "module position"),
+                                           textOnly("filePosition", "file position")});
+  report->listKey = "rows";
+  report->footer = "{differences} difference{s} among {compared} points in {seconds} s\n";
   for (const VerifyRow& row : g_rows) {
     long n = std::strtol(row.columns[0], nullptr, 10);
     if (n < 1 || n > POINT_COUNT) continue;
-    const PointEntry& m = g_points.points[n - 1];
-    const PointEntry& f = file[n - 1];
-    json += std::string(json.empty() ? "" : ",") + "{\"point\":" + std::to_string(n) + ",\"module\":" +
-            pointJson(m) + ",\"file\":" + pointJson(f) + "}";
+    Record rec;
+    rec.columns = {{"point", std::to_string(n), row.columns[0]}, jsonOnly("module", pointJson(g_points.points[n - 1])),
+                   jsonOnly("file", pointJson(file[n - 1])), textOnly("moduleSpeed", row.columns[1]),
+                   textOnly("fileSpeed", row.columns[2]), textOnly("modulePosition", row.columns[3]),
+                   textOnly("filePosition", row.columns[4])};
+    rec.layout = kVerifyRow;
+    report->rows.push_back(rec);
   }
-  std::printf("{\"differences\":%zu,\"compared\":%d,\"rows\":[%s]}\n", g_rows.size(), POINT_COUNT, json.c_str());
   return g_rows.empty() ? EXIT_OK : EXIT_DIFFERS;
 }
 
@@ -63,19 +84,13 @@ int cmdPoints(const std::vector<std::string>& args) {
     TransferSink sink = makeSink(&p);
     uint16_t r = savePointTable(nullptr, &g_points, g_running, sink);
     if (int code = transferExit(r, p, statusFromLastBox())) return code;
-    if (g_opt.json) std::printf("[");
-    else std::printf("%3s %14s %14s\n", "No.", "speed", "position");
+    Record list;
+    list.layout = layoutText(kPointRow, {textOnly("point", "No."), textOnly("speed", "speed"), textOnly("position", "position")});
     for (int i = 0; i < POINT_COUNT; ++i) {
       const PointEntry& e = g_points.points[i];
-      if (g_opt.json)
-        std::printf("%s{\"point\":%d,\"speed\":%s,\"position\":%s}", i ? "," : "", i + 1,
-                    formatted(g_opt.valueFormat, static_cast<int32_t>(e.speed)).c_str(),
-                    formatted(g_opt.valueFormat, e.position).c_str());
-      else
-        std::printf("%3d %14s %14s\n", i + 1, formatted(g_opt.valueFormat, static_cast<int32_t>(e.speed)).c_str(),
-                    formatted(g_opt.valueFormat, e.position).c_str());
+      list.rows.push_back(pointRecord(i + 1, static_cast<int32_t>(e.speed), e.position, kPointRow));
     }
-    if (g_opt.json) std::printf("]\n");
+    print(list);
     return EXIT_OK;
   }
   if (sub == "get" || sub == "set") {
@@ -108,29 +123,28 @@ int cmdPoints(const std::vector<std::string>& args) {
     uint32_t s = 0, pos = 0;
     uint16_t st = withRetry([&] { return request_GET_PT(nullptr, point, &s, &pos); });
     if (st) return exitForStatus(st);
-    std::string ss = formatted(g_opt.valueFormat, static_cast<int32_t>(s));
-    std::string ps = formatted(g_opt.valueFormat, static_cast<int32_t>(pos));
-    if (g_opt.json) std::printf("{\"point\":%ld,\"speed\":%s,\"position\":%s}\n", n, ss.c_str(), ps.c_str());
-    else std::printf("%ld %s %s\n", n, ss.c_str(), ps.c_str());
+    print(pointRecord(n, static_cast<int32_t>(s), static_cast<int32_t>(pos), "{point} {speed} {position}\n"));
     return EXIT_OK;
   }
   if (sub == "save" || sub == "load" || sub == "verify") {
     if (args.size() < 3) return usage("a file name is needed");
-    bool verify = sub == "load" && args.size() == 4 && args[3] == "--verify";
-    if (args.size() > 3 && !verify) return unexpectedArgument(args[3]);
+    if (args.size() > 3) return unexpectedArgument(args[3]);
     const std::string path = args[2];
     if (sub == "save" && !targetWritable(path)) return EXIT_FILE;
     if (int c = connectModule()) return c;
-    if (sub == "verify") return pointsVerify(path);
+    Record report;
+    if (sub == "verify") return printVerify(pointsVerify(path, &report), report);
     auto start = std::chrono::steady_clock::now();
     Progress p;
     TransferSink sink = makeSink(&p);
+    Record summary;
     if (sub == "save") {
       uint16_t r = savePointTable(nullptr, &g_points, g_running, sink);
       if (int code = transferExit(r, p, statusFromLastBox())) return code;
       if (writePointFile(path.c_str(), g_points.points) != 0) return fileError("cannot write the point file", path, 0xFFFF);
-      if (g_opt.json) std::printf("{\"saved\":%d,\"file\":%s}\n", POINT_COUNT, jsonString(path).c_str());
-      else printSummary("points save: " + std::to_string(POINT_COUNT) + " points read from the module into " + path, start);
+      summary.columns = {num("saved", POINT_COUNT), str("file", path), textOnly("seconds", secondsSince(start))};
+      summary.layout = "points save: {saved} points read from the module into {file} in {seconds} s\n";
+      print(summary);
       return EXIT_OK;
     }
     std::memset(&g_points, 0, sizeof g_points);
@@ -138,10 +152,12 @@ int cmdPoints(const std::vector<std::string>& args) {
     if (line) return fileError("cannot read the point file", path, line);
     uint16_t r = loadPointTable(nullptr, g_points, g_running, sink);
     if (int code = transferExit(r, p, statusFromLastBox())) return code;
-    if (!g_opt.json)
-      printSummary("points load: " + std::to_string(POINT_COUNT) + " points of " + path + " written to the module", start);
-    if (verify) return pointsVerify(path);
-    if (g_opt.json) std::printf("{\"loaded\":%d,\"file\":%s}\n", POINT_COUNT, jsonString(path).c_str());
+    // With --verify the JSON document is the verify's.
+    summary.columns = {num("loaded", POINT_COUNT), str("file", path), textOnly("seconds", secondsSince(start))};
+    summary.layout = "points load: {loaded} points of {file} written to the module in {seconds} s\n";
+    summary.shows = g_opt.verify ? kShowText : kShowBoth;
+    print(summary);
+    if (g_opt.verify) return printVerify(pointsVerify(path, &report), report);
     return EXIT_OK;
   }
   return usage("unknown points command");

@@ -15,11 +15,11 @@ int cmdStatus() {
   uint8_t ready = 0, servo = 0, main = 0, alarm = 0;
   uint16_t st = withRetry([&] { return request_RDSSTS(nullptr, &value, &ready, &servo, &main, &alarm); });
   if (st) return exitForStatus(st);
-  if (g_opt.json)
-    std::printf("{\"ready\":%d,\"servo\":%d,\"main\":%d,\"alarm\":%d}\n", ready, servo, main, alarm);
-  else
-    std::printf("ready   %s\nservo   %s\nmain    %s\nalarm   %s\n", ready ? "on" : "off",
-                servo ? "on" : "off", main ? "on" : "off", alarm ? "on" : "off");
+  auto lamp = [](const char* key, uint8_t on) { return Column{key, std::to_string(on), on ? "on" : "off"}; };
+  Record r;
+  r.columns = {lamp("ready", ready), lamp("servo", servo), lamp("main", main), lamp("alarm", alarm)};
+  r.layout = "ready   {ready}\nservo   {servo}\nmain    {main}\nalarm   {alarm}\n";
+  print(r);
   return EXIT_OK;
 }
 
@@ -38,32 +38,31 @@ uint16_t readIdTexts(std::string texts[6]) {
 }
 
 int cmdPorts() {
-  std::vector<SerialPortInfo> ports = listSerialPorts();
-  if (g_opt.json) {
-    std::printf("{\"ports\":[");
-    for (size_t i = 0; i < ports.size(); ++i)
-      std::printf("%s{\"name\":%s,\"description\":%s}", i ? "," : "", jsonString(ports[i].name).c_str(),
-                  jsonString(ports[i].description).c_str());
-    std::printf("]}\n");
-    return EXIT_OK;
+  Record r;
+  r.listKey = "ports";
+  r.emptyNote = "no serial port found";
+  for (const SerialPortInfo& port : listSerialPorts()) {
+    Record row;
+    row.columns = {str("name", port.name), str("description", port.description),
+                   textOnly("gap", port.description.empty() ? "" : "  ")};
+    row.layout = "{name}{gap}{description}\n";
+    r.rows.push_back(row);
   }
-  if (ports.empty()) std::fprintf(stderr, "qzctl ports: no serial port found\n");
-  for (const SerialPortInfo& port : ports)
-    std::printf("%s%s%s\n", port.name.c_str(), port.description.empty() ? "" : "  ", port.description.c_str());
+  print(r);
   return EXIT_OK;
 }
 
 int cmdId() {
   std::string texts[6];
   if (uint16_t st = readIdTexts(texts)) return exitForStatus(st);
-  if (g_opt.json) {
-    std::printf("{");
-    for (int i = 0; i < 6; ++i)
-      std::printf("%s%s:%s", i ? "," : "", jsonString(kIdItems[i].keyword).c_str(), jsonString(texts[i]).c_str());
-    std::printf("}\n");
-  } else {
-    for (int i = 0; i < 6; ++i) std::printf("%-8s %s\n", kIdItems[i].keyword, texts[i].c_str());
+  Record r;
+  for (int i = 0; i < 6; ++i) {
+    char label[16];
+    std::snprintf(label, sizeof label, "%-8s ", kIdItems[i].keyword);
+    r.columns.push_back(str(kIdItems[i].keyword, texts[i]));
+    r.layout += label + ("{" + std::string(kIdItems[i].keyword) + "}\n");
   }
+  print(r);
   return EXIT_OK;
 }
 
@@ -126,17 +125,14 @@ int cmdMem(const std::vector<std::string>& args) {
     done += chunk;
   }
   if (!g_running) return EXIT_COMM;
-  if (g_opt.json) {
-    std::printf("{\"address\":%u,\"type\":%d,\"values\":[", address, unit);
-    for (uint32_t off = 0; off < total; off += static_cast<uint32_t>(unit)) {
-      uint32_t v = 0;
-      for (int k = 0; k < unit; ++k) v |= static_cast<uint32_t>(bytes[off + k]) << (8 * k);
-      std::printf("%s%u", off ? "," : "", v);
-    }
-    std::printf("]}\n");
-    return EXIT_OK;
+  // JSON: the values of --type; text: the memory dialog's lines, characters a terminal
+  // cannot show as '.'.
+  std::string values, dump;
+  for (uint32_t off = 0; off < total; off += static_cast<uint32_t>(unit)) {
+    uint32_t v = 0;
+    for (int k = 0; k < unit; ++k) v |= static_cast<uint32_t>(bytes[off + k]) << (8 * k);
+    values += (off ? "," : "") + std::to_string(v);
   }
-  // The memory dialog's lines; characters a terminal cannot show become '.'.
   uint8_t type = unit == 4 ? 2 : unit == 2 ? 1 : 0;
   uint32_t lines = dumpLinesFor(total);
   for (uint32_t line = 0; line < lines; ++line) {
@@ -145,8 +141,13 @@ int cmdMem(const std::vector<std::string>& args) {
     makeDumpLine(address + off, bytes.data() + (off < total ? off : 0), off < total ? total - off : 0, type, &text);
     for (char& c : text.content)
       if (c && (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F)) c = '.';
-    std::printf("%s  %s\n", text.address, text.content);
+    dump += std::string(text.address) + "  " + text.content + "\n";
   }
+  Record read;
+  read.columns = {num("address", address), num("type", unit), jsonOnly("values", "[" + values + "]"),
+                  textOnly("dump", dump)};
+  read.layout = "{dump}";
+  print(read);
   return EXIT_OK;
 }
 

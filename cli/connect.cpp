@@ -17,8 +17,7 @@ int connectModule() {
   setLinkReadTotalMs(g_opt.timeoutMs);
   setLinkFastReads(!g_opt.strictTiming);
   if (linkStart() != 0) {
-    std::fprintf(stderr, "qzctl %s: cannot start the module link\n", g_command.c_str());
-    return EXIT_COMM;
+    return fail(EXIT_COMM, "cannot start the module link");
   }
 #ifdef _WIN32
   int number = parseComName(g_opt.port.c_str());
@@ -32,13 +31,12 @@ int connectModule() {
   if (postConnectionRequest(1, 1, port) != 0) {
     uint32_t reason = portOpenError(port);
 #ifdef _WIN32
-    std::fprintf(stderr, "qzctl %s: cannot open port %s (system error %lu)\n", g_command.c_str(),
-                 g_opt.port.c_str(), static_cast<unsigned long>(reason));
+    return fail(EXIT_COMM, "cannot open port %s (system error %lu)", g_opt.port.c_str(),
+                static_cast<unsigned long>(reason));
 #else
-    std::fprintf(stderr, "qzctl %s: cannot open port %s (%s)\n", g_command.c_str(), g_opt.port.c_str(),
-                 reason ? std::strerror(static_cast<int>(reason)) : "no reason given");
+    return fail(EXIT_COMM, "cannot open port %s (%s)", g_opt.port.c_str(),
+                reason ? std::strerror(static_cast<int>(reason)) : "no reason given");
 #endif
-    return EXIT_COMM;
   }
   g_connected = true;
   return EXIT_OK;

@@ -2,6 +2,7 @@
 #include "cli/qzctl.h"
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -49,7 +50,7 @@ uint16_t cliShowMessage(OwnerHandle, uint16_t textId, const char* extra, uint16_
   for (const char* p = extra; p && *p; ++p) more += (*p == '\n') ? ' ' : *p;
   // A device that failed (an adapter pulled out) is named with the system's reason.
   if (textId == IDS_COMM_ERROR) more += deviceFailure(g_mode.currentPort);
-  std::fprintf(stderr, "qzctl %s: %s%s\n", g_command.c_str(), text, more.c_str());
+  note("%s%s", text, more.c_str());
   return ANSWER_NO;
 }
 
@@ -71,7 +72,32 @@ bool fileMissing(const std::string& path) {
   return errno == ENOENT;
 }
 
+void vnote(const char* format, va_list args) {
+  va_list again;
+  va_copy(again, args);
+  int length = std::vsnprintf(nullptr, 0, format, again);
+  va_end(again);
+  std::string text(length > 0 ? static_cast<size_t>(length) + 1 : 1, '\0');
+  std::vsnprintf(text.data(), text.size(), format, args);
+  std::fprintf(stderr, "qzctl %s: %s\n", g_command.c_str(), text.c_str());
+}
+
 }  // namespace
+
+void note(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  vnote(format, args);
+  va_end(args);
+}
+
+int fail(int code, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  vnote(format, args);
+  va_end(args);
+  return code;
+}
 
 void installCliPrompt() { setPromptInterface(&kRecordingPrompt); }
 
@@ -85,7 +111,7 @@ int exitForStatus(uint16_t status) {
 }
 
 int usage(const char* why) {
-  if (why) std::fprintf(stderr, "qzctl %s: %s (see qzctl --help)\n", g_command.c_str(), why);
+  if (why) note("%s (see qzctl --help)", why);
   return EXIT_USAGE;
 }
 
@@ -109,8 +135,7 @@ int badDecimal(const char* what, uint16_t format, const std::string& text) {
     why = "not a decimal number";
   else
     why = "does not fit the value's size";
-  std::fprintf(stderr, "qzctl %s: %s %s: %s\n", g_command.c_str(), what, text.c_str(), why.c_str());
-  return EXIT_USAGE;
+  return fail(EXIT_USAGE, "%s %s: %s", what, text.c_str(), why.c_str());
 }
 
 uint16_t statusFromLastBox() {
@@ -148,16 +173,19 @@ int loadDefs() {
     std::string hint;
     if (line == 0xFFFF && fileMissing(g_opt.defs))
       hint = "; name the definition file with --defs FILE (or --linear for ParmDefL.cfg)";
-    std::fprintf(stderr, "qzctl %s: cannot read the definition file %s%s%s\n", g_command.c_str(),
-                 g_opt.defs.c_str(), lineText(g_opt.defs, line).c_str(), hint.c_str());
-    return EXIT_FILE;
+    return fail(EXIT_FILE, "cannot read the definition file %s%s%s", g_opt.defs.c_str(),
+                lineText(g_opt.defs, line).c_str(), hint.c_str());
   }
   return EXIT_OK;
 }
 
 int fileError(const char* what, const std::string& path, uint16_t line) {
-  std::fprintf(stderr, "qzctl %s: %s %s%s\n", g_command.c_str(), what, path.c_str(), lineText(path, line).c_str());
-  return EXIT_FILE;
+  return fail(EXIT_FILE, "%s %s%s", what, path.c_str(), lineText(path, line).c_str());
+}
+
+int fileFailure(const char* what, const std::string& path) {
+  std::string reason = openReason(path);
+  return fail(EXIT_FILE, "%s %s: %s", what, path.c_str(), reason.empty() ? "empty or unreadable" : reason.c_str());
 }
 
 bool targetWritable(const std::string& path) {
@@ -167,8 +195,7 @@ bool targetWritable(const std::string& path) {
   bool existed = f != nullptr;
   if (!f && errno == ENOENT) f = std::fopen(path.c_str(), "wb");
   if (!f) {
-    std::fprintf(stderr, "qzctl %s: cannot write %s: %s; nothing read from the module\n", g_command.c_str(),
-                 path.c_str(), std::strerror(errno));
+    note("cannot write %s: %s; nothing read from the module", path.c_str(), std::strerror(errno));
     return false;
   }
   std::fclose(f);

@@ -1,3 +1,4 @@
+// The chart of a watched current value monitor: recorded samples written as a plain SVG file.
 #include "cli/monitor_plot.h"
 
 #include <cmath>

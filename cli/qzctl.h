@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/output.h"
 #include "cli/trace.h"
 #include "files/definitions.h"
 #include "files/point_table.h"
@@ -33,6 +34,9 @@ struct Options {
   std::string trace;
   uint16_t timeoutMs = 10000;   // wait for a reply per attempt: the line's own 10 s
   bool strictTiming = false;    // every read ends only after 50 ms of silence, as the desktop's
+  // The load and restore options, taken out of the command's words once (main).
+  bool verify = false;          // read back and compare after the load
+  bool force = false;           // send values outside their definitions, or onto another module type
 };
 
 struct Progress {
@@ -49,6 +53,10 @@ extern std::vector<VerifyRow> g_rows;
 extern const char kHelp[];
 
 // messages.cpp
+// "qzctl COMMAND: " and the formatted text on stderr, one line.
+void note(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// A note that ends the command: returns `code`, for "return fail(EXIT_FILE, ...)".
+int fail(int code, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void installCliPrompt();
 int exitForStatus(uint16_t status);
 int usage(const char* why);
@@ -59,8 +67,11 @@ int unexpectedArgument(const std::string& word);
 int badDecimal(const char* what, uint16_t format, const std::string& text);
 uint16_t statusFromLastBox();   // the status behind the last message the core showed
 int loadDefs();
-// "WHAT PATH: line 69 (LINE:0045)", or for an unreadable file the system's reason.
+// "WHAT PATH: line 69 (LINE:0045)", or for an unreadable file the system's reason:
+// a data or definition file read line by line, as the desktop program's box says it.
 int fileError(const char* what, const std::string& path, uint16_t line);
+// "WHAT PATH: " and the system's reason, for a file with no lines to count.
+int fileFailure(const char* what, const std::string& path);
 // True when `path` can be written (an existing file is not changed); else says why.
 bool targetWritable(const std::string& path);
 
@@ -90,32 +101,31 @@ bool parseHex(std::string text, uint32_t* out);
 bool parseDecimal(const std::string& text, long lo, long hi, long* out);
 bool parsePn(const std::string& text, uint16_t* number);
 std::string toUtf8(const char* text);
-std::string padColumns(const std::string& text, int columns);   // blanks up to a terminal width
-std::string jsonString(const std::string& s);
 std::string pnName(uint16_t number);
 std::string valueText(const ParameterDefinition& def, int32_t value);
+// A value the module sent for the definition, widened by its size and sign.
 int32_t storedValue(const ParameterDefinition& def, uint32_t raw);
+// How many definitions of the table have a value (from a file or the module).
+uint32_t validValues(const ParameterTable& table);
 // Why the definition does not allow the value (its limits named with the unit);
 // empty when it does.
 std::string checkValue(const ParameterDefinition& def, int32_t value);
 int keywordIndex(const std::string& word, std::initializer_list<const char*> names);
 
-// transfer_output.cpp
+// transfer_output.cpp: progress on stderr, redrawn in one line on a terminal and left
+// out otherwise (a log gets the summary only); the exit code of a transfer.
 void progressStep(void* ctx, uint16_t labelId, const char* placeholder);
 void progressEnd(const Progress& p);
 TransferSink makeSink(Progress* p);
 int transferExit(uint16_t result, const Progress& p, uint16_t lastStatus);
-// The verify rows in text under a header line, then the count of differences.
-void printVerifyRows(bool points, uint32_t compared, std::chrono::steady_clock::time_point start);
-// One line on stdout in text mode: what a transfer did and how long it took.
-void printSummary(const std::string& what, std::chrono::steady_clock::time_point start);
+// Prints a verify's report when the verify ran to its end (exit 0 or 1); returns `code`.
+int printVerify(int code, const Record& report);
 
-// cmd_params.cpp, cmd_points.cpp: verify of the module against a file (rows printed,
-// exit 1 when any differ); the values of a read file its definitions do not allow.
-// With g_verifySilent set they print nothing and leave the rows in g_rows.
-extern bool g_verifySilent;
-int paramsVerify(const std::string& path);
-int pointsVerify(const std::string& path);
+// cmd_params.cpp, cmd_points.cpp: verify of the module against a file into `report`
+// (the differing rows and their count; exit 1 when any differ); the values of a read
+// file its definitions do not allow.
+int paramsVerify(const std::string& path, Record* report);
+int pointsVerify(const std::string& path, Record* report);
 int countOffenders(const ParameterTable& table);
 int printOffenders(const ParameterTable& table);   // listed on stdout; returns how many
 
@@ -141,7 +151,7 @@ template <typename F>
 uint16_t withRetry(F call) {
   uint16_t status = call();
   for (int attempt = 0; status == STATUS_COMM_FAILURE && attempt < g_opt.retry; ++attempt) {
-    if (!g_opt.quiet) std::fprintf(stderr, "qzctl %s: retry %d of %d\n", g_command.c_str(), attempt + 1, g_opt.retry);
+    if (!g_opt.quiet) note("retry %d of %d", attempt + 1, g_opt.retry);
     traceNoteReopen();
     postConnectionRequest(0, 1, g_mode.currentPort);
     if (postConnectionRequest(1, 1, g_mode.currentPort) != 0) continue;
@@ -158,8 +168,7 @@ template <typename F>
 uint16_t withoutRetry(const char* name, F call) {
   uint16_t status = call();
   if (status == STATUS_COMM_FAILURE && g_opt.retry > 0)
-    std::fprintf(stderr, "qzctl %s: %s not repeated, the module may have carried it out\n",
-                 g_command.c_str(), name);
+    note("%s not repeated, the module may have carried it out", name);
   traceNoteStatus(status);
   return status;
 }

@@ -24,6 +24,21 @@ using namespace qzctl;
 
 namespace {
 void onInterrupt(int) { g_running = false; }
+
+// Takes --verify (and with `force`, --force) out of the words from `first` on: the
+// options of params load, points load and restore, read here once for all three.
+void takeLoadOptions(std::vector<std::string>* words, size_t first, bool force) {
+  for (size_t i = first; i < words->size();) {
+    std::string& w = (*words)[i];
+    if (w == "--verify") g_opt.verify = true;
+    else if (force && w == "--force") g_opt.force = true;
+    else {
+      ++i;
+      continue;
+    }
+    words->erase(words->begin() + static_cast<long>(i));
+  }
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,12 +117,15 @@ int main(int argc, char** argv) {
   }
   g_command = rest[0] + (rest.size() > 1 && rest[1][0] != '-' ? " " + rest[1] : "");
   installCliPrompt();
-  if (!g_opt.trace.empty() && !traceOpen(g_opt.trace)) {
-    std::fprintf(stderr, "qzctl %s: cannot open the trace file %s\n", g_command.c_str(), g_opt.trace.c_str());
-    return EXIT_FILE;
-  }
-  attemptNotesOpen("qzctl " + g_command + ": ", g_opt.port);
+  if (!g_opt.trace.empty() && !traceOpen(g_opt.trace)) return fail(EXIT_FILE, "cannot open the trace file %s", g_opt.trace.c_str());
+  attemptNotesOpen(g_opt.port);
   std::signal(SIGINT, onInterrupt);
+
+  // A load's options follow its file name; a restore's may stand anywhere.
+  bool load = rest.size() > 1 && rest[1] == "load";
+  if (rest[0] == "restore") takeLoadOptions(&rest, 1, true);
+  else if (rest[0] == "params" && load) takeLoadOptions(&rest, 3, true);
+  else if (rest[0] == "points" && load) takeLoadOptions(&rest, 3, false);
 
   int code;
   const std::string& c = rest[0];

@@ -1,5 +1,6 @@
 // Frame trace for --trace: printable frames with time stamps and the link statistics at exit.
 #include "cli/trace.h"
+#include "cli/qzctl.h"
 
 #include <chrono>
 #include <cstdio>
@@ -28,7 +29,7 @@ bool g_awaitingRead = false;
 // Silent attempts are said on stderr as they happen: a dead line costs three
 // attempts of the read time-out each, and that wait should not pass without a word.
 bool g_notes = false;
-std::string g_notePrefix, g_notePort;
+std::string g_notePort;
 int g_attempt = 0;   // attempt of the last request written, 1-based
 bool g_reopened = false;
 
@@ -41,9 +42,8 @@ void noteAttempt(bool sent, const uint8_t* data, uint16_t length) {
     return;
   }
   if (length != 0 || g_lastLength < 7) return;
-  std::fprintf(stderr, "%sno reply from %s (%.6s), attempt %d of %d\n", g_notePrefix.c_str(), g_notePort.c_str(),
-               reinterpret_cast<const char*>(g_lastRequest + 1), g_attempt, kTransactionAttempts);
-  std::fflush(stderr);
+  qzctl::note("no reply from %s (%.6s), attempt %d of %d", g_notePort.c_str(),
+              reinterpret_cast<const char*>(g_lastRequest + 1), g_attempt, kTransactionAttempts);
 }
 
 void observe(bool sent, const uint8_t* data, uint16_t length) {
@@ -125,11 +125,10 @@ void traceNoteReopen() {
   g_reopened = true;   // the repeat after a reopening counts its attempts afresh
 }
 
-void attemptNotesOpen(const std::string& prefix, const std::string& port) {
+void attemptNotesOpen(const std::string& port) {
   {
     std::lock_guard<std::mutex> hold(g_traceLock);
     g_notes = true;
-    g_notePrefix = prefix;
     g_notePort = port;
   }
   setFrameObserver(observe);

@@ -9,9 +9,9 @@ bool traceOpen(const std::string& path);
 // a request is repeated (the repeated frame itself is counted as a retry).
 void traceNoteStatus(uint16_t status);
 void traceNoteReopen();
-// From now on every read that brings no reply says so on stderr, after `prefix`:
-// "no reply from PORT (RDSSTS), attempt 1 of 3".
-void attemptNotesOpen(const std::string& prefix, const std::string& port);
+// From now on every read that brings no reply says so on stderr, as a message of the
+// command: "no reply from PORT (RDSSTS), attempt 1 of 3".
+void attemptNotesOpen(const std::string& port);
 // Writes the statistics, unhooks and closes (also the attempt notes).
 void traceClose();
 // One frame as printable text: control bytes as <STX>, <CR>, others outside 0x20..0x7E as \xNN.

@@ -1,4 +1,4 @@
-// Numbers and texts of the command line: value formats, hexadecimal, Pn numbers, JSON.
+// Numbers and texts of the command line: value formats, hexadecimal, Pn numbers, limits.
 #include "cli/qzctl.h"
 
 #include <cstdio>
@@ -77,16 +77,6 @@ bool parsePn(const std::string& text, uint16_t* number) {
 
 std::string toUtf8(const char* text) { return sjisToUtf8(text); }
 
-std::string jsonString(const std::string& s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    if (c == '"' || c == '\\') { out += '\\'; out += static_cast<char>(c); }
-    else if (c < 0x20) { char b[8]; std::snprintf(b, sizeof b, "\\u%04x", c); out += b; }
-    else out += static_cast<char>(c);
-  }
-  return out + "\"";
-}
-
 std::string pnName(uint16_t number) {
   char b[8];
   std::snprintf(b, sizeof b, "Pn%04X", number);
@@ -103,6 +93,12 @@ std::string valueText(const ParameterDefinition& def, int32_t value) {
   char b[12];
   std::snprintf(b, sizeof b, "%04X", static_cast<unsigned>(value) & 0xFFFF);
   return b;
+}
+
+uint32_t validValues(const ParameterTable& table) {
+  uint32_t n = 0;
+  for (uint16_t i = 0; i < table.count; ++i) n += table.entries[i].valueValid ? 1 : 0;
+  return n;
 }
 
 int32_t storedValue(const ParameterDefinition& def, uint32_t raw) {
@@ -164,25 +160,6 @@ int keywordIndex(const std::string& word, std::initializer_list<const char*> nam
     ++i;
   }
   return -1;
-}
-
-std::string padColumns(const std::string& text, int columns) {
-  // Terminal columns of UTF-8 text: half-width katakana and ASCII take one, the
-  // other East Asian characters two.
-  int used = 0;
-  for (size_t i = 0; i < text.size();) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    uint32_t code = c;
-    int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    if (length > 1) {
-      code = c & (0x3F >> (length - 1));
-      for (int k = 1; k < length && i + k < text.size(); ++k) code = code << 6 | (text[i + k] & 0x3F);
-    }
-    bool narrow = code < 0x1100 || (code >= 0xFF61 && code <= 0xFF9F);
-    used += narrow ? 1 : 2;
-    i += static_cast<size_t>(length);
-  }
-  return used >= columns ? text : text + std::string(static_cast<size_t>(columns - used), ' ');
 }
 
 }  // namespace qzctl

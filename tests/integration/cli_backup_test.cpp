@@ -81,4 +81,21 @@ TEST_F(Backup, AFailedOrInterruptedBackupLeavesNoFolder) {
   EXPECT_EQ(log.find("<STX>"), std::string::npos) << log;
 }
 
+// Redirected to a log, stderr gets no progress lines: the summary is all a run leaves.
+// A folder without module.json is named with the system's reason, and no line.
+TEST_F(Backup, ALogGetsTheSummaryOnlyAndAFolderWithoutModuleJsonIsNamed) {
+  CtlResult r = qz("backup '" + file("axis") + "'");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  r = qz("restore '" + file("axis") + "' --verify");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out.rfind("restore: ", 0), 0u) << r.out;
+  std::system(("mkdir '" + file("empty") + "'").c_str());
+  r = qz("restore '" + file("empty") + "'");
+  EXPECT_EQ(r.code, 3);
+  EXPECT_EQ(r.err, "qzctl restore " + file("empty") + ": cannot read the backup's " + file("empty") +
+                       "/module.json: No such file or directory\n");
+}
+
 }  // namespace
