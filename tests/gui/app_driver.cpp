@@ -10,7 +10,7 @@
 #include "link/status_poll.h"
 #include "resources/resource.h"
 #include "shell/shell_win32.h"
-#include "tests/support/sim_control.h"
+#include "tests/support/sim_fixture.h"
 
 namespace {
 std::wstring widen(const std::string& text) {
@@ -85,6 +85,16 @@ std::wstring makeRunDirectory(const char* rotarySource, const char* linearSource
   for (const wchar_t* dll : {L"res_STD.dll", L"res_DBG.dll"})
     CopyFileW((exeDir + L"\\" + dll).c_str(), (base + L"\\" + dll).c_str(), FALSE);
   return base;
+}
+
+std::vector<unsigned char> fileBytes(const std::wstring& path) {
+  std::vector<unsigned char> bytes;
+  FILE* f = _wfopen(path.c_str(), L"rb");
+  if (!f) return bytes;
+  int c;
+  while ((c = fgetc(f)) != EOF) bytes.push_back(static_cast<unsigned char>(c));
+  fclose(f);
+  return bytes;
 }
 
 void writeTextFile(const std::wstring& path, const char* text) {
@@ -277,14 +287,6 @@ bool waitGone(HWND window, int timeoutMs) {
   return false;
 }
 
-bool waitFor(bool (*condition)(), int timeoutMs) {
-  for (int waited = 0; waited < timeoutMs; waited += 50) {
-    if (condition()) return true;
-    Sleep(50);
-  }
-  return condition();
-}
-
 COLORREF statusFieldColour(int field) {
   RECT rect{};
   SendMessageTimeoutW(g_statusBar, SB_GETRECT, field, reinterpret_cast<LPARAM>(&rect), SMTO_BLOCK, 5000, nullptr);
@@ -356,7 +358,16 @@ void saveScreenshotWithList(HWND dialog, const char* name) {
   saveScreenRect(rect, name);
 }
 
-bool sim(const char* line) { return simCommand(simControlFromEnv(), line); }
+namespace {
+// The qzsim scripts/wine-tests started (control port 0 when there is none).
+uint16_t simControl() {
+  static SimProcess running;
+  static bool found = startSim(running);
+  return found ? running.control : 0;
+}
+}  // namespace
+
+bool sim(const char* line) { return simCommand(simControl(), line); }
 
 // ---- Modeless dialogs by template, combos, list views, strings, qzsim replies
 #include "shell/shell_state.h"
@@ -448,7 +459,7 @@ std::wstring resourceText(UINT id) {
   return text;
 }
 
-bool simReply(const char* line, std::string* reply) { return simCommand(simControlFromEnv(), line, reply); }
+bool simReply(const char* line, std::string* reply) { return simCommand(simControl(), line, reply); }
 
 // ---- Signal output and system dialogs: real clicks, captionless dialogs, boxes
 void pressButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
@@ -495,11 +506,7 @@ std::wstring answerMessageBox(int timeoutMs) {
   return text;
 }
 
-std::string simRequestLog() {
-  std::string log;
-  simReply("LOG", &log);
-  return log;
-}
+std::string simRequestLog() { return simLog(simControl()); }
 
 // ---- Monitors: lamps read from the screen, texts that follow the module
 COLORREF controlPixel(HWND dialog, int id, int x, int y) {

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/wait.h"
+
 struct AppRun {
   std::thread thread;
   DWORD threadId = 0;
@@ -23,6 +25,7 @@ struct AppRun {
 std::wstring makeRunDirectory(const char* rotarySource = "data/ParmDef.cfg",
                               const char* linearSource = "data/ParmDefL.cfg");
 void writeTextFile(const std::wstring& path, const char* text);
+std::vector<unsigned char> fileBytes(const std::wstring& path);   // empty when unreadable
 // A settings file in `directory` with only the saved port (0 = COM1) and the
 // default value format set.
 void writeSettingsWithPort(const std::wstring& directory, uint16_t port);
@@ -59,14 +62,13 @@ bool isChecked(HWND dialog, int id);
 void checkRadio(HWND dialog, int id, int firstId, int lastId);
 void postCommand(int command);
 bool waitGone(HWND window, int timeoutMs = 10000);
-bool waitFor(bool (*condition)(), int timeoutMs);
 
 // The colour at the middle of a status-bar field, read from the screen.
 COLORREF statusFieldColour(int field);
 // Saves what the window shows as a BMP into QZ_SCREENSHOT_DIR (when set).
 void saveScreenshot(HWND window, const char* name);
 
-// qzsim's control port (QZSIM_CONTROL); commands answer true on OK.
+// A command to the qzsim scripts/wine-tests started; true on OK.
 bool sim(const char* line);
 
 // ---- Modeless dialogs by template, combos, list views, strings, qzsim replies

@@ -28,16 +28,6 @@ INT_PTR standInLoad(HWND, uint16_t, bool points, const char* path) {
   return 1;
 }
 
-std::vector<unsigned char> fileBytes(const std::wstring& path) {
-  std::vector<unsigned char> bytes;
-  FILE* f = _wfopen(path.c_str(), L"rb");
-  if (!f) return bytes;
-  int c;
-  while ((c = fgetc(f)) != EOF) bytes.push_back(static_cast<unsigned char>(c));
-  fclose(f);
-  return bytes;
-}
-
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring copyOfSample(const std::wstring& folder) {

@@ -38,11 +38,7 @@ size_t g_rows = 0;
 bool listHasRows() { return listViewRows(g_list, 4).size() == g_rows; }
 
 bool waitLogged(const char* frame) {
-  for (int waited = 0; waited < 3000; waited += 50) {
-    if (simRequestLog().find(frame) != std::string::npos) return true;
-    Sleep(50);
-  }
-  return false;
+  return waitFor([&] { return simRequestLog().find(frame) != std::string::npos; }, 3000);
 }
 
 // Sets the command unit to 0.01 through the environment dialog.

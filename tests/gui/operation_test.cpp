@@ -25,11 +25,7 @@ size_t countOf(const std::string& text, const char* what) {
 
 // Waits until qzsim's request log holds `what` at least `times` times.
 bool waitLogged(const char* what, size_t times = 1, int timeoutMs = 10000) {
-  for (int waited = 0; waited < timeoutMs; waited += 100) {
-    if (countOf(simRequestLog(), what) >= times) return true;
-    Sleep(100);
-  }
-  return false;
+  return waitFor([&] { return countOf(simRequestLog(), what) >= times; }, timeoutMs, 100);
 }
 
 HWND openOperation(int command, uint16_t templateId) {

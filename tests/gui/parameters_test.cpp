@@ -45,12 +45,6 @@ std::vector<std::vector<std::wstring>> expectedRows(uint16_t templateId, uint16_
   return rows;
 }
 
-std::string simLog() {
-  std::string log;
-  simReply("LOG", &log);
-  return log;
-}
-
 uint32_t simValue(uint16_t number) {
   std::string reply;
   if (!simReply(("GET PARAM " + hex(number, 4)).c_str(), &reply)) return 0xDEADBEEF;
@@ -144,12 +138,12 @@ TEST(ParameterEditors, EachKindWritesWhatItsControlsCompose) {
   EXPECT_EQ(text, resourceText(IDS_INVALID_INPUT));
   clickButton(box, IDOK);
   ASSERT_TRUE(waitGone(box));
-  EXPECT_EQ(simLog().find("WRPARM"), std::string::npos);
+  EXPECT_EQ(simRequestLog().find("WRPARM"), std::string::npos);
   EXPECT_TRUE(IsWindowVisible(editor));
   setControlText(editor, IDC_PARAM_VALUE, L"123.4");
   clickButton(editor, IDC_PARAM_SET);
   ASSERT_TRUE(waitGone(editor));
-  EXPECT_NE(simLog().find("<STX>WRPARM01CM:NORMD:Pn0100000004D2<CR>"), std::string::npos) << simLog();
+  EXPECT_NE(simRequestLog().find("<STX>WRPARM01CM:NORMD:Pn0100000004D2<CR>"), std::string::npos) << simRequestLog();
   EXPECT_EQ(rowValue(list, L"Pn0100"), L"123.4");
 
   // H: Pn0005, four hexadecimal digits.

@@ -14,12 +14,6 @@ HWND g_list = nullptr;
 
 bool listFull() { return listViewRows(GetDlgItem(g_list, IDC_LIST), 3).size() == 50; }
 
-std::string simLog() {
-  std::string log;
-  simReply("LOG", &log);
-  return log;
-}
-
 // Presses "設定" and, when a box comes, returns its text after answering it.
 std::wstring pressSet(HWND dialog) {
   clickButton(dialog, IDC_POINT_SETTING_SET);
@@ -66,14 +60,14 @@ TEST(Points, ListShowsFiftyRowsAndSettingSendsOnlyGoodEntries) {
     EXPECT_EQ(pressSet(setting), invalid) << number;
   }
   Sleep(300);
-  EXPECT_EQ(simLog().find("SET_PT"), std::string::npos);
+  EXPECT_EQ(simRequestLog().find("SET_PT"), std::string::npos);
 
   // Current position: no position field. The module takes its command position
   // (0 here), which the live table (-1.000) does not know: the open list reads the
   // point again and shows it.
   setControlText(setting, IDC_POINT_SETTING_NUMBER, L"3");
   EXPECT_EQ(pressSet(setting), L"");
-  std::string log = simLog();
+  std::string log = simRequestLog();
   EXPECT_NE(log.find("N:0003V:00002710<CR>"), std::string::npos) << log;
   rows = listViewRows(GetDlgItem(g_list, IDC_LIST), 3);
   EXPECT_EQ(rows[2][1], L"      10.000");
@@ -84,7 +78,7 @@ TEST(Points, ListShowsFiftyRowsAndSettingSendsOnlyGoodEntries) {
   setControlText(setting, IDC_POINT_SETTING_NUMBER, L"6");
   checkRadio(setting, IDC_POINT_SETTING_ENTERED, IDC_POINT_SETTING_CURRENT, IDC_POINT_SETTING_ENTERED);
   EXPECT_EQ(pressSet(setting), L"");
-  log = simLog();
+  log = simRequestLog();
   EXPECT_NE(log.find("N:0006V:00002710P:000009C4<CR>"), std::string::npos) << log;
   rows = listViewRows(GetDlgItem(g_list, IDC_LIST), 3);
   EXPECT_EQ(rows[5][2], L"       2.500");

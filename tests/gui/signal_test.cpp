@@ -16,26 +16,14 @@
 #include "resources/resource.h"
 
 namespace {
-std::string g_expected;
-bool logHas() { return simRequestLog().find(g_expected) != std::string::npos; }
 bool waitLog(const std::string& text, int timeoutMs = 5000) {
-  g_expected = text;
-  return waitFor(logHas, timeoutMs);
+  return waitFor([&] { return simRequestLog().find(text) != std::string::npos; }, timeoutMs);
 }
-
-HWND g_port = nullptr;
-int g_id = 0;
-bool g_checked = false;
-bool boxIs() { return isChecked(g_port, g_id) == g_checked; }
 bool waitChecked(HWND port, int id, bool checked) {
-  g_port = port, g_id = id, g_checked = checked;
-  return waitFor(boxIs, 5000);
+  return waitFor([&] { return isChecked(port, id) == checked; }, 5000);
 }
-std::wstring g_text;
-bool toggleShows() { return controlText(g_port, g_id) == g_text; }
 bool waitToggle(HWND port, int id, const wchar_t* text) {
-  g_port = port, g_id = id, g_text = text;
-  return waitFor(toggleShows, 5000);
+  return waitFor([&] { return controlText(port, id) == text; }, 5000);
 }
 
 // The three actual output words as qzsim reports them.

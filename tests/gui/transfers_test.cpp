@@ -24,16 +24,6 @@
 
 namespace {
 
-std::vector<unsigned char> fileBytes(const std::wstring& path) {
-  std::vector<unsigned char> bytes;
-  FILE* f = _wfopen(path.c_str(), L"rb");
-  if (!f) return bytes;
-  int c;
-  while ((c = fgetc(f)) != EOF) bytes.push_back(static_cast<unsigned char>(c));
-  fclose(f);
-  return bytes;
-}
-
 std::string utf8(const std::wstring& path) {
   char out[1024];
   wideToUtf8(path.c_str(), out, sizeof out);

@@ -10,8 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "tests/support/sim_control.h"
-#include "tests/support/sim_process.h"
+#include "tests/support/sim_fixture.h"
 
 namespace cli_test {
 

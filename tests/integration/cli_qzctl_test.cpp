@@ -1,71 +1,16 @@
 // qzctl run as a process against qzsim: output, exit codes, faults and file round trips.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
 #include <thread>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include "tests/support/sim_control.h"
-#include "tests/support/sim_process.h"
+#include "tests/integration/cli_fixture.h"
+#include "tests/support/wait.h"
 
 namespace {
 
-struct CtlRun {
-  int code = -1;
-  std::string out, err;
-};
-
-std::string slurp(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-class Qzctl : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(startSim(sim));
-    dir = ::testing::TempDir() + "qzctl_" + std::to_string(::getpid()) + "_" +
-          ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::system(("mkdir -p '" + dir + "'").c_str());
-  }
-  void TearDown() override {
-    stopSim(sim);
-    std::system(("rm -rf '" + dir + "'").c_str());
-  }
-  CtlRun qz(const std::string& args) {
-    std::string cmd = std::string("'") + QZ_CTL_PATH + "' -p " + sim.pty + " -d '" + QZ_SOURCE_DIR +
-                      "/data/ParmDef.cfg' " + args + " >'" + dir + "/out' 2>'" + dir + "/err'";
-    int rc = std::system(cmd.c_str());
-    CtlRun r;
-    r.code = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    r.out = slurp(dir + "/out");
-    r.err = slurp(dir + "/err");
-    return r;
-  }
-  // Runs qzctl ARGS in the background, sends it SIGINT after a second and returns
-  // its exit code; stderr goes to file("err").
-  int interrupted(const std::string& args) {
-    std::string script = std::string("'") + QZ_CTL_PATH + "' -p " + sim.pty + " -d '" + QZ_SOURCE_DIR +
-                         "/data/ParmDef.cfg' " + args + " 2>'" + file("err") +
-                         "' & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo $? >'" + file("rc") + "'";
-    std::ofstream(file("run.sh")) << script << "\n";
-    std::system(("sh '" + file("run.sh") + "'").c_str());
-    return std::atoi(slurp(file("rc")).c_str());
-  }
-  bool sim_(const std::string& line, std::string* reply = nullptr) { return simCommand(sim.control, line, reply); }
-  std::string file(const char* name) { return dir + "/" + name; }
-  SimProcess sim;
-  std::string dir;
-};
+using cli_test::slurp;
+using CtlRun = cli_test::CtlResult;
+class Qzctl : public cli_test::CliTest {};
 
 TEST_F(Qzctl, StatusAndIdInTextAndJson) {
   CtlRun r = qz("status");
@@ -531,8 +476,7 @@ TEST_F(Qzctl, RetryRepeatsNoMotionAndTheTraceCountsLostReplies) {
 // adapter pulled out): a communication failure naming the device and the system's
 // reason, exit 4, no hang.
 TEST_F(Qzctl, ALostDeviceIsNamedWithTheSystemsReason) {
-  std::ofstream(file("run.sh")) << "'" << QZ_CTL_PATH << "' -p " << sim.pty << " -d '" << QZ_SOURCE_DIR
-                                << "/data/ParmDef.cfg' --timeout 200 monitor values --watch --interval 50 >'"
+  std::ofstream(file("run.sh")) << command("--timeout 200 monitor values --watch --interval 50") << " >'"
                                 << file("out") << "' 2>'" << file("err") << "'; echo $? >'" << file("rc") << "'\n";
   std::string runner = "timeout 30 sh '" + file("run.sh") + "' &";
   ASSERT_EQ(std::system(runner.c_str()), 0);
@@ -540,8 +484,7 @@ TEST_F(Qzctl, ALostDeviceIsNamedWithTheSystemsReason) {
   const std::string device = sim.pty;
   stopSim(sim);
   auto ended = [&] { return ::access(file("rc").c_str(), F_OK) == 0; };
-  for (int i = 0; i < 200 && !ended(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  ASSERT_TRUE(ended()) << "qzctl did not end";
+  ASSERT_TRUE(waitFor(ended, 20000, 100)) << "qzctl did not end";
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(std::atoi(slurp(file("rc")).c_str()), 4);
   std::string err = slurp(file("err"));

@@ -1,71 +1,18 @@
 // Every request function end to end against qzsim over a pseudo-terminal: results
 // compared with what the simulator was set to through its control port.
 #include <gtest/gtest.h>
-#include <chrono>
 #include <functional>
 #include <cstring>
 #include <string>
-#include <thread>
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/request.h"
-#include "serial/serial_port.h"
 #include "link/status_poll.h"
 #include "resources/resource.h"
-#include "tests/support/scripted_prompt.h"
-#include "tests/support/sim_control.h"
-#include "tests/support/sim_process.h"
+#include "tests/support/sim_fixture.h"
+#include "tests/support/wait.h"
 
-namespace {
-
-bool waitFor(int timeoutMs, const std::function<bool()>& done) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (std::chrono::steady_clock::now() < end) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return done();
-}
-
-}  // namespace
-
-class LinkSim : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    simRunning = startSim(sim);
-    if (simRunning) setPortDevicePath(0, sim.pty.c_str());
-  }
-  static void TearDownTestSuite() {
-    if (simRunning) stopSim(sim);
-  }
-  void SetUp() override {
-    ASSERT_TRUE(simRunning);
-    ASSERT_TRUE(control("RESET"));
-    ASSERT_TRUE(control("LOG CLEAR"));
-    resetModeRecord();
-    linkFlagsClear();
-    ASSERT_EQ(linkStart(), 0);
-    ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
-  }
-  void TearDown() override {
-    linkShutdown();
-    EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
-  }
-  bool control(const std::string& line, std::string* reply = nullptr) {
-    return simCommand(sim.control, line, reply);
-  }
-  std::string log() {
-    std::string reply;
-    control("LOG", &reply);
-    return reply;
-  }
-  static SimProcess sim;
-  static bool simRunning;
-  ScriptedPrompt prompt;
-};
-
-SimProcess LinkSim::sim;
-bool LinkSim::simRunning = false;
+using LinkSim = SimLinkTest;
 
 TEST_F(LinkSim, StatusIdentificationAndPortsReadWhatTheModuleHolds) {
   ASSERT_TRUE(control("SET READY 1"));
@@ -235,16 +182,16 @@ TEST_F(LinkSim, StatusPollFollowsTheModuleAndEndsAfterAFailedReadAnsweredNo) {
   ASSERT_TRUE(control("SET ALARM 0"));
   startStatusPolling(nullptr);
   ASSERT_TRUE(statusPollingActive());
-  ASSERT_TRUE(waitFor(3000, [] { return g_moduleStatus.ready.load() == 1; }));
+  ASSERT_TRUE(waitFor([] { return g_moduleStatus.ready.load() == 1; }, 3000));
   int changes = prompt.statusChanges();
   ASSERT_TRUE(control("SET ALARM 1"));
-  ASSERT_TRUE(waitFor(3000, [] { return g_moduleStatus.alarm.load() == 1; }));
+  ASSERT_TRUE(waitFor([] { return g_moduleStatus.alarm.load() == 1; }, 3000));
   EXPECT_TRUE(prompt.waitForStatusChanges(changes + 1, 1000));
 
   prompt.queueAnswer(ANSWER_NO);
   ASSERT_TRUE(control("FAULT HEADER 1"));
   ASSERT_TRUE(prompt.waitForMessages(1, 5000));
-  ASSERT_TRUE(waitFor(3000, [] { return !statusPollingActive(); }));
+  ASSERT_TRUE(waitFor([] { return !statusPollingActive(); }, 3000));
   auto shown = prompt.messages();
   EXPECT_EQ(shown[0].extra, "\n(RDSSTS)");
   EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
@@ -339,7 +286,7 @@ TEST_F(LinkSim, RefusedMotionAndValuesAndTheStopStates) {
   // Block end comes with the target while the keyword still names the move.
   ASSERT_TRUE(control("SET SETTLE 5000"));
   ASSERT_EQ(request_POSING(nullptr, head, 100), 0);
-  ASSERT_TRUE(waitFor(3000, [&] { return request_RDMSTS(nullptr, &state, &word) == 0 && (word & 1); }));
+  ASSERT_TRUE(waitFor([&] { return request_RDMSTS(nullptr, &state, &word) == 0 && (word & 1); }, 3000));
   EXPECT_EQ(state, 1);   // POSING_
   // Teaching: a point set without a position takes the command position.
   ASSERT_EQ(request_SET_PT(nullptr, 9, 700, 0, 0), 0);
@@ -352,7 +299,7 @@ TEST_F(LinkSim, RefusedMotionAndValuesAndTheStopStates) {
   ASSERT_EQ(request_RDMSTS(nullptr, &state, &word), 0);
   EXPECT_EQ(state, 9);   // STOP___
   EXPECT_EQ(word & 1, 0);
-  ASSERT_TRUE(waitFor(3000, [&] { return request_RDMSTS(nullptr, &state, &word) == 0 && state == 0; }));
+  ASSERT_TRUE(waitFor([&] { return request_RDMSTS(nullptr, &state, &word) == 0 && state == 0; }, 3000));
   EXPECT_EQ(word & 1, 1);
   EXPECT_EQ(prompt.messageCount(), 4u);
 }

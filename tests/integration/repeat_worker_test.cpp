@@ -63,11 +63,11 @@ class RepeatWorkerSim : public OperationSim {
   // Puts the axis at `position` and waits until it is there.
   void moveTo(int32_t position) {
     ASSERT_EQ(returnOperationPosition(nullptr, position), 0);
-    ASSERT_TRUE(waitFor(3000, [&] {
+    ASSERT_TRUE(waitFor([&] {
       std::string motion;
       control("GET MOTION", &motion);
       return motion.find("state=NEUTRAL pos=" + std::to_string(position) + "\n") != std::string::npos;
-    }));
+    }, 3000));
     control("LOG CLEAR");
   }
   // The log as a sequence of names, runs of status reads folded into one "STS".
@@ -111,9 +111,9 @@ TEST_F(RepeatWorkerSim, GoAndReturnMovesWaitsPausesAndReturnsToTheStartAtParamet
   ASSERT_EQ(startRepeat(&run, nullptr, move, interval, Recorder::sink, &recorder), 0);
   EXPECT_EQ(startRepeat(&run, nullptr, move, interval, Recorder::sink, &recorder), REPEAT_RUNNING);
   // Two whole cycles and the third move.
-  ASSERT_TRUE(waitFor(8000, [&] { return recorder.count(REPEAT_MOVE) >= 2 && recorder.count(REPEAT_WAIT) >= 5; }));
+  ASSERT_TRUE(waitFor([&] { return recorder.count(REPEAT_MOVE) >= 2 && recorder.count(REPEAT_WAIT) >= 5; }, 8000));
   EXPECT_EQ(stopOperation(&run, nullptr, 0, false), 0);
-  ASSERT_TRUE(waitFor(2000, [&] { return recorder.count(REPEAT_IDLE) == 1; }));
+  ASSERT_TRUE(waitFor([&] { return recorder.count(REPEAT_IDLE) == 1; }, 2000));
 
   const std::string kMove = "<STX>POSING01CT:ABS_A:PARMPARMV:SET_00007530P:000007D0<CR>";
   const std::string kReturn = "<STX>POSING01CT:ABS_A:PARMPARMV:PARMP:000001F4<CR>";
@@ -138,9 +138,9 @@ TEST_F(RepeatWorkerSim, StepVariantStepsReturnsAndStepsAgainAtOnceWithIntervalZe
   ASSERT_EQ(buildMotionRequest(kStepForm, &area, false, MOTION_REVERSE, &step), 0);
   ASSERT_EQ(startRepeat(&run, nullptr, step, 0, Recorder::sink, &recorder), 0);
   EXPECT_EQ(run.repeatState.load(), STEP_REPEAT_REVERSE);
-  ASSERT_TRUE(waitFor(8000, [&] { return recorder.count(STEP_REPEAT_REVERSE) >= 1 && recorder.count(STEP_REPEAT_WAIT) >= 4; }));
+  ASSERT_TRUE(waitFor([&] { return recorder.count(STEP_REPEAT_REVERSE) >= 1 && recorder.count(STEP_REPEAT_WAIT) >= 4; }, 8000));
   EXPECT_EQ(stopOperation(&run, nullptr, 0, false), 0);
-  ASSERT_TRUE(waitFor(2000, [&] { return recorder.count(REPEAT_IDLE) == 1; }));
+  ASSERT_TRUE(waitFor([&] { return recorder.count(REPEAT_IDLE) == 1; }, 2000));
 
   const std::string kStep = "<STX>STEP__01CT:ABS_A:PARMPARMV:PARMP:-SEL1<CR>";
   const std::string kReturn = "<STX>POSING01CT:ABS_A:PARMPARMV:PARMP:00001388<CR>";
@@ -163,13 +163,13 @@ TEST_F(RepeatWorkerSim, StopWhileTheWorkerSleepsEndsItWithoutAnotherMotion) {
   ASSERT_EQ(buildMotionRequest(kHomingForm, &area, false, 0, &homing), 0);
   ASSERT_EQ(startRepeat(&run, nullptr, homing, 5000, Recorder::sink, &recorder), 0);
   // Homing reached 0 and block end was seen: the worker now sleeps 5 s.
-  ASSERT_TRUE(waitFor(3000, [&] { return recorder.count(REPEAT_RETURN) == 1; }));
+  ASSERT_TRUE(waitFor([&] { return recorder.count(REPEAT_RETURN) == 1; }, 3000));
   std::string motion;
   control("GET MOTION", &motion);
   EXPECT_NE(motion.find("pos=0\n"), std::string::npos) << motion;
   auto pressed = Clock::now();
   EXPECT_EQ(stopOperation(&run, nullptr, 1, true), 0);
-  ASSERT_TRUE(waitFor(1000, [&] { return recorder.count(REPEAT_IDLE) == 1; }));
+  ASSERT_TRUE(waitFor([&] { return recorder.count(REPEAT_IDLE) == 1; }, 1000));
   EXPECT_LT(Clock::now() - pressed, std::chrono::milliseconds(1000));
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   auto lines = logLines();
@@ -184,7 +184,7 @@ TEST_F(RepeatWorkerSim, AFailedRequestEndsTheRepeatWithTheStateBackToZero) {
   MotionRequest move = positioningTo(3000);
   ASSERT_TRUE(control("FAULT ERROR RDMSTS 0001"));
   ASSERT_EQ(startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder), 0);
-  ASSERT_TRUE(waitFor(3000, [&] { return recorder.count(REPEAT_IDLE) == 1; }));
+  ASSERT_TRUE(waitFor([&] { return recorder.count(REPEAT_IDLE) == 1; }, 3000));
   EXPECT_EQ(run.repeatState.load(), REPEAT_IDLE);
   EXPECT_EQ(run.runFlag.load(), 0u);
   EXPECT_EQ(prompt.messageCount(), 1u);   // the request's own error box
@@ -208,14 +208,14 @@ TEST_F(RepeatWorkerSim, EndingARepeatAtExitSendsNoStopAndTheMoveFinishes) {
   MotionRequest move{};
   ASSERT_EQ(buildMotionRequest(kPositioningForm, &area, false, 0, &move), 0);
   ASSERT_EQ(startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder), 0);
-  ASSERT_TRUE(waitFor(2000, [&] { return recorder.count(REPEAT_WAIT) == 1; }));
+  ASSERT_TRUE(waitFor([&] { return recorder.count(REPEAT_WAIT) == 1; }, 2000));
   EXPECT_TRUE(endRepeat(&run, 3000));
   EXPECT_FALSE(repeatActive(&run));
-  ASSERT_TRUE(waitFor(3000, [&] {
+  ASSERT_TRUE(waitFor([&] {
     std::string motion;
     control("GET MOTION", &motion);
     return motion.find("pos=4000\n") != std::string::npos;
-  }));
+  }, 3000));
   for (auto& line : logLines()) EXPECT_EQ(line.find("STOP__"), std::string::npos) << line;
   EXPECT_EQ(prompt.messageCount(), 0u);
 }
@@ -227,7 +227,7 @@ TEST_F(RepeatWorkerSim, AStopOvertakesTheQueueAndEndsAMotionAwaitingItsReply) {
   ASSERT_TRUE(control("FAULT NOREPLY 1"));
   ASSERT_EQ(startSingleMotion(&run, nullptr, move, 0), 0);
   EXPECT_EQ(startSingleMotion(&run, nullptr, move, 0), REPEAT_RUNNING);
-  ASSERT_TRUE(waitFor(2000, [&] { return !logLines().empty(); }));
+  ASSERT_TRUE(waitFor([&] { return !logLines().empty(); }, 2000));
   std::atomic<uint16_t> readStatus{9};
   std::thread reader([&] {
     uint8_t state = 0;
@@ -241,7 +241,7 @@ TEST_F(RepeatWorkerSim, AStopOvertakesTheQueueAndEndsAMotionAwaitingItsReply) {
   EXPECT_LT(Clock::now() - pressed, std::chrono::milliseconds(1000));
   reader.join();
   EXPECT_EQ(readStatus.load(), 0);
-  ASSERT_TRUE(waitFor(2000, [&] { return !singleMotionActive(&run); }));
+  ASSERT_TRUE(waitFor([&] { return !singleMotionActive(&run); }, 2000));
   auto lines = logLines();
   ASSERT_EQ(lines.size(), 3u) << ::testing::PrintToString(lines);
   EXPECT_NE(lines[0].find("POSING"), std::string::npos);
@@ -258,7 +258,7 @@ TEST_F(RepeatWorkerSim, AStopInAnyDialogEndsEveryRepeatAndNothingMovesAfterIt) {
   MotionRequest move = positioningTo(500, 60000);
   RepeatRun* other = repeatRunAt(1);
   ASSERT_EQ(startRepeat(other, nullptr, move, 0, Recorder::sink, &recorder), 0);
-  ASSERT_TRUE(waitFor(5000, [&] { return recorder.count(REPEAT_MOVE) >= 1 && recorder.count(REPEAT_RETURN) >= 1; }));
+  ASSERT_TRUE(waitFor([&] { return recorder.count(REPEAT_MOVE) >= 1 && recorder.count(REPEAT_RETURN) >= 1; }, 5000));
   EXPECT_EQ(stopOperation(repeatRunAt(2), nullptr, 0, false), 0);
   EXPECT_FALSE(repeatActive(other));
   std::this_thread::sleep_for(std::chrono::milliseconds(600));
@@ -307,6 +307,6 @@ TEST_F(RepeatWorkerSim, AStartWhileTheLastWorkerIsInItsBoxIsRefusedAtOnce) {
   EXPECT_LT(Clock::now() - pressed, std::chrono::milliseconds(300));
   ASSERT_TRUE(control("FAULT NONE"));
   prompt.release();
-  ASSERT_TRUE(waitFor(2000, [&] { return recorder.count(REPEAT_IDLE) == 1 || !repeatActive(&run); }));
-  EXPECT_TRUE(waitFor(2000, [&] { return startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder) == 0; }));
+  ASSERT_TRUE(waitFor([&] { return recorder.count(REPEAT_IDLE) == 1 || !repeatActive(&run); }, 2000));
+  EXPECT_TRUE(waitFor([&] { return startRepeat(&run, nullptr, move, 0, Recorder::sink, &recorder) == 0; }, 2000));
 }

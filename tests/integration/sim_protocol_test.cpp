@@ -10,8 +10,7 @@
 #include "serial/serial_port.h"
 #include "protocol/encoders.h"
 #include "protocol/framing.h"
-#include "tests/support/sim_control.h"
-#include "tests/support/sim_process.h"
+#include "tests/support/sim_fixture.h"
 
 namespace {
 

@@ -16,8 +16,7 @@
 #include "serial/serial_port.h"
 #include "protocol/framing.h"
 #include "tests/support/scripted_prompt.h"
-#include "tests/support/sim_control.h"
-#include "tests/support/sim_process.h"
+#include "tests/support/sim_fixture.h"
 
 namespace {
 
@@ -54,10 +53,7 @@ class Transfers : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(startSim(sim_));
-    setPortDevicePath(0, sim_.pty.c_str());
-    resetModeRecord();
-    linkFlagsClear();
-    ASSERT_EQ(linkStart(), 0);
+    ASSERT_EQ(startLinkOn(sim_.pty.c_str()), 0);
     ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
     clearDefinitions();
     ASSERT_EQ(loadDefinitions((std::string(QZ_SOURCE_DIR) + "/data/ParmDef.cfg").c_str()), 0);

@@ -1,7 +1,7 @@
 // One request-answer exchange with qzsim's control port per call.
 #include "sim_control.h"
 
-#include <cstdlib>
+#include <sstream>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -74,7 +74,16 @@ bool simCommand(uint16_t controlPort, const std::string& line, std::string* repl
   return ok;
 }
 
-uint16_t simControlFromEnv() {
-  const char* v = std::getenv("QZSIM_CONTROL");
-  return v ? static_cast<uint16_t>(std::atoi(v)) : 0;
+std::string simLog(uint16_t controlPort) {
+  std::string reply;
+  simCommand(controlPort, "LOG", &reply);
+  return reply;
+}
+
+std::vector<std::string> simLogLines(uint16_t controlPort) {
+  std::vector<std::string> lines;
+  std::istringstream in(simLog(controlPort));
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) lines.push_back(line);
+  return lines;
 }

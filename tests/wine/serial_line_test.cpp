@@ -8,7 +8,7 @@
 #include "serial/serial_port.h"
 #include "protocol/encoders.h"
 #include "protocol/framing.h"
-#include "tests/support/sim_control.h"
+#include "tests/support/sim_fixture.h"
 
 namespace {
 
@@ -37,8 +37,9 @@ TEST(WinSerial, ResultCodesOfOpenCloseReadWrite) {
 class WinLine : public ::testing::Test {
  protected:
   void SetUp() override {
-    control_ = simControlFromEnv();
-    if (control_ == 0) GTEST_SKIP() << "QZSIM_CONTROL not set";
+    SimProcess sim;
+    if (!startSim(sim)) GTEST_SKIP() << "QZSIM_PTY and QZSIM_CONTROL not set";
+    control_ = sim.control;
     ASSERT_TRUE(simCommand(control_, "RESET"));
     ASSERT_EQ(openPort(0, kLineSettings, kPortTimings), PORT_OK);
     g_mode.currentPort = 0;

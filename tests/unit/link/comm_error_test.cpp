@@ -9,8 +9,8 @@
 #include "link/request.h"
 #include "serial/serial_port.h"
 #include "resources/resource.h"
-#include "tests/support/scripted_prompt.h"
 #include "tests/support/fake_line.h"
+#include "tests/support/sim_fixture.h"
 
 #ifndef _WIN32
 
@@ -31,11 +31,8 @@ class CommError : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(line.ok());
-    setPortDevicePath(0, line.slavePath());
     setPortDevicePath(6, "/nonexistent/qz-tty");
-    resetModeRecord();
-    linkFlagsClear();
-    ASSERT_EQ(linkStart(), 0);
+    ASSERT_EQ(startLinkOn(line.slavePath()), 0);
   }
   void TearDown() override { linkShutdown(); }
   FakeLine line;

@@ -8,8 +8,8 @@
 #include "link/link_state.h"
 #include "link/request.h"
 #include "serial/serial_port.h"
-#include "tests/support/scripted_prompt.h"
 #include "tests/support/fake_line.h"
+#include "tests/support/sim_fixture.h"
 
 #ifndef _WIN32
 
@@ -17,10 +17,7 @@ class RequestBytes : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(line.ok());
-    setPortDevicePath(0, line.slavePath());
-    resetModeRecord();
-    linkFlagsClear();
-    ASSERT_EQ(linkStart(), 0);
+    ASSERT_EQ(startLinkOn(line.slavePath()), 0);
     line.answerGarbage(true);   // every request fails fast; only the bytes sent matter
   }
   void TearDown() override { linkShutdown(); }

@@ -2,44 +2,27 @@
 // answered No keeping the last status, and never holds up shutdown.
 #include <gtest/gtest.h>
 #include <chrono>
-#include <functional>
 #include <thread>
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/request.h"
-#include "serial/serial_port.h"
 #include "link/status_poll.h"
 #include "resources/resource.h"
-#include "tests/support/scripted_prompt.h"
 #include "tests/support/fake_line.h"
+#include "tests/support/sim_fixture.h"
+#include "tests/support/wait.h"
 
 #ifndef _WIN32
-
-namespace {
-
-bool waitFor(int timeoutMs, const std::function<bool()>& done) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (std::chrono::steady_clock::now() < end) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return done();
-}
-
-}  // namespace
 
 class StatusPoll : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(line.ok());
-    setPortDevicePath(0, line.slavePath());
-    resetModeRecord();
-    linkFlagsClear();
     g_moduleStatus.ready = 0;
     g_moduleStatus.servoOn = 0;
     g_moduleStatus.mainCircuitOn = 0;
     g_moduleStatus.alarm = 0;
-    ASSERT_EQ(linkStart(), 0);
+    ASSERT_EQ(startLinkOn(line.slavePath()), 0);
     ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
     line.answerStatus(true);
   }
@@ -55,24 +38,24 @@ TEST_F(StatusPoll, FollowsTheModuleAndEndsAfterAFailedReadAnsweredNo) {
   line.setStatus(true, false, true, false);
   startStatusPolling(nullptr);
   ASSERT_TRUE(statusPollingActive());
-  ASSERT_TRUE(waitFor(2000, [] { return g_moduleStatus.ready.load() == 1; }));
+  ASSERT_TRUE(waitFor([] { return g_moduleStatus.ready.load() == 1; }, 2000));
   EXPECT_EQ(g_moduleStatus.mainCircuitOn.load(), 1);
   EXPECT_EQ(g_moduleStatus.servoOn.load(), 0);
   int changes = prompt.statusChanges();
   EXPECT_GE(changes, 1);
   // Unchanged status: no repaint.
   int reads = line.statusReads();
-  ASSERT_TRUE(waitFor(2000, [&] { return line.statusReads() >= reads + 3; }));
+  ASSERT_TRUE(waitFor([&] { return line.statusReads() >= reads + 3; }, 2000));
   EXPECT_EQ(prompt.statusChanges(), changes);
   line.setStatus(true, true, true, true);
-  ASSERT_TRUE(waitFor(2000, [] { return g_moduleStatus.alarm.load() == 1; }));
+  ASSERT_TRUE(waitFor([] { return g_moduleStatus.alarm.load() == 1; }, 2000));
   EXPECT_TRUE(prompt.waitForStatusChanges(changes + 1, 1000));
 
   prompt.queueAnswer(ANSWER_NO);
   line.answerStatus(false);
   line.answerGarbage(true);
   ASSERT_TRUE(prompt.waitForMessages(1, 3000));
-  ASSERT_TRUE(waitFor(2000, [] { return !statusPollingActive(); }));
+  ASSERT_TRUE(waitFor([] { return !statusPollingActive(); }, 2000));
   auto shown = prompt.messages();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].textId, IDS_BAD_REPLY_FORMAT);
@@ -94,7 +77,7 @@ TEST_F(StatusPoll, ReconnectionFromItsOwnBoxKeepsTheSameThreadPolling) {
   line.answerGarbage(false);
   line.answerStatus(true);
   int reads = line.statusReads();
-  ASSERT_TRUE(waitFor(3000, [&] { return line.statusReads() >= reads + 3; }));
+  ASSERT_TRUE(waitFor([&] { return line.statusReads() >= reads + 3; }, 3000));
   EXPECT_TRUE(statusPollingActive());
   EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 1);
   EXPECT_EQ(prompt.messageCount(), 1u);

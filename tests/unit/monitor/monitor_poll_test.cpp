@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "monitor/monitor_poll.h"
+#include "tests/support/wait.h"
 
 namespace {
 
@@ -50,14 +51,8 @@ std::shared_ptr<MonitorPoll> newPoll(uint32_t periodMs = 5) {
   return poll;
 }
 
-bool waitUntil(bool (*condition)(), std::chrono::milliseconds limit = 3s) {
-  auto end = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
+// Polled every millisecond: the tests catch a read while it is inside.
+bool waitUntil(bool (*condition)()) { return waitFor(condition, 3000, 1); }
 
 void reset() {
   g_module.hold = false;

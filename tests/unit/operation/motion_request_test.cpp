@@ -187,7 +187,7 @@ TEST_F(MotionRequestSim, StopIsSentWhateverTheSpeedFieldHolds) {
 TEST_F(MotionRequestSim, JogSendsOneFeedPerPressAndOneStopPerRelease) {
   JogArea jog{};
   jog.speed = 5000;
-  auto feedDone = [] { return waitFor(2000, [] { return !jogFeedWaiting(); }); };
+  auto feedDone = [] { return waitFor([] { return !jogFeedWaiting(); }, 2000); };
   EXPECT_EQ(jogPress(nullptr, MOTION_FORWARD, jog, kEnv, false), 0);
   EXPECT_EQ(jogPress(nullptr, MOTION_FORWARD, jog, kEnv, false), 0);   // a repeated draw request
   EXPECT_EQ(linkFlagTest(LINK_JOG_FORWARD), 1);
@@ -214,11 +214,11 @@ TEST_F(MotionRequestSim, ExternalMultiSpeedAndPassPointMovesEndAtTheirTarget) {
   g_mode.debugMode = 1;
   auto endsAt = [&](const MotionRequest& request, int32_t position) {
     if (requestMotion(nullptr, request) != 0) return false;
-    return waitFor(3000, [&] {
+    return waitFor([&] {
       std::string motion;
       control("GET MOTION", &motion);
       return motion.find("state=NEUTRAL pos=" + std::to_string(position) + "\n") != std::string::npos;
-    });
+    }, 3000);
   };
   MotionRequest r{};
   ExternalSignalArea external{};

@@ -1,5 +1,12 @@
-// qzsim as a child process of a native test.
-#include "sim_process.h"
+// qzsim for a test: a child process natively, the one scripts/wine-tests started
+// under Wine; and the fixture that connects the link to it.
+#include "tests/support/sim_fixture.h"
+
+#include <cstdlib>
+
+#include "link/link.h"
+#include "link/link_state.h"
+#include "serial/serial_port.h"
 
 #ifndef _WIN32
 #include <poll.h>
@@ -8,7 +15,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 
 bool startSim(SimProcess& sim, std::vector<std::string> extraArgs) {
@@ -84,6 +90,40 @@ void stopSim(SimProcess& sim) {
   sim = SimProcess{};
 }
 #else
-bool startSim(SimProcess&, std::vector<std::string>) { return false; }
+bool startSim(SimProcess& sim, std::vector<std::string>) {
+  const char* pty = std::getenv("QZSIM_PTY");
+  const char* control = std::getenv("QZSIM_CONTROL");
+  if (!pty || !control) return false;
+  sim.pty = pty;
+  sim.control = static_cast<uint16_t>(std::atoi(control));
+  return sim.control != 0;
+}
 void stopSim(SimProcess& sim) { sim = SimProcess{}; }
 #endif
+
+uint16_t startLinkOn(const char* linePath) {
+  setPortDevicePath(0, linePath);
+  resetModeRecord();
+  linkFlagsClear();
+  return linkStart();
+}
+
+void SimLinkTest::SetUpTestSuite() { simRunning = startSim(sim); }
+
+void SimLinkTest::TearDownTestSuite() {
+  if (simRunning) stopSim(sim);
+  simRunning = false;
+}
+
+void SimLinkTest::SetUp() {
+  ASSERT_TRUE(simRunning);
+  ASSERT_TRUE(control("RESET"));
+  ASSERT_TRUE(control("LOG CLEAR"));
+  ASSERT_EQ(startLinkOn(sim.pty.c_str()), 0);
+  ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
+}
+
+void SimLinkTest::TearDown() {
+  linkShutdown();
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0);
+}
