@@ -127,6 +127,5 @@ int main(int argc, char** argv) {
 
   if (linkRunning()) linkShutdown();
   traceClose();
-  freeDefinitionPool();
   return code;
 }
