@@ -59,6 +59,8 @@ constexpr uint32_t kAlarmPoolSize = 256 * 1024;
 
 // Every text of a table lives in the table's own pool, so a parse into one table
 // never touches the strings of another; they stay valid until the table is cleared.
+// A byte copy of a table (a scratch table for a data file) still points at the
+// strings of the table it was copied from.
 struct ParameterTable {
   uint16_t count;
   ParameterDefinition entries[MAX_DEFINITIONS];
