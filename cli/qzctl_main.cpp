@@ -145,6 +145,5 @@ int main(int argc, char** argv) {
 
   if (linkRunning()) linkShutdown();
   traceClose();
-  freeDefinitionPool();
   return code;
 }

@@ -1,5 +1,5 @@
-// Parameter definitions: the definition file's grammar, the ParameterTable, the
-// AlarmTextTable, the definition string pool and the mode directive.
+// Parameter definitions: the ParameterTable and the AlarmTextTable, each with the
+// string pool its texts live in, and the parse of a definition file into them.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,7 @@ constexpr int MAX_CHOICES = 16;
 // A selection value (one hexadecimal digit) and its text.
 struct Choice {
   uint16_t value;
-  const char* text;        // pool string; null ends a field's choices
+  const char* text;        // string of the table's pool; null ends a field's choices
 };
 
 // Kind B: (value AND mask) >> position, mask = (2^bitCount - 1) << position.
@@ -34,7 +34,7 @@ struct ParameterDefinition {
   uint16_t number;         // Pn number; below 0x800 servo, from 0x800 option
   char kind;               // 'D', 'H', 'B', 'N', 'S'; 0 while no kind block was read
   uint8_t valueValid;      // 1 while value is meant for a data file or the module
-  const char* name;        // pool string
+  const char* name;        // string of the table's pool
   uint16_t size;           // bytes on the module: 1, 2 or 4 (2 for B, N, S)
   int32_t value;           // only the low `size` bytes are meaningful
   union {
@@ -52,9 +52,20 @@ struct ParameterDefinition {
   };
 };
 
+// Bytes of texts one table can hold: many times what the shipped files need. A
+// file whose texts do not fit is refused at the line of the first that does not.
+constexpr uint32_t kParameterPoolSize = 1024 * 1024;
+constexpr uint32_t kAlarmPoolSize = 256 * 1024;
+
+// Every text of a table lives in the table's own pool, so a parse into one table
+// never touches the strings of another; they stay valid until the table is cleared.
+// A byte copy of a table (a scratch table for a data file) still points at the
+// strings of the table it was copied from.
 struct ParameterTable {
   uint16_t count;
   ParameterDefinition entries[MAX_DEFINITIONS];
+  uint32_t poolUsed;
+  char pool[kParameterPoolSize];
 };
 
 // Alarm groups, by the tag that selects them in the file.
@@ -62,7 +73,9 @@ constexpr int ALARM_GROUP_COUNT = 7;
 constexpr int ALARM_SVW = 0, ALARM_SVA = 1, ALARM_MTW = 2, ALARM_MTA = 3, ALARM_SYW = 4,
               ALARM_SYA = 5, ALARM_HST = 6;   // HST: texts of the alarm history
 struct AlarmTextTable {
-  const char* texts[ALARM_GROUP_COUNT][256];  // pool strings or null
+  const char* texts[ALARM_GROUP_COUNT][256];  // strings of the pool below, or null
+  uint32_t poolUsed;
+  char pool[kAlarmPoolSize];
 };
 
 extern ParameterTable g_parameterTable;
@@ -73,20 +86,19 @@ extern AlarmTextTable g_alarmTexts;
 // empty (nothing is created), or the 1-based line of the first error. Does not
 // clear the tables first: call clearDefinitions.
 uint16_t loadDefinitions(const char* path);
-// The same on a text already in memory, into the given records. Every load
-// allocates a new string pool of `size` bytes and frees the previous one, so
-// strings of tables filled by an earlier load are no longer valid.
+// The same on a text already in memory, into the given records (alarms and mode
+// may be null). Texts are added to the pools of `table` and `alarms`; no other
+// table's strings are touched.
 uint16_t parseDefinitions(const char* data, uint32_t size, ParameterTable* table,
                           AlarmTextTable* alarms, ModeRecord* mode);
 
-// Zero-fills g_parameterTable (count included) and g_alarmTexts.
+// Zero-fills g_parameterTable (count and pool included) and g_alarmTexts.
 void clearDefinitions();
 void clearParameterTable(ParameterTable* table);
-// Changes with every clearDefinitions and every parse (which replaces the pool), so
-// an index or string taken under one generation is not used under another.
+// Changes with every clearDefinitions and every parse, so an index or string taken
+// under one generation is not used under another.
 uint32_t definitionGeneration();
-// Frees the string pool (program exit).
-void freeDefinitionPool();
+void bumpDefinitionGeneration();
 
 // First definition with that number, or null (scans from the start).
 ParameterDefinition* findDefinition(uint16_t number);

@@ -48,7 +48,6 @@ char g_settingsPath[PATH_BYTES];
 
 void exitSteps(HINSTANCE instance) {
   writeMotorType(g_motorType);
-  freeDefinitionPool();
   if (g_settingsPath[0]) saveSettings(g_settingsPath);
   fileLockClose();
   if (g_library) FreeLibrary(g_library);

@@ -106,6 +106,19 @@ TEST(Definitions, ShiftJisTrailBytesAreNotDelimiters) {
   EXPECT_EQ(std::string(p.table->entries[0].name), name);
 }
 
+TEST(Definitions, ParsingAnotherTableLeavesStringsIntact) {
+  // Texts of the same length: a pool shared between tables would be reused in place.
+  Parsed a = parse("Pn0100:\r\nD:\"gain\"{2,0,100 [Hz]}\r\nALM:SVA{10:\"heat\"}\r\n");
+  Parsed b = parse("Pn0200:\r\nD:\"rate\"{2,0,100 [ms]}\r\nALM:SVA{10:\"cold\"}\r\n");
+  ASSERT_EQ(a.result, 0);
+  ASSERT_EQ(b.result, 0);
+  EXPECT_STREQ(a.table->entries[0].name, "gain");
+  EXPECT_STREQ(a.table->entries[0].unit, "[Hz]");
+  EXPECT_STREQ(a.alarms->texts[ALARM_SVA][0x10], "heat");
+  EXPECT_STREQ(b.table->entries[0].name, "rate");
+  EXPECT_STREQ(b.alarms->texts[ALARM_SVA][0x10], "cold");
+}
+
 TEST(Definitions, FirstErrorLine) {
   struct Case {
     const char* text;
