@@ -2,6 +2,7 @@
 // of one axis in one folder.
 #include "cli/qzctl.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -131,10 +132,12 @@ int cmdBackup(const std::vector<std::string>& args) {
   if (int code = transferExit(r, tp, statusFromLastBox())) return failBackup(temp, code);
 
   std::string prm = (temp / kParamsFile).string(), pnt = (temp / kPointsFile).string();
+  errno = 0;
   if (writeParameterFile(prm.c_str(), &g_parameterTable) != 0)
-    return failBackup(temp, fileError("cannot write the parameter file", prm, 0xFFFF));
+    return failBackup(temp, writeFailure("cannot write the parameter file", prm, errno));
+  errno = 0;
   if (writePointFile(pnt.c_str(), g_points.points) != 0)
-    return failBackup(temp, fileError("cannot write the point file", pnt, 0xFFFF));
+    return failBackup(temp, writeFailure("cannot write the point file", pnt, errno));
   std::string json = (temp / kModuleFile).string();
   {
     std::ofstream f(json, std::ios::binary);

@@ -238,7 +238,7 @@ int cmdAlarms(const std::vector<std::string>& args) {
     std::snprintf(code, sizeof code, "%02X", word & 0xFF);
     Record row;
     row.columns = {{"code", std::to_string(word & 0xFF), code},
-                   str("text", toUtf8(history ? alarmHistoryText(g_alarmTexts, word) : alarmText(g_alarmTexts, word)))};
+                   str("text", toUtf8(history ? alarmHistoryText(g_alarmTexts, word) : alarmWordText(g_alarmTexts, word)))};
     if (history) {
       row.layout = "{code}  {text}\n";
     } else {

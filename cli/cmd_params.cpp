@@ -2,6 +2,7 @@
 #include "cli/qzctl.h"
 #include "cli/console.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -207,8 +208,9 @@ int cmdParamsFile(const std::vector<std::string>& args) {
     uint16_t r = saveParameters(nullptr, &g_parameterTable, g_running, sink);
     int code = transferExit(r, p, statusFromLastBox());
     if (code) return code;
+    errno = 0;
     if (writeParameterFile(path.c_str(), &g_parameterTable) != 0)
-      return fileError("cannot write the parameter file", path, 0xFFFF);
+      return writeFailure("cannot write the parameter file", path, errno);
     summary.columns = {num("saved", p.total), str("file", path), textOnly("count", std::to_string(validValues(g_parameterTable))),
                        textOnly("seconds", secondsSince(start))};
     summary.layout = "params save: {count} parameters read from the module into {file} in {seconds} s\n";

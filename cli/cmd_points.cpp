@@ -1,6 +1,7 @@
 // points: list, get, set, save, load and verify of the point table.
 #include "cli/qzctl.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -141,7 +142,8 @@ int cmdPoints(const std::vector<std::string>& args) {
     if (sub == "save") {
       uint16_t r = savePointTable(nullptr, &g_points, g_running, sink);
       if (int code = transferExit(r, p, statusFromLastBox())) return code;
-      if (writePointFile(path.c_str(), g_points.points) != 0) return fileError("cannot write the point file", path, 0xFFFF);
+      errno = 0;
+      if (writePointFile(path.c_str(), g_points.points) != 0) return writeFailure("cannot write the point file", path, errno);
       summary.columns = {num("saved", POINT_COUNT), str("file", path), textOnly("seconds", secondsSince(start))};
       summary.layout = "points save: {saved} points read from the module into {file} in {seconds} s\n";
       print(summary);

@@ -188,6 +188,10 @@ int fileFailure(const char* what, const std::string& path) {
   return fail(EXIT_FILE, "%s %s: %s", what, path.c_str(), reason.empty() ? "empty or unreadable" : reason.c_str());
 }
 
+int writeFailure(const char* what, const std::string& path, int error) {
+  return fail(EXIT_FILE, "%s %s: %s", what, path.c_str(), error ? std::strerror(error) : "not written");
+}
+
 bool targetWritable(const std::string& path) {
   // An existing file is opened for update, which leaves it as it is; a new one is
   // made and removed again.

@@ -72,6 +72,9 @@ int loadDefs();
 int fileError(const char* what, const std::string& path, uint16_t line);
 // "WHAT PATH: " and the system's reason, for a file with no lines to count.
 int fileFailure(const char* what, const std::string& path);
+// "WHAT PATH: " and why a data file written whole was not: `error` is the errno the
+// write left (cleared before it), 0 when the system gave none.
+int writeFailure(const char* what, const std::string& path, int error);
 // True when `path` can be written (an existing file is not changed); else says why.
 bool targetWritable(const std::string& path);
 

@@ -1,6 +1,6 @@
 // Result codes of the editing dialogs' input checks and the one way they read a
-// number from a field. Every failure is shown the same way (box 256, nothing
-// sent); the codes say which check refused the input.
+// number from a field. Every failure is shown the same way (IDS_INVALID_INPUT,
+// nothing sent); the codes say which check refused the input.
 #pragma once
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // The parameter editors' portable side: what each editor shows when it opens and
 // the value its "設定" button writes. The dialogs only move texts and combo
-// selections; a result other than EDIT_OK means box 256 and nothing sent.
+// selections; a result other than EDIT_OK means IDS_INVALID_INPUT and nothing sent.
 #pragma once
 #include <cstdint>
 

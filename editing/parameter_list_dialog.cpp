@@ -1,7 +1,7 @@
-// The servo and option parameter lists (111 and 199): one procedure, each template
-// with its own column widths and row maps. A worker reads the module's values one
-// request at a time and hands each to the dialog, which alone stores it and
-// writes the list.
+// The servo and option parameter lists (IDD_SERVO_PARAM_LIST, IDD_OPTION_PARAM_LIST).
+// One procedure, each template with its own column widths and row maps. A worker
+// reads the module's values one request at a time and hands each to the dialog,
+// which alone stores it and writes the list.
 #include <windows.h>
 #include <commctrl.h>
 #include <cstring>

@@ -1,4 +1,4 @@
-// The point-table list (135): a worker reads the 50 points from the module into the
+// The point-table list (IDD_POINT_LIST): a worker reads the 50 points from the module into the
 // live table and the dialog shows them; a point changed elsewhere is read again.
 #include <windows.h>
 #include <commctrl.h>

@@ -14,7 +14,7 @@ bool parseRepeatInterval(const char* text, uint16_t* interval);
 
 // "設定": stores both unit indices at once; then, when the interval reads, stores
 // it and the value format word of the command unit and returns 1 (the caller
-// rebuilds the unit labels). Otherwise shows box 256 and returns 0, leaving the
+// rebuilds the unit labels). Otherwise shows IDS_INVALID_INPUT and returns 0, leaving the
 // interval and the value format word as they were. Indices out of range count as 0.
 uint16_t confirmEnvironmentSettings(OwnerHandle owner, const char* intervalText,
                                     int displayUnit, int commandUnit);

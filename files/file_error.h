@@ -3,11 +3,11 @@
 #include <cstdint>
 #include "link/prompt.h"
 
-constexpr uint16_t FILE_ERROR_DEFINITION_READ = 0;   // string 260, with LINE:
-constexpr uint16_t FILE_ERROR_DATA_READ = 1;         // string 261, with LINE:
-constexpr uint16_t FILE_ERROR_DATA_WRITE = 2;        // string 262, no caption
-constexpr uint16_t FILE_ERROR_POINT_READ = 3;        // string 263, with LINE:
-constexpr uint16_t FILE_ERROR_POINT_WRITE = 4;       // string 264
+constexpr uint16_t FILE_ERROR_DEFINITION_READ = 0;   // IDS_DEFINITION_READ_FAILED, with LINE:
+constexpr uint16_t FILE_ERROR_DATA_READ = 1;         // IDS_DATA_READ_FAILED, with LINE:
+constexpr uint16_t FILE_ERROR_DATA_WRITE = 2;        // IDS_DATA_WRITE_FAILED, no caption
+constexpr uint16_t FILE_ERROR_POINT_READ = 3;        // IDS_POINT_READ_FAILED, with LINE:
+constexpr uint16_t FILE_ERROR_POINT_WRITE = 4;       // IDS_POINT_WRITE_FAILED
 
 // "LINE:" and the line as four upper-case hexadecimal digits, or "LINE:xxxx" for
 // 0xFFFF; `out` holds at least 10 bytes.

@@ -1,4 +1,4 @@
-// The connection dialog (104): choose COM1 to COM3, or any present port under
+// The connection dialog (IDD_CONNECT): choose COM1 to COM3, or any present port under
 // "その他" (other), and connect.
 #include "link/connect_dialog.h"
 
@@ -67,7 +67,9 @@ INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
   switch (message) {
     case WM_INITDIALOG: {
       CenterDialog(dialog, 0);
-      uint16_t saved = static_cast<uint16_t>(lParam);
+      // The shell's access to the saved port stays with the window for Connect.
+      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+      uint16_t saved = reinterpret_cast<const SavedPortAccess*>(lParam)->read();
       fillOtherPorts(dialog, saved);
       SetRadioGroup(dialog, IDC_CONNECT_COM1, saved <= 2 ? saved : saved < kSerialPortCount ? kOtherPosition : -1);
       g_mode.currentPort = saved;
@@ -86,7 +88,8 @@ INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         return TRUE;
       }
       if (LOWORD(wParam) == IDC_CONNECT_OK) {
-        if (connectSelectedPort(dialog, chosenPort(dialog)) == 0) EndDialog(dialog, 1);
+        const auto* saved = reinterpret_cast<const SavedPortAccess*>(GetWindowLongPtrW(dialog, DWLP_USER));
+        if (connectSelectedPort(dialog, chosenPort(dialog), *saved) == 0) EndDialog(dialog, 1);
         return TRUE;
       }
       if (LOWORD(wParam) == IDCANCEL) {

@@ -2,5 +2,6 @@
 #pragma once
 #include <windows.h>
 
-// lParam: the saved port (0 = COM1), which the dialog selects and makes current.
+// lParam: a SavedPortAccess (link/connection.h) that outlives the dialog; the saved
+// port it reads (0 = COM1) is selected and made current, and each Connect stores one.
 INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "files/settings.h"
 #include "link/link.h"
 #include "link/link_state.h"
 #include "serial/serial_port.h"
@@ -21,15 +20,15 @@ LineSettingTexts lineSettingTexts() {
   return texts;
 }
 
-uint16_t connectSelectedPort(OwnerHandle owner, int selected) {
-  uint16_t previous = savedPort();
+uint16_t connectSelectedPort(OwnerHandle owner, int selected, const SavedPortAccess& saved) {
+  uint16_t previous = saved.read();
   uint16_t chosen = selected >= 0 && selected < kSerialPortCount ? static_cast<uint16_t>(selected) : NO_PORT_SELECTED;
-  setSavedPort(chosen);
+  saved.store(chosen);
   if (previous >= kSerialPortCount) previous = 0;
   bool failed = false;
   if (linkFlagTest(LINK_PORT_OPEN) && postConnectionRequest(0, 0, previous) != 0) failed = true;
   if (!failed && chosen >= kSerialPortCount) {
-    setSavedPort(0);
+    saved.store(0);
     failed = true;
   }
   if (!failed && postConnectionRequest(1, 1, chosen) != 0) failed = true;

@@ -20,11 +20,18 @@ struct LineSettingTexts {
 };
 LineSettingTexts lineSettingTexts();
 
+// The saved port as the layer above keeps it (the settings block): read as the
+// port to close, stored as the port chosen. The shell hands it to the dialog.
+struct SavedPortAccess {
+  uint16_t (*read)();
+  void (*store)(uint16_t port);
+};
+
 // The Connect button. `selected` is the chosen port number (0 = COM1) or -1. Stores
 // it as the saved port, closes the previous port when one is open, opens the chosen
-// one and sets the current port. 0 on success; otherwise shows string 257 and
-// returns 1 (no port chosen is stored as 0 and fails).
-uint16_t connectSelectedPort(OwnerHandle owner, int selected);
+// one and sets the current port. 0 on success; otherwise shows IDS_PORT_INIT_FAILED
+// and returns 1 (no port chosen is stored as 0 and fails).
+uint16_t connectSelectedPort(OwnerHandle owner, int selected, const SavedPortAccess& saved);
 
 // The "other" drop-down: the present COM ports in number order, and the saved port
 // when it is 3 or above and absent now (present false), in its place by number.

@@ -35,7 +35,7 @@ const char* textOf(const AlarmTextTable& table, int group, uint32_t alarmWord) {
 }
 }  // namespace
 
-const char* alarmText(const AlarmTextTable& table, uint32_t alarmWord) {
+const char* alarmWordText(const AlarmTextTable& table, uint32_t alarmWord) {
   return textOf(table, alarmKind(alarmWord).group, alarmWord);
 }
 

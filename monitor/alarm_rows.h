@@ -17,7 +17,7 @@ constexpr int ALARM_STAMP_CHARS = 16;   // "DDD HH:MM:SS.mmm"
 // Ticks of 8 ms as days, hours, minutes, seconds and milliseconds.
 void formatAlarmTimeStamp(uint32_t ticks, char out[ALARM_STAMP_CHARS + 1]);
 
-// The text for the record's kind and code; "" when the kind or text is missing.
-const char* alarmText(const AlarmTextTable& table, uint32_t alarmWord);
+// The text for an alarm word's kind and code; "" when the kind or text is missing.
+const char* alarmWordText(const AlarmTextTable& table, uint32_t alarmWord);
 // The alarm history's text for a code (group HST); "" when the file has none.
 const char* alarmHistoryText(const AlarmTextTable& table, uint32_t alarmWord);

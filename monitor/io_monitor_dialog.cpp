@@ -8,7 +8,7 @@
 #include "monitor/monitor_dialogs.h"
 #include "monitor/monitor_labels.h"
 #include "monitor/monitor_view.h"
-#include "monitor/monitor_win32.h"
+#include "monitor/shared_monitor_dialog.h"
 #include "resources/resource.h"
 #include "toolkit/dialog_toolkit.h"
 #include "toolkit/modeless.h"

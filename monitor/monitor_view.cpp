@@ -91,7 +91,7 @@ void alarmRowTexts(const AlarmTextTable& table, const AlarmEntry& record, AlarmR
   std::snprintf(row->stamp, sizeof row->stamp, "%s", stamp);
   row->level = alarmKind(record.alarmWord).tag;
   codeText(record.alarmWord, row->code);
-  row->text = alarmText(table, record.alarmWord);
+  row->text = alarmWordText(table, record.alarmWord);
 }
 
 void alarmHistoryRowTexts(const AlarmTextTable& table, const AlarmEntry& record, AlarmRowTexts* row) {

@@ -11,6 +11,7 @@
 #include "files/parameter_file.h"
 #include "files/point_file.h"
 #include "files/settings.h"
+#include "link/connection.h"
 #include "link/request.h"
 #include "resources/resource.h"
 #include "shell/dialog_table.h"
@@ -26,6 +27,8 @@ const wchar_t kDefinitionFilter[] = L"Cfg Files (*.cfg)\0*.cfg\0All Files (*.*)\
 // Load and verify need an existing file; a save only proposes the name.
 constexpr DWORD kOpenFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
 constexpr DWORD kSaveFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+// The connection dialog reads and stores the saved port of the settings block.
+const SavedPortAccess kSavedPort{savedPort, setSavedPort};
 
 // A slot whose dialog is being created: a box shown during its creation leaves
 // the main window usable, and a second command then must not make a second one.
@@ -177,7 +180,7 @@ void onMenuCommand(HWND mainWindow, int command) {
   // the status poll to start after a connection.
   switch (row.templateId) {
     case IDD_CONNECT:
-      if (runModalDialog(mainWindow, IDD_CONNECT, savedPort()) == 1) startStatusPolling(mainWindow);
+      if (runModalDialog(mainWindow, IDD_CONNECT, reinterpret_cast<LPARAM>(&kSavedPort)) == 1) startStatusPolling(mainWindow);
       return;
     case IDD_TRANSFER_LOAD: loadFromFile(mainWindow, row.points); return;
     case IDD_TRANSFER_SAVE: saveToFile(mainWindow, row.points); return;

@@ -17,7 +17,7 @@ int runSetupTool(HINSTANCE instance, int showCommand);
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Status bar (control 1100)
+// Status bar (IDC_STATUS_BAR)
 HWND createStatusBar(HWND mainWindow);
 void layoutStatusBar();
 void paintStatusField(const DRAWITEMSTRUCT* item);

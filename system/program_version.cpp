@@ -1,3 +1,4 @@
+// The program's version as the text "Ver" and its number in the version format.
 #include "system/program_version.h"
 
 #include "protocol/number_format.h"

@@ -17,7 +17,7 @@ constexpr uint32_t UM_WORKER_NOTICE = 0x0467;    // WM_USER + 103
 // every held motion now, without asking (the link shuts down next).
 constexpr uint32_t UM_END_WORK = 0x0468;         // WM_USER + 104
 // Posted by the jog dialog to itself from a button's draw request or capture loss,
-// so the FEED__ or STOP__ goes out after painting. wParam = the button id (1054 or
-// 1055), lParam = 1 pushed, 0 let go. Its own number: a worker notice must never
+// so the FEED__ or STOP__ goes out after painting. wParam = the button id
+// (IDC_OP_FORWARD or IDC_OP_REVERSE), lParam = 1 pushed, 0 let go. Its own number: a worker notice must never
 // be taken for a jog button edge.
 constexpr uint32_t UM_JOG_EDGE = 0x0469;         // WM_USER + 105

@@ -1,6 +1,7 @@
 // qzctl's messages, params diff and the parsable output, against qzsim.
 #include "tests/integration/cli_fixture.h"
 
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -107,6 +108,18 @@ TEST_F(Messages, VerifyGivesNumbersInJsonAndSavesCheckTheTargetFirst) {
   std::string log;
   ASSERT_TRUE(sim_("LOG", &log));
   EXPECT_EQ(log.find("<STX>"), std::string::npos) << log;
+}
+
+// A target that passes the check but cannot be replaced (a folder stands where its
+// temporary file goes): the message says why, with no line placeholder.
+TEST_F(Messages, AFailedWriteSaysWhyWithoutALine) {
+  std::filesystem::create_directory(file("w.PRM") + ".$qz");
+  for (const char* command : {"params save", "points save"}) {
+    CtlResult r = qz(std::string(command) + " '" + file("w.PRM") + "'");
+    EXPECT_EQ(r.code, 3) << command;
+    EXPECT_NE(r.err.find("file " + file("w.PRM") + ": Is a directory"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("xxxx"), std::string::npos) << r.err;
+  }
 }
 
 }  // namespace

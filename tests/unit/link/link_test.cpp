@@ -75,23 +75,24 @@ TEST_F(LinkThread, OpenFailureAnswersOneAndLeavesThePortBitClear) {
 }
 
 // Connect moves from COM1 to COM12 and back; a second Connect on the open port
-// reopens it; no port chosen fails with box 257 and is kept as COM1 at exit.
+// reopens it; no port chosen fails with IDS_PORT_INIT_FAILED and is kept as COM1 at exit.
 TEST_F(LinkThread, ConnectOpensAnyPortNumberAndClosesTheOneBefore) {
   ScriptedPrompt prompt;
   FakeLine second;
   ASSERT_TRUE(second.ok());
   setPortDevicePath(11, second.slavePath());
+  const SavedPortAccess kSaved{savedPort, setSavedPort};
   setSavedPort(0);
-  ASSERT_EQ(connectSelectedPort(nullptr, 0), 0);
-  ASSERT_EQ(connectSelectedPort(nullptr, 11), 0);
+  ASSERT_EQ(connectSelectedPort(nullptr, 0, kSaved), 0);
+  ASSERT_EQ(connectSelectedPort(nullptr, 11, kSaved), 0);
   EXPECT_EQ(g_mode.currentPort, 11);
   EXPECT_EQ(savedPort(), 11);
-  EXPECT_EQ(connectSelectedPort(nullptr, 0), 0) << "COM1 was closed when COM12 was opened";
-  EXPECT_EQ(connectSelectedPort(nullptr, 11), 0) << "and COM12 when COM1 was";
-  EXPECT_EQ(connectSelectedPort(nullptr, 11), 0) << "reconnecting the open port";
+  EXPECT_EQ(connectSelectedPort(nullptr, 0, kSaved), 0) << "COM1 was closed when COM12 was opened";
+  EXPECT_EQ(connectSelectedPort(nullptr, 11, kSaved), 0) << "and COM12 when COM1 was";
+  EXPECT_EQ(connectSelectedPort(nullptr, 11, kSaved), 0) << "reconnecting the open port";
   EXPECT_EQ(g_mode.currentPort, 11);
   EXPECT_EQ(prompt.messageCount(), 0u);
-  EXPECT_EQ(connectSelectedPort(nullptr, -1), 1);
+  EXPECT_EQ(connectSelectedPort(nullptr, -1, kSaved), 1);
   ASSERT_EQ(prompt.messageCount(), 1u);
   EXPECT_EQ(prompt.messages()[0].textId, IDS_PORT_INIT_FAILED);
   EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0) << "COM12 was closed first";

@@ -35,9 +35,9 @@ TEST(AlarmRows, TextsComeFromTheKindsGroupAndMissingOnesAreEmpty) {
   static AlarmTextTable table{};
   table.texts[ALARM_SVA][0x10] = "over current";
   table.texts[ALARM_HST][0x10] = "history text";
-  EXPECT_STREQ(alarmText(table, 0x4010), "over current");
-  EXPECT_STREQ(alarmText(table, 0x0410), "");   // SVW has no text for 10
-  EXPECT_STREQ(alarmText(table, 0x0010), "");   // no kind
+  EXPECT_STREQ(alarmWordText(table, 0x4010), "over current");
+  EXPECT_STREQ(alarmWordText(table, 0x0410), "");   // SVW has no text for 10
+  EXPECT_STREQ(alarmWordText(table, 0x0010), "");   // no kind
   EXPECT_STREQ(alarmHistoryText(table, 0x10), "history text");
   EXPECT_STREQ(alarmHistoryText(table, 0x11), "");
 }

@@ -1,5 +1,5 @@
-// The monitor dialogs' shared Win32 pieces.
-#include "monitor/monitor_win32.h"
+// The window side the monitor dialogs share: the polling worker, lamps, UTF-8 texts.
+#include "monitor/shared_monitor_dialog.h"
 
 #include "resources/resource.h"
 #include "toolkit/dialog_toolkit.h"

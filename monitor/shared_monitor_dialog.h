@@ -31,7 +31,7 @@ void closePolling(HWND dialog, uint16_t templateId, PollingMonitor* monitor, HWN
 // repaint at any time shows the last reading.
 void setLamp(HWND dialog, int lampId, bool on);
 void setBitLook(HWND dialog, int lampId, int textId, bool on);
-// WM_DRAWITEM of a lamp: paints bitmap 117 or 116. False when not a lamp.
+// WM_DRAWITEM of a lamp: paints IDB_LED_ON or IDB_LED_OFF. False when not a lamp.
 bool drawLamp(HWND dialog, const DRAWITEMSTRUCT* item);
 
 void setTextUtf8(HWND dialog, int id, const char* text);
