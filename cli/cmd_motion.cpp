@@ -8,6 +8,7 @@
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/request.h"
+#include "protocol/command_table.h"
 
 namespace qzctl {
 namespace {
@@ -82,6 +83,11 @@ int waitForBlockEnd() {
   return EXIT_OK;
 }
 
+// Sends one motion; --retry never repeats it, the module may have carried it out.
+uint16_t sendMotion(const MotionRequest& q) {
+  return withoutRetry(commandName(q.command), [&] { return requestMotion(nullptr, q); });
+}
+
 int finishMotion(uint16_t status, const MotionArgs& m) {
   if (int e = exitForStatus(status)) return e;
   return m.wait ? waitForBlockEnd() : EXIT_OK;
@@ -98,21 +104,22 @@ int cmdMotion(const std::vector<std::string>& args) {
   if (c == "home") {
     if (!r.empty()) return unexpectedArgument(r[0]);
     if (int e = connectModule()) return e;
-    return finishMotion(withoutRetry("HOMING", [&] { return request_HOMING(nullptr, m.head); }), m);
+    return finishMotion(sendMotion({.command = CMD_HOMING, .head = m.head}), m);
   }
   if (c == "move" && r.size() == 2 && (r[0] == "abs" || r[0] == "inc")) {
     int32_t target;
     if (!parseFormatted(g_opt.valueFormat, r[1], &target)) return badDecimal("target", g_opt.valueFormat, r[1]);
     m.head.moveType = r[0] == "abs" ? 1 : 2;
     if (int e = connectModule()) return e;
-    return finishMotion(withoutRetry("POSING", [&] { return request_POSING(nullptr, m.head, static_cast<uint32_t>(target)); }), m);
+    return finishMotion(
+        sendMotion({.command = CMD_POSING, .head = m.head, .targetPosition = static_cast<uint32_t>(target)}), m);
   }
   if (c == "move" && r.size() == 2 && r[0] == "point") {
     if (!parseDecimal(r[1], 1, 50, &n)) return usage("point number must be 1..50");
     if (int e = connectModule()) return e;
-    return finishMotion(withoutRetry("GOTOPT", [&] {
-      return request_GOTOPT(nullptr, 1, m.head.accelType, m.head.filterType, static_cast<uint16_t>(n));
-    }), m);
+    const MotionHead head{1, m.head.accelType, m.head.filterType, 0, 0};   // absolute, no speed
+    return finishMotion(
+        sendMotion({.command = CMD_GOTOPT, .head = head, .pointNumber = static_cast<uint16_t>(n)}), m);
   }
   if (c == "move" && r.size() >= 2 && r[0] == "station") {
     uint8_t dir = 2;
@@ -125,7 +132,9 @@ int cmdMotion(const std::vector<std::string>& args) {
     }
     if (!parseDecimal(r[1], 0, 0x7FFFFFFF, &n)) return usage("invalid station number");
     if (int e = connectModule()) return e;
-    return finishMotion(withoutRetry("GOTOST", [&] { return request_GOTOST(nullptr, m.head, static_cast<uint32_t>(n), dir); }), m);
+    return finishMotion(sendMotion({.command = CMD_GOTOST, .head = m.head, .direction = dir,
+                                    .stationNumber = static_cast<uint32_t>(n)}),
+                        m);
   }
   if (c == "step" && !r.empty() && (r[0] == "+" || r[0] == "-")) {
     uint8_t source = 0;
@@ -144,15 +153,15 @@ int cmdMotion(const std::vector<std::string>& args) {
     }
     if (int e = connectModule()) return e;
     uint8_t dir = r[0] == "+" ? 0 : 1;
-    return finishMotion(withoutRetry("STEP__", [&] { return request_STEP__(nullptr, m.head, dir, source, amount); }), m);
+    return finishMotion(sendMotion({.command = CMD_STEP, .head = m.head, .direction = dir, .stepAmountSource = source,
+                                    .stepAmount = amount}),
+                        m);
   }
   if (c == "jog" && r.size() == 3 && (r[0] == "cw" || r[0] == "ccw") && r[1] == "--for") {
     if (!parseDecimal(r[2], 1, 3600000, &n)) return usage("--for needs milliseconds 1..3600000");
     if (int e = connectModule()) return e;
     uint8_t dir = r[0] == "cw" ? 0 : 1;
-    uint16_t fed = withoutRetry("FEED__", [&] {
-      return request_FEED__(nullptr, m.head.accelType, m.head.filterType, m.head.speedSource, m.head.speed, dir);
-    });
+    uint16_t fed = sendMotion({.command = CMD_FEED, .head = m.head, .direction = dir});
     if (fed != STATUS_OK) {
       // Only an error reply says the module refused the feed. After a lost or
       // garbled reply it may be feeding already, with nothing to end it: stop it.

@@ -11,31 +11,11 @@ uint16_t request_BKCTRL(OwnerHandle owner, uint8_t brakeOn);
 // Any motion command, copied whole into the record that is sent: explicit values
 // only with the keyword code that announces them, at most 15 speed changes, the
 // pass-point block only in debug mode. A command that is no motion is not sent
-// (status 3, no box). The per-command motion functions below build one of these.
+// (status 3, no box).
 uint16_t requestMotion(OwnerHandle owner, const MotionRequest& motion);
 uint16_t request_CLRALM(OwnerHandle owner, uint8_t clearKind, uint8_t device);
-uint16_t request_FEED__(OwnerHandle owner, uint8_t accelType, uint8_t filterType,
-                        uint8_t speedSource, uint32_t speed, uint8_t feedDirection);
 uint16_t request_GET_PT(OwnerHandle owner, uint16_t pointNumber, uint32_t* speed,
                         uint32_t* targetPosition);
-uint16_t request_GOTOPT(OwnerHandle owner, uint8_t moveType, uint8_t accelType,
-                        uint8_t filterType, uint16_t pointNumber);
-uint16_t request_GOTOST(OwnerHandle owner, const MotionHead& head, uint32_t stationNumber,
-                        uint8_t stationDirection);
-uint16_t request_HOMING(OwnerHandle owner, const MotionHead& head);
-// The pass-point block is copied only in debug mode.
-uint16_t request_POS_AS(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition,
-                        uint8_t signalMoveType,
-                        uint8_t signal1Polarity, uint32_t signal1OnPosition, uint32_t signal1OffPosition,
-                        uint8_t signal2Polarity, uint32_t signal2OnPosition, uint32_t signal2OffPosition);
-uint16_t request_POS_EX(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition,
-                        uint8_t signalSource, uint8_t externalSpeedSource, uint32_t externalSpeed,
-                        uint8_t externalPositionSource, uint32_t externalPosition);
-// Copies at most 15 pairs.
-uint16_t request_POS_MS(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition,
-                        uint8_t changeMoveType, uint16_t changeCount,
-                        const uint32_t* changePositions, const uint32_t* changeSpeeds);
-uint16_t request_POSING(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition);
 // `entries` must hold 16 entries.
 uint16_t request_RD_ALM(OwnerHandle owner, uint8_t device, uint16_t* alarmCount, AlarmEntry* entries);
 // `data` (byteCount bytes, or null) is filled as the replies arrive; after a
@@ -59,8 +39,6 @@ uint16_t request_RSTMDL(OwnerHandle owner);
 uint16_t request_SET_PT(OwnerHandle owner, uint16_t pointNumber, uint32_t speed,
                         uint8_t positionSource, uint32_t targetPosition);
 uint16_t request_SETDIS(OwnerHandle owner, const uint16_t* outputMask /* [3] */);
-uint16_t request_STEP__(OwnerHandle owner, const MotionHead& head, uint8_t stepDirection,
-                        uint8_t stepAmountSource, uint32_t stepAmount);
 uint16_t request_STOP__(OwnerHandle owner, uint8_t stopMode);
 uint16_t request_SVCTRL(OwnerHandle owner, uint8_t servoOn);
 // More than 111 bytes is refused before anything is sent (status 3, no box).

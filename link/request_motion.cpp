@@ -19,13 +19,6 @@ MotionHead copyHead(const MotionHead& head) {
   return out;
 }
 
-MotionRequest motion(uint8_t command, const MotionHead& head) {
-  MotionRequest q{};
-  q.command = command;
-  q.head = head;
-  return q;
-}
-
 }  // namespace
 
 uint16_t request_BKCTRL(OwnerHandle owner, uint8_t brakeOn) {
@@ -109,93 +102,6 @@ uint16_t requestMotion(OwnerHandle owner, const MotionRequest& q) {
       break;
   }
   return runRequest(owner, q.command, r);
-}
-
-// The per-command entry points of other callers, each one MotionRequest.
-
-uint16_t request_FEED__(OwnerHandle owner, uint8_t accelType, uint8_t filterType,
-                        uint8_t speedSource, uint32_t speed, uint8_t feedDirection) {
-  MotionRequest q = motion(CMD_FEED, MotionHead{0, accelType, filterType, speedSource, speed});
-  q.direction = feedDirection;
-  return requestMotion(owner, q);
-}
-
-uint16_t request_GOTOPT(OwnerHandle owner, uint8_t moveType, uint8_t accelType,
-                        uint8_t filterType, uint16_t pointNumber) {
-  MotionRequest q = motion(CMD_GOTOPT, MotionHead{moveType, accelType, filterType, 0, 0});
-  q.pointNumber = pointNumber;
-  return requestMotion(owner, q);
-}
-
-uint16_t request_GOTOST(OwnerHandle owner, const MotionHead& head, uint32_t stationNumber,
-                        uint8_t stationDirection) {
-  MotionRequest q = motion(CMD_GOTOST, head);
-  q.stationNumber = stationNumber;
-  q.direction = stationDirection;
-  return requestMotion(owner, q);
-}
-
-uint16_t request_HOMING(OwnerHandle owner, const MotionHead& head) {
-  return requestMotion(owner, motion(CMD_HOMING, head));
-}
-
-uint16_t request_POS_AS(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition,
-                        uint8_t signalMoveType,
-                        uint8_t signal1Polarity, uint32_t signal1OnPosition, uint32_t signal1OffPosition,
-                        uint8_t signal2Polarity, uint32_t signal2OnPosition, uint32_t signal2OffPosition) {
-  MotionRequest q = motion(CMD_POS_AS, head);
-  q.targetPosition = targetPosition;
-  q.signalBlock = true;
-  q.signalMoveType = signalMoveType;
-  q.signal1Polarity = signal1Polarity;
-  q.signal1OnPosition = signal1OnPosition;
-  q.signal1OffPosition = signal1OffPosition;
-  q.signal2Polarity = signal2Polarity;
-  q.signal2OnPosition = signal2OnPosition;
-  q.signal2OffPosition = signal2OffPosition;
-  return requestMotion(owner, q);
-}
-
-uint16_t request_POS_EX(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition,
-                        uint8_t signalSource, uint8_t externalSpeedSource, uint32_t externalSpeed,
-                        uint8_t externalPositionSource, uint32_t externalPosition) {
-  MotionRequest q = motion(CMD_POS_EX, head);
-  q.targetPosition = targetPosition;
-  q.signalSource = signalSource;
-  q.externalSpeedSource = externalSpeedSource;
-  q.externalSpeed = externalSpeed;
-  q.externalPositionSource = externalPositionSource;
-  q.externalPosition = externalPosition;
-  return requestMotion(owner, q);
-}
-
-uint16_t request_POS_MS(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition,
-                        uint8_t changeMoveType, uint16_t changeCount,
-                        const uint32_t* changePositions, const uint32_t* changeSpeeds) {
-  MotionRequest q = motion(CMD_POS_MS, head);
-  q.targetPosition = targetPosition;
-  q.changeMoveType = changeMoveType;
-  q.changeCount = std::min<uint16_t>(changeCount, kMaxChangePairs);
-  for (uint16_t i = 0; i < q.changeCount; ++i) {
-    q.changePositions[i] = changePositions ? changePositions[i] : 0;
-    q.changeSpeeds[i] = changeSpeeds ? changeSpeeds[i] : 0;
-  }
-  return requestMotion(owner, q);
-}
-
-uint16_t request_POSING(OwnerHandle owner, const MotionHead& head, uint32_t targetPosition) {
-  MotionRequest q = motion(CMD_POSING, head);
-  q.targetPosition = targetPosition;
-  return requestMotion(owner, q);
-}
-
-uint16_t request_STEP__(OwnerHandle owner, const MotionHead& head, uint8_t stepDirection,
-                        uint8_t stepAmountSource, uint32_t stepAmount) {
-  MotionRequest q = motion(CMD_STEP, head);
-  q.direction = stepDirection;
-  q.stepAmountSource = stepAmountSource;
-  q.stepAmount = stepAmount;
-  return requestMotion(owner, q);
 }
 
 uint16_t request_STOP__(OwnerHandle owner, uint8_t stopMode) {

@@ -70,7 +70,7 @@ TEST(Monitors, MotionSignalsAndValuesFollowTheModule) {
   EXPECT_EQ(lamp(motion, 1107), kLampOn);
 
   // A feed started here: the monitor follows it and back to rest.
-  ASSERT_EQ(request_FEED__(nullptr, 0, 0, 4, 2000, 0), 0);
+  ASSERT_EQ(requestMotion(nullptr, {.command = CMD_FEED, .head = {0, 0, 0, 4, 2000}, .direction = 0}), 0);
   EXPECT_TRUE(waitControlText(motion, IDC_MOTION_STATE, L"定速運転中"));
   EXPECT_TRUE(waitControlText(motion, 1041, L"OFF"));
   EXPECT_EQ(lamp(motion, 1107), kLampOff);

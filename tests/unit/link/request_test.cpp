@@ -34,10 +34,12 @@ class RequestBytes : public ::testing::Test {
 };
 
 TEST_F(RequestBytes, PassPointBlockTravelsOnlyInDebugMode) {
-  const MotionHead head{1, 0, 0, 0, 0};
-  auto call = [&] {
-    return request_POS_AS(nullptr, head, 0x100, 1, 1, 0x0BADF00D, 0x0CAFE001, 0, 0x0CAFE002, 0x0CAFE003);
-  };
+  const MotionRequest passPoint{.command = CMD_POS_AS, .head = {1, 0, 0, 0, 0}, .targetPosition = 0x100,
+                                .signalBlock = true, .signalMoveType = 1,
+                                .signal1Polarity = 1, .signal2Polarity = 0,
+                                .signal1OnPosition = 0x0BADF00D, .signal1OffPosition = 0x0CAFE001,
+                                .signal2OnPosition = 0x0CAFE002, .signal2OffPosition = 0x0CAFE003};
+  auto call = [&] { return requestMotion(nullptr, passPoint); };
   g_mode.debugMode = 0;
   std::string plain = sent(call);
   EXPECT_NE(plain.find("POS_AS"), std::string::npos) << plain;
@@ -49,29 +51,35 @@ TEST_F(RequestBytes, PassPointBlockTravelsOnlyInDebugMode) {
 }
 
 TEST_F(RequestBytes, AtMostFifteenChangePairsAreCopied) {
-  uint32_t positions[20], speeds[20];
-  for (uint32_t i = 0; i < 20; ++i) {
-    positions[i] = 0x11110000 + i;
-    speeds[i] = 0x22220000 + i;
+  MotionRequest multi{.command = CMD_POS_MS, .head = {1, 0, 0, 0, 0}, .targetPosition = 0x100,
+                      .changeMoveType = 1, .changeCount = kMaxChangePairs};
+  for (uint32_t i = 0; i < kMaxChangePairs; ++i) {
+    multi.changePositions[i] = 0x11110000 + i;
+    multi.changeSpeeds[i] = 0x22220000 + i;
   }
-  const MotionHead head{1, 0, 0, 0, 0};
-  std::string bytes = sent([&] { return request_POS_MS(nullptr, head, 0x100, 1, 20, positions, speeds); });
+  std::string fifteen = sent([&] { return requestMotion(nullptr, multi); });
   char hex[16];
-  for (uint32_t i = 0; i < 20; ++i) {
-    std::snprintf(hex, sizeof hex, "%08X", positions[i]);
-    EXPECT_EQ(bytes.find(hex) != std::string::npos, i < 15) << hex;
-    std::snprintf(hex, sizeof hex, "%08X", speeds[i]);
-    EXPECT_EQ(bytes.find(hex) != std::string::npos, i < 15) << hex;
+  for (uint32_t i = 0; i < kMaxChangePairs; ++i) {
+    std::snprintf(hex, sizeof hex, "%08X", multi.changePositions[i]);
+    EXPECT_NE(fifteen.find(hex), std::string::npos) << hex;
+    std::snprintf(hex, sizeof hex, "%08X", multi.changeSpeeds[i]);
+    EXPECT_NE(fifteen.find(hex), std::string::npos) << hex;
   }
+  // A count above 15 sends the same fifteen pairs and nothing more.
+  multi.changeCount = 20;
+  EXPECT_EQ(sent([&] { return requestMotion(nullptr, multi); }), fifteen);
 }
 
 TEST_F(RequestBytes, ExplicitValuesTravelOnlyWithTheirCode) {
-  std::string preset = sent([] { return request_FEED__(nullptr, 0, 0, 0, 0x00ABCDEF, 1); });
+  MotionRequest feed{.command = CMD_FEED, .head = {0, 0, 0, 0, 0x00ABCDEF}, .direction = 1};
+  std::string preset = sent([&] { return requestMotion(nullptr, feed); });
   EXPECT_EQ(preset.find("00ABCDEF"), std::string::npos) << preset;
-  std::string given = sent([] { return request_FEED__(nullptr, 0, 0, 4, 0x00ABCDEF, 1); });
+  feed.head.speedSource = kExplicitValueCode;
+  std::string given = sent([&] { return requestMotion(nullptr, feed); });
   EXPECT_NE(given.find("00ABCDEF"), std::string::npos) << given;
-  const MotionHead head{1, 0, 0, 0, 0x00ABCDEF};
-  std::string step = sent([&] { return request_STEP__(nullptr, head, 0, 0, 0x00FEDCBA); });
+  const MotionRequest stepMove{.command = CMD_STEP, .head = {1, 0, 0, 0, 0x00ABCDEF}, .direction = 0,
+                               .stepAmountSource = 0, .stepAmount = 0x00FEDCBA};
+  std::string step = sent([&] { return requestMotion(nullptr, stepMove); });
   EXPECT_EQ(step.find("00ABCDEF"), std::string::npos) << step;
   std::string point = sent([] { return request_SET_PT(nullptr, 7, 0x1000, 0, 0x00ABCDEF); });
   EXPECT_EQ(point.find("00ABCDEF"), std::string::npos) << point;

@@ -147,25 +147,36 @@ TEST_F(LinkSim, AlarmAndMemoryReadsCopyWhatTheModuleSent) {
 
 TEST_F(LinkSim, MotionAndControlCommandsReachTheModule) {
   MotionHead head{1, 0, 0, 4, 0x1388};
-  const uint32_t positions[3] = {100, 200, 300};
-  const uint32_t speeds[3] = {10, 20, 30};
   EXPECT_EQ(request_SVCTRL(nullptr, 1), 0);
   std::string status;
   ASSERT_TRUE(control("GET STATUS", &status));
   EXPECT_NE(status.find("servo=1"), std::string::npos) << status;
   EXPECT_EQ(request_BKCTRL(nullptr, 0), 0);
   EXPECT_EQ(request_CLRALM(nullptr, 1, 0), 0);
-  EXPECT_EQ(request_POSING(nullptr, head, 1000), 0);
+  EXPECT_EQ(requestMotion(nullptr, {.command = CMD_POSING, .head = head, .targetPosition = 1000}), 0);
   EXPECT_EQ(request_STOP__(nullptr, 0), 0);
-  EXPECT_EQ(request_FEED__(nullptr, 0, 0, 4, 5000, 1), 0);
+  EXPECT_EQ(requestMotion(nullptr, {.command = CMD_FEED, .head = {0, 0, 0, 4, 5000}, .direction = 1}), 0);
   EXPECT_EQ(request_STOP__(nullptr, 1), 0);
-  EXPECT_EQ(request_GOTOPT(nullptr, 1, 0, 0, 12), 0);
-  EXPECT_EQ(request_GOTOST(nullptr, head, 3, 2), 0);
-  EXPECT_EQ(request_HOMING(nullptr, head), 0);
-  EXPECT_EQ(request_POS_AS(nullptr, head, 2000, 1, 0, 10, 20, 1, 30, 40), 0);
-  EXPECT_EQ(request_POS_EX(nullptr, head, 3000, 1, 4, 77, 4, 88), 0);
-  EXPECT_EQ(request_POS_MS(nullptr, head, 4000, 2, 3, positions, speeds), 0);
-  EXPECT_EQ(request_STEP__(nullptr, head, 1, 4, 250), 0);
+  EXPECT_EQ(requestMotion(nullptr, {.command = CMD_GOTOPT, .head = {1, 0, 0, 0, 0}, .pointNumber = 12}), 0);
+  EXPECT_EQ(requestMotion(nullptr, {.command = CMD_GOTOST, .head = head, .direction = 2, .stationNumber = 3}), 0);
+  EXPECT_EQ(requestMotion(nullptr, {.command = CMD_HOMING, .head = head}), 0);
+  EXPECT_EQ(requestMotion(nullptr, {.command = CMD_POS_AS, .head = head, .targetPosition = 2000,
+                                    .signalBlock = true, .signalMoveType = 1,
+                                    .signal1Polarity = 0, .signal2Polarity = 1,
+                                    .signal1OnPosition = 10, .signal1OffPosition = 20,
+                                    .signal2OnPosition = 30, .signal2OffPosition = 40}),
+            0);
+  EXPECT_EQ(requestMotion(nullptr, {.command = CMD_POS_EX, .head = head, .targetPosition = 3000,
+                                    .signalSource = 1, .externalPositionSource = 4, .externalPosition = 88,
+                                    .externalSpeedSource = 4, .externalSpeed = 77}),
+            0);
+  EXPECT_EQ(requestMotion(nullptr, {.command = CMD_POS_MS, .head = head, .targetPosition = 4000,
+                                    .changeMoveType = 2, .changeCount = 3,
+                                    .changePositions = {100, 200, 300}, .changeSpeeds = {10, 20, 30}}),
+            0);
+  EXPECT_EQ(requestMotion(nullptr, {.command = CMD_STEP, .head = head, .direction = 1, .stepAmountSource = 4,
+                                    .stepAmount = 250}),
+            0);
   EXPECT_EQ(request_RSTMDL(nullptr), 0);
   std::string sent = log();
   for (const char* name : {"SVCTRL", "BKCTRL", "CLRALM", "POSING", "STOP__", "FEED__", "GOTOPT",
@@ -262,13 +273,14 @@ TEST_F(LinkSim, ErrorReplyInsideAChainEndsIt) {
 // code; a stop is always taken and reports STOP___ while it decelerates.
 TEST_F(LinkSim, RefusedMotionAndValuesAndTheStopStates) {
   MotionHead head{1, 0, 0, 4, 1000};
-  EXPECT_EQ(request_POSING(nullptr, head, 5000), STATUS_ERROR_REPLY);
+  const MotionRequest feed{.command = CMD_FEED, .head = {0, 0, 0, 4, 1000}, .direction = 0};
+  EXPECT_EQ(requestMotion(nullptr, {.command = CMD_POSING, .head = head, .targetPosition = 5000}), STATUS_ERROR_REPLY);
   ASSERT_TRUE(control("SET SERVO 1"));
   ASSERT_TRUE(control("SET ALARM 1"));
-  EXPECT_EQ(request_FEED__(nullptr, 0, 0, 4, 1000, 0), STATUS_ERROR_REPLY);
+  EXPECT_EQ(requestMotion(nullptr, feed), STATUS_ERROR_REPLY);
   ASSERT_TRUE(control("SET ALARM 0"));
   ASSERT_TRUE(control("SET EMSTOP 1"));
-  EXPECT_EQ(request_HOMING(nullptr, head), STATUS_ERROR_REPLY);
+  EXPECT_EQ(requestMotion(nullptr, {.command = CMD_HOMING, .head = head}), STATUS_ERROR_REPLY);
   EXPECT_EQ(request_WRPARM(nullptr, 0, 0x0100, 20001), STATUS_ERROR_REPLY);   // 1.0 to 2000.0 Hz
   auto shown = prompt.messages();
   ASSERT_EQ(shown.size(), 4u);
@@ -285,7 +297,7 @@ TEST_F(LinkSim, RefusedMotionAndValuesAndTheStopStates) {
 
   // Block end comes with the target while the keyword still names the move.
   ASSERT_TRUE(control("SET SETTLE 5000"));
-  ASSERT_EQ(request_POSING(nullptr, head, 100), 0);
+  ASSERT_EQ(requestMotion(nullptr, {.command = CMD_POSING, .head = head, .targetPosition = 100}), 0);
   ASSERT_TRUE(waitFor([&] { return request_RDMSTS(nullptr, &state, &word) == 0 && (word & 1); }, 3000));
   EXPECT_EQ(state, 1);   // POSING_
   // Teaching: a point set without a position takes the command position.
@@ -294,7 +306,7 @@ TEST_F(LinkSim, RefusedMotionAndValuesAndTheStopStates) {
   ASSERT_EQ(request_GET_PT(nullptr, 9, &speed, &position), 0);
   EXPECT_EQ(position, 100u);
 
-  ASSERT_EQ(request_FEED__(nullptr, 0, 0, 4, 1000, 0), 0);
+  ASSERT_EQ(requestMotion(nullptr, feed), 0);
   ASSERT_EQ(request_STOP__(nullptr, 0), 0);
   ASSERT_EQ(request_RDMSTS(nullptr, &state, &word), 0);
   EXPECT_EQ(state, 9);   // STOP___
