@@ -35,7 +35,8 @@ const Column* findColumn(const Record& r, const std::string& key) {
   return nullptr;
 }
 
-// A layout with every "{key[:spec]}" replaced by that column's text.
+// A layout with every "{key}" or "{key:[-|<]width}" replaced by that column's text,
+// padded to width: right-aligned, or left-aligned with "-" (bytes) or "<" (terminal columns).
 std::string expand(const std::string& layout, const Record& r) {
   std::string out;
   for (size_t at = 0; at < layout.size();) {
