@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "files/guarded_file.h"
+#include "monitor/trend_view.h"
 
 namespace {
 
@@ -42,7 +43,6 @@ double tickStep(double span, int want) {
 std::string trendSvg(const TrendRecord& r, uint32_t fromMs, uint32_t toMs, const TrendTrace* traces,
                      int traceCount, uint16_t valueFormat) {
   TrendSpan shown = trendWindow(r, fromMs, toMs);
-  double unitStep = trendDisplayValue(valueFormat, 1);   // one step of the last digit
   double start = fromMs / 1000.0;
   double seconds = toMs > fromMs ? (toMs - fromMs) / 1000.0 : 0;
   double span = seconds > 0 ? seconds : 1;
@@ -60,16 +60,8 @@ std::string trendSvg(const TrendRecord& r, uint32_t fromMs, uint32_t toMs, const
   };
   for (int k = 0; k < traceCount; ++k) {
     double top = kTop + k * (kPanel + kGap);
-    double lo = 0, hi = 0;
-    for (uint32_t i = 0; i < shown.count; ++i) {
-      double v = value(i, k);
-      if (i == 0 || v < lo) lo = v;
-      if (i == 0 || v > hi) hi = v;
-    }
-    if (hi - lo < unitStep) {   // a flat line sits in the middle of its panel
-      lo -= 1;
-      hi += 1;
-    }
+    TrendRange range = trendValueRange(r, shown, traces[k].value, valueFormat);
+    double lo = range.lo, hi = range.hi;
     auto y = [&](double v) { return top + kPanel - (v - lo) / (hi - lo) * kPanel; };
     auto x = [&](double s) { return kLeft + (s - start) / span * plotWidth; };
     std::string unit = traces[k].unit && *traces[k].unit ? std::string(" ") + traces[k].unit : "";

@@ -9,6 +9,7 @@
 
 #include "monitor/trend_chart.h"
 #include "monitor/trend_record.h"
+#include "monitor/trend_view.h"
 
 namespace {
 
@@ -102,6 +103,41 @@ TEST(TrendChart, AWindowShowsItsOwnSamplesOnItsOwnSeconds) {
   EXPECT_EQ(svg.find(">0</text>"), std::string::npos) << svg;
   EXPECT_NE(svg.find(">40</text>"), std::string::npos) << "the highest value of the window";
   EXPECT_NE(svg.find("<path d=\"M90 150"), std::string::npos) << "the first sample at the left, lowest";
+}
+
+TEST(TrendView, TraceableValuesWindowsScalesAndTheCursorsSample) {
+  EXPECT_TRUE(trendValueTraceable(0, false));
+  EXPECT_TRUE(trendValueTraceable(4, false));
+  EXPECT_FALSE(trendValueTraceable(3, true)) << "the latch position is no trace";
+  EXPECT_FALSE(trendValueTraceable(5, false));
+  EXPECT_TRUE(trendValueTraceable(6, true));
+  EXPECT_FALSE(trendValueTraceable(7, true));
+
+  TrendRecord r;
+  trendStart(&r, 10);
+  uint32_t from = 1, to = 1;
+  trendLatestWindow(r, kTrendWindowsMs[0], &from, &to);
+  EXPECT_EQ(from + to, 0u) << "nothing recorded";
+  for (uint32_t i = 0; i < 10; ++i) add(&r, 5000 + i * 1000, i == 9 ? 500 : 200);
+  trendLatestWindow(r, kTrendWindowsMs[0], &from, &to);
+  EXPECT_EQ(from, 4000u);
+  EXPECT_EQ(to, 14000u);
+
+  // Two decimals: 2.00 flat widens to 1.00 .. 3.00; with the newest 2.00 .. 5.00.
+  TrendRange flat = trendValueRange(r, trendWindow(r, 0, 13000), 0, 0x52A);
+  EXPECT_DOUBLE_EQ(flat.lo, 1.0);
+  EXPECT_DOUBLE_EQ(flat.hi, 3.0);
+  TrendRange all = trendValueRange(r, trendWindow(r, 0, to), 0, 0x52A);
+  EXPECT_DOUBLE_EQ(all.lo, 2.0);
+  EXPECT_DOUBLE_EQ(all.hi, 5.0);
+
+  TrendSpan shown = trendWindow(r, 7000, 10000);   // samples 2 .. 5
+  EXPECT_EQ(trendNearestSample(r, shown, 0), 2u);
+  EXPECT_EQ(trendNearestSample(r, shown, 8400), 3u);
+  EXPECT_EQ(trendNearestSample(r, shown, 8500), 3u) << "the earlier on a tie";
+  EXPECT_EQ(trendNearestSample(r, shown, 8501), 4u);
+  EXPECT_EQ(trendNearestSample(r, shown, 99999), 5u);
+  EXPECT_EQ(trendNearestSample(r, TrendSpan{}, 8000), r.count);
 }
 
 }  // namespace
