@@ -8,12 +8,13 @@
 #include <ctime>
 #include <thread>
 
-#include "cli/monitor_plot.h"
 
 #include "files/definitions.h"
+#include "files/guarded_file.h"
 #include "link/request.h"
 #include "monitor/alarm_rows.h"
 #include "monitor/monitor_labels.h"
+#include "monitor/trend_chart.h"
 #include "protocol/command_table.h"
 
 namespace qzctl {
@@ -161,7 +162,9 @@ int cmdMonitor(const std::vector<std::string>& args) {
   MonitorView v = static_cast<MonitorView>(view);
   auto start = std::chrono::steady_clock::now();
   int frameLines = 0;
-  PlotRecord record;
+  // The chart's recording: the last hour or more of samples, allocated only for a chart.
+  TrendRecord record;
+  if (!plot.empty()) trendStart(&record);
   int code = EXIT_OK;
   for (long n = 0; g_running && (!watch || count == 0 || n < count); ++n) {
     // The pause is cut short by Ctrl-C, so a long interval does not hold the exit up.
@@ -178,9 +181,9 @@ int cmdMonitor(const std::vector<std::string>& args) {
     long ms = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                     std::chrono::steady_clock::now() - start).count());
     if (!plot.empty()) {
-      int32_t values[7];
-      for (int k = 0; k < 7; ++k) values[k] = static_cast<int32_t>(sample.values[k]);
-      plotAdd(&record, ms, values);
+      int32_t values[kTrendValues];
+      for (int k = 0; k < kTrendValues; ++k) values[k] = static_cast<int32_t>(sample.values[k]);
+      trendAdd(&record, static_cast<uint32_t>(ms), values);
     }
     if (csv) {
       if (n == 0) printCsvHeader(v);
@@ -199,9 +202,13 @@ int cmdMonitor(const std::vector<std::string>& args) {
     if (!watch) break;
   }
   if (!plot.empty()) {
-    PlotSeries series[7];
-    for (int k = 0; k < 7; ++k) series[k] = {kValueTitles[k], kValueUnits[k]};
-    if (!writePlot(plot, record, series, 7, g_opt.valueFormat)) return fail(EXIT_FILE, "cannot write %s", plot.c_str());
+    TrendTrace traces[kTrendValues];
+    for (int k = 0; k < kTrendValues; ++k) traces[k] = {k, kValueTitles[k], kValueUnits[k]};
+    // The axis starts with the watch, or with the oldest sample kept once the ring is full.
+    uint32_t from = record.dropped ? trendSample(record, 0).ms : 0;
+    uint32_t to = record.count ? trendSample(record, record.count - 1).ms : 0;
+    if (saveTrendSvg(plot.c_str(), record, from, to, traces, kTrendValues, g_opt.valueFormat) != FILE_OK)
+      return fail(EXIT_FILE, "cannot write %s", plot.c_str());
     if (!g_opt.quiet) note("%u samples plotted in %s", record.count, plot.c_str());
   }
   if (code) return code;

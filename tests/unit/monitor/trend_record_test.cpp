@@ -1,0 +1,143 @@
+// Trend recording: the ring over an hour of samples, values in display units, the
+// CSV bytes and the chart of a time window.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "monitor/trend_chart.h"
+#include "monitor/trend_record.h"
+#include "monitor/trend_view.h"
+
+namespace {
+
+void add(TrendRecord* r, uint32_t ms, int32_t first) {
+  int32_t v[kTrendValues];
+  for (int k = 0; k < kTrendValues; ++k) v[k] = first + k;
+  trendAdd(r, ms, v);
+}
+
+TEST(TrendRecord, AnHourAndMoreWrapsDroppingTheOldestAndReadsInTimeOrder) {
+  TrendRecord r;
+  trendStart(&r);
+  const TrendSample* storage = r.samples.data();
+  // Twenty samples a second for an hour, then 5000 more: the first 5000 go.
+  const uint32_t total = kTrendCapacity + 5000;
+  for (uint32_t i = 0; i < total; ++i) add(&r, i * 50, static_cast<int32_t>(i) * 10);
+  EXPECT_EQ(r.samples.data(), storage) << "allocated once";
+  EXPECT_EQ(r.samples.size(), kTrendCapacity);
+  ASSERT_EQ(r.count, kTrendCapacity);
+  EXPECT_EQ(r.dropped, 5000u);
+  for (uint32_t i = 0; i < r.count; ++i) {
+    const TrendSample& s = trendSample(r, i);
+    ASSERT_EQ(s.ms, (i + 5000) * 50) << i;
+    ASSERT_EQ(s.values[0], static_cast<int32_t>(i + 5000) * 10) << i;
+    ASSERT_EQ(s.values[6], static_cast<int32_t>(i + 5000) * 10 + 6) << i;
+  }
+  // A window takes the samples on its edges; one before the oldest starts at the oldest.
+  TrendSpan w = trendWindow(r, 300000, 310000);
+  EXPECT_EQ(w.first, 1000u);
+  EXPECT_EQ(w.count, 201u);
+  EXPECT_EQ(trendSample(r, w.first).ms, 300000u);
+  w = trendWindow(r, 0, 250000);
+  EXPECT_EQ(w.first, 0u);
+  EXPECT_EQ(w.count, 1u);
+  w = trendWindow(r, (total - 1) * 50 + 1, UINT32_MAX);
+  EXPECT_EQ(w.count, 0u) << "after the newest";
+  EXPECT_EQ(trendWindow(r, 0, UINT32_MAX).count, kTrendCapacity);
+}
+
+TEST(TrendRecord, ValuesInDisplayUnitsAsTheValueMonitorShowsThem) {
+  char text[MONITOR_VALUE_CHARS];
+  // Positions in the command unit with three fraction digits.
+  EXPECT_DOUBLE_EQ(trendDisplayValue(0x53C, -1), -0.001);
+  trendDisplayText(0x53C, -1, text);
+  EXPECT_STREQ(text, "-0.001");
+  EXPECT_DOUBLE_EQ(trendDisplayValue(0x53C, 100000), 100.0);
+  trendDisplayText(0x53C, 100000, text);
+  EXPECT_STREQ(text, "100.000");
+  // The torque in percent goes through the same word; without fraction digits it is whole.
+  EXPECT_DOUBLE_EQ(trendDisplayValue(0x0508, -250), -250.0);
+  trendDisplayText(0x0508, -250, text);
+  EXPECT_STREQ(text, "-250");
+  // A value too wide for the format has no text, as on the monitor; the chart still plots it.
+  trendDisplayText(0x0524, 123456, text);
+  EXPECT_STREQ(text, "");
+  EXPECT_DOUBLE_EQ(trendDisplayValue(0x0524, 123456), 1234.56);
+}
+
+TEST(TrendRecord, CsvBytesOfTheChosenValuesWrittenOverALongerFile) {
+  TrendRecord r;
+  trendStart(&r, 2);
+  add(&r, 0, 1);   // pushed out by the third
+  add(&r, 108, -2);
+  add(&r, 216, 12345);
+  const TrendTrace traces[2] = {{2, "deviation", ""}, {4, "torque", "[%]"}};
+  const std::string expected =
+      "ms,positionDeviation,outputTorque\r\n"
+      "108,0.00,0.02\r\n"
+      "216,123.47,123.49\r\n";
+  EXPECT_EQ(trendCsv(r, traces, 2, 0x52A), expected);
+
+  std::filesystem::path file = std::filesystem::temp_directory_path() / "qz_trend_test.csv";
+  std::ofstream(file, std::ios::binary) << std::string(1000, 'x');
+  ASSERT_EQ(saveTrendCsv(file.string().c_str(), r, traces, 2, 0x52A), 0);
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  EXPECT_EQ(bytes.str(), expected) << "nothing of the old file remains";
+  std::filesystem::remove(file);
+}
+
+TEST(TrendChart, AWindowShowsItsOwnSamplesOnItsOwnSeconds) {
+  TrendRecord r;
+  trendStart(&r, 100);
+  for (uint32_t i = 0; i < 100; ++i) add(&r, i * 100, static_cast<int32_t>(i));
+  const TrendTrace traces[1] = {{0, "command position", "[command unit]"}};
+  std::string svg = trendSvg(r, 2000, 4000, traces, 1, 0x0508);
+  EXPECT_NE(svg.find("21 samples over 2 s"), std::string::npos) << svg;
+  EXPECT_NE(svg.find(">2</text>"), std::string::npos) << "the axis starts at the window's second";
+  EXPECT_NE(svg.find(">4 s</text>"), std::string::npos) << svg;
+  EXPECT_EQ(svg.find(">0</text>"), std::string::npos) << svg;
+  EXPECT_NE(svg.find(">40</text>"), std::string::npos) << "the highest value of the window";
+  EXPECT_NE(svg.find("<path d=\"M90 150"), std::string::npos) << "the first sample at the left, lowest";
+}
+
+TEST(TrendView, TraceableValuesWindowsScalesAndTheCursorsSample) {
+  EXPECT_TRUE(trendValueTraceable(0, false));
+  EXPECT_TRUE(trendValueTraceable(4, false));
+  EXPECT_FALSE(trendValueTraceable(3, true)) << "the latch position is no trace";
+  EXPECT_FALSE(trendValueTraceable(5, false));
+  EXPECT_TRUE(trendValueTraceable(6, true));
+  EXPECT_FALSE(trendValueTraceable(7, true));
+
+  TrendRecord r;
+  trendStart(&r, 10);
+  uint32_t from = 1, to = 1;
+  trendLatestWindow(r, kTrendWindowsMs[0], &from, &to);
+  EXPECT_EQ(from + to, 0u) << "nothing recorded";
+  for (uint32_t i = 0; i < 10; ++i) add(&r, 5000 + i * 1000, i == 9 ? 500 : 200);
+  trendLatestWindow(r, kTrendWindowsMs[0], &from, &to);
+  EXPECT_EQ(from, 4000u);
+  EXPECT_EQ(to, 14000u);
+
+  // Two decimals: 2.00 flat widens to 1.00 .. 3.00; with the newest 2.00 .. 5.00.
+  TrendRange flat = trendValueRange(r, trendWindow(r, 0, 13000), 0, 0x52A);
+  EXPECT_DOUBLE_EQ(flat.lo, 1.0);
+  EXPECT_DOUBLE_EQ(flat.hi, 3.0);
+  TrendRange all = trendValueRange(r, trendWindow(r, 0, to), 0, 0x52A);
+  EXPECT_DOUBLE_EQ(all.lo, 2.0);
+  EXPECT_DOUBLE_EQ(all.hi, 5.0);
+
+  TrendSpan shown = trendWindow(r, 7000, 10000);   // samples 2 .. 5
+  EXPECT_EQ(trendNearestSample(r, shown, 0), 2u);
+  EXPECT_EQ(trendNearestSample(r, shown, 8400), 3u);
+  EXPECT_EQ(trendNearestSample(r, shown, 8500), 3u) << "the earlier on a tie";
+  EXPECT_EQ(trendNearestSample(r, shown, 8501), 4u);
+  EXPECT_EQ(trendNearestSample(r, shown, 99999), 5u);
+  EXPECT_EQ(trendNearestSample(r, TrendSpan{}, 8000), r.count);
+}
+
+}  // namespace
