@@ -1,4 +1,4 @@
-// The six monitors as the shell opens them, all modeless. Win32 only.
+// The seven monitors as the shell opens them, all modeless. Win32 only.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -13,3 +13,5 @@ HWND createValueMonitorDialog(HWND parent, uint16_t templateId, LPARAM parameter
 // Alarm information (IDD_ALARM_MONITOR, polled) and history (IDD_ALARM_HISTORY,
 // read once): one procedure.
 HWND createAlarmDialog(HWND parent, uint16_t templateId, LPARAM parameter);
+// The trend monitor (IDD_TREND_MONITOR): the current values over time, recorded.
+HWND createTrendMonitorDialog(HWND parent, uint16_t templateId, LPARAM parameter);

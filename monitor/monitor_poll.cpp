@@ -1,8 +1,11 @@
 // The monitors' polling worker.
 #include "monitor/monitor_poll.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
+
+#include "link/request.h"
 
 namespace {
 
@@ -11,15 +14,34 @@ namespace {
 // monitor read at most, and a closed monitor that waits for its turn ends without
 // ever reaching the link.
 std::mutex g_turn;
+// Workers waiting for the turn, and turns taken so far: a back-to-back reader
+// waits after its read until a waiting monitor has had its turn.
+std::atomic<int> g_waiting{0};
+std::atomic<uint32_t> g_turnsTaken{0};
 
 bool takeTurn(const WorkerToken& token) {
+  g_waiting.fetch_add(1);
   while (!g_turn.try_lock()) {
-    if (!token.running()) return false;
+    if (!token.running()) {
+      g_waiting.fetch_sub(1);
+      return false;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+  g_waiting.fetch_sub(1);
+  g_turnsTaken.fetch_add(1);
   if (token.running()) return true;
   g_turn.unlock();
   return false;
+}
+
+// After a read of the back-to-back reader: lets one waiting monitor take the turn
+// first, so that no monitor waits longer than one read for it.
+void yieldTurn(const WorkerToken& token, uint32_t takenAfterRead) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+  while (token.running() && g_waiting.load() > 0 && g_turnsTaken.load() == takenAfterRead &&
+         std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 // Sleeps the period in short steps, so a closed monitor's worker ends promptly.
@@ -40,6 +62,7 @@ void pollBody(WorkerToken token, void* context) {
     MonitorReading reading;
     if (!takeTurn(token)) return;
     uint16_t status = poll->read(owner, &reading);
+    uint32_t taken = g_turnsTaken.load();
     g_turn.unlock();
     // A monitor closed (or reopened) meanwhile gets nothing from this worker.
     if (!token.running()) return;
@@ -48,6 +71,7 @@ void pollBody(WorkerToken token, void* context) {
       token.stop();
       return;
     }
+    if (poll->keep) poll->keep(poll->sink.get(), reading);
     {
       std::lock_guard<std::mutex> guard(poll->lock);
       poll->latest = reading;
@@ -55,7 +79,8 @@ void pollBody(WorkerToken token, void* context) {
     }
     notify(MONITOR_READ);
     if (poll->periodMs == 0) return;
-    pause(token, poll->periodMs);
+    if (poll->backToBack) yieldTurn(token, taken);
+    else pause(token, poll->periodMs);
   }
 }
 
@@ -74,4 +99,11 @@ bool takeMonitorReading(MonitorPoll* poll, MonitorReading* reading) {
   *reading = poll->latest;
   poll->fresh = false;
   return true;
+}
+
+uint16_t readCurrentValues(void* owner, MonitorReading* reading) {
+  uint32_t v[7] = {};
+  uint16_t status = request_RD_MON(owner, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6]);
+  for (int i = 0; i < 7; ++i) reading->values[i] = static_cast<int32_t>(v[i]);
+  return status;
 }

@@ -1,6 +1,7 @@
 // The monitors' worker: one request, then the reading handed to the dialog, every
-// 100 ms (or once, for the alarm history) until the run flag of this opening is
-// cleared. Portable: the front end supplies the request and the notice.
+// 100 ms (once, for the alarm history; back to back, for the trend monitor) until
+// the run flag of this opening is cleared. Portable: the front end supplies the
+// request and the notice.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -34,6 +35,12 @@ struct MonitorPoll {
   // Tells the dialog (`target`); must only post, never wait for the dialog.
   void (*notify)(void* target, uint32_t notice) = nullptr;
   uint32_t periodMs = kMonitorPeriodMs;   // 0: read once
+  // Reads again as soon as every other monitor that waits has had its turn.
+  bool backToBack = false;
+  // Given every reading, on the worker, before the dialog hears of it (the trend
+  // monitor records each one); `sink` lives as long as the poll.
+  void (*keep)(void* sink, const MonitorReading& reading) = nullptr;
+  std::shared_ptr<void> sink;
   std::mutex lock;
   bool fresh = false;
   MonitorReading latest;
@@ -41,5 +48,7 @@ struct MonitorPoll {
 
 // Starts the worker of one opening on `worker`; the worker keeps `poll` alive.
 bool startMonitorPoll(Worker* worker, void* target, const std::shared_ptr<MonitorPoll>& poll);
+// The current values' read (RD_MON) into reading.values, for the monitors that show them.
+uint16_t readCurrentValues(void* owner, MonitorReading* reading);
 // The newest reading, once: false when none came since the last call.
 bool takeMonitorReading(MonitorPoll* poll, MonitorReading* reading);

@@ -14,10 +14,15 @@ void postNotice(void* target, uint32_t notice) {
 
 bool startPolling(HWND dialog, PollingMonitor* monitor, uint16_t (*read)(void*, MonitorReading*),
                   uint32_t periodMs) {
-  monitor->poll = std::make_shared<MonitorPoll>();
-  monitor->poll->read = read;
+  auto poll = std::make_shared<MonitorPoll>();
+  poll->read = read;
+  poll->periodMs = periodMs;
+  return startPolling(dialog, monitor, std::move(poll));
+}
+
+bool startPolling(HWND dialog, PollingMonitor* monitor, std::shared_ptr<MonitorPoll> poll) {
+  monitor->poll = std::move(poll);
   monitor->poll->notify = postNotice;
-  monitor->poll->periodMs = periodMs;
   return startMonitorPoll(&monitor->worker, dialog, monitor->poll);
 }
 

@@ -21,6 +21,8 @@ struct PollingMonitor {
 // Starts this opening's worker on `read`; periodMs 0 reads once.
 bool startPolling(HWND dialog, PollingMonitor* monitor, uint16_t (*read)(void*, MonitorReading*),
                   uint32_t periodMs = kMonitorPeriodMs);
+// The same with a poll the dialog has set up itself (back to back, a keep hook).
+bool startPolling(HWND dialog, PollingMonitor* monitor, std::shared_ptr<MonitorPoll> poll);
 // Clears the opening's run flag and closes the dialog without waiting for a
 // request in flight: the worker then ends on its own and reaches nothing of the
 // dialog but a post to a window that is gone.

@@ -5,7 +5,6 @@
 
 #include "files/settings.h"
 #include "link/link_state.h"
-#include "link/request.h"
 #include "monitor/monitor_dialogs.h"
 #include "monitor/monitor_view.h"
 #include "monitor/shared_monitor_dialog.h"
@@ -20,13 +19,6 @@ struct ValueMonitorState {
   PollingMonitor monitor;
   uint16_t valueFormat = 0;   // copied at opening
 };
-
-uint16_t readValues(void* owner, MonitorReading* reading) {
-  uint32_t v[MONITOR_VALUE_COUNT] = {};
-  uint16_t status = request_RD_MON(owner, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6]);
-  for (int i = 0; i < MONITOR_VALUE_COUNT; ++i) reading->values[i] = static_cast<int32_t>(v[i]);
-  return status;
-}
 
 void showReading(HWND dialog, ValueMonitorState* state) {
   MonitorReading reading;
@@ -47,7 +39,7 @@ INT_PTR CALLBACK valueMonitorProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       CenterDialog(dialog, 0);
       state->valueFormat = environmentSettings().valueFormat;
       for (int id = IDC_VALUE_UNIT0; id <= IDC_VALUE_UNIT3; ++id) SetPositionUnitLabel(dialog, id);
-      startPolling(dialog, &state->monitor, readValues);
+      startPolling(dialog, &state->monitor, readCurrentValues);
       return TRUE;
     case UM_WORKER_NOTICE:
       if (!state) return TRUE;

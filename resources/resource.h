@@ -56,6 +56,7 @@
 #define IDD_MEMORY_WRITE        161
 #define IDD_OUTPUT_PORT         196
 #define IDD_OPTION_PARAM_LIST   199
+#define IDD_TREND_MONITOR       200   // our own addition
 
 // ---- Main window
 #define IDC_STATUS_BAR          1100
@@ -245,6 +246,18 @@
 // Alarm information 113 and alarm history 159
 #define IDC_ALARM_LIST          1239
 #define IDC_ALARM_CLEAR         1288
+// Trend monitor 200: per band a value choice, a fixed-limits box and its two limits;
+// the plot, the time window, pause, the two exports and the recording's count.
+#define IDC_TREND_PLOT          2200
+#define IDC_TREND_TRACE0        2201  // 2201-2204: the value of bands 1-4
+#define IDC_TREND_FIXED0        2205  // 2205-2208: fixed limits on
+#define IDC_TREND_LOW0          2209  // 2209-2212: lower limits
+#define IDC_TREND_HIGH0         2213  // 2213-2216: upper limits
+#define IDC_TREND_WINDOW        2217
+#define IDC_TREND_PAUSE         2218
+#define IDC_TREND_SAVE_CSV      2219
+#define IDC_TREND_SAVE_SVG      2220
+#define IDC_TREND_COUNT         2221
 // (monitor ids end here)
 
 // ---- Signal output 131, 148, 196; system maintenance 132, 198, 151, 160, 161
@@ -330,6 +343,7 @@
 #define IDM_DATA_FILE_SELECT    40072
 #define IDM_LOAD_ROTARY_DEFS    40073   // no menu entry: sent by the program itself
 #define IDM_LOAD_LINEAR_DEFS    40074
+#define IDM_TREND_MONITOR       40075   // our own addition
 
 // ---- Strings
 #define IDS_TITLE               1
@@ -384,3 +398,11 @@
 #define IDS_RESOURCE_MISSING    300
 #define IDS_PATH_TOO_LONG       301   // followed by the path, when it is known
 #define IDS_PORT_ABSENT         302   // after a saved port that is not present now
+#define IDS_TREND_VALUE0        320   // 320-326: the seven current values' names
+#define IDS_TREND_NONE          327
+#define IDS_TREND_WINDOW0       328   // 328-331: the time windows
+#define IDS_TREND_PAUSE         332
+#define IDS_TREND_RESUME        333
+#define IDS_TREND_COUNT         334   // %u samples, %u seconds
+#define IDS_TREND_BAD_LIMITS    335
+#define IDS_TREND_TIME_AXIS     336

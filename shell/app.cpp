@@ -57,28 +57,6 @@ void exitSteps(HINSTANCE instance) {
 }
 }  // namespace
 
-bool utf8ToWide(const char* text, wchar_t* out, int size) {
-  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, out, size) > 0) return true;
-  out[0] = 0;
-  return false;
-}
-
-bool wideToUtf8(const wchar_t* text, char* out, int size) {
-  if (WideCharToMultiByte(CP_UTF8, 0, text, -1, out, size, nullptr, nullptr) > 0) return true;
-  out[0] = 0;
-  return false;
-}
-
-void showPathTooLong(HWND owner, const wchar_t* path) {
-  HINSTANCE strings = ResourceInstance(owner);
-  wchar_t text[512 + PATH_BYTES] = {};
-  wchar_t caption[128] = {};
-  LoadStringW(strings, IDS_PATH_TOO_LONG, text, 512);
-  LoadStringW(strings, IDS_CAPTION, caption, 128);
-  if (path) wcsncat(text, path, PATH_BYTES);
-  MessageBoxW(owner, text, caption, MB_OK | MB_ICONERROR);
-}
-
 uint16_t readMotorType() {
   HKEY key = nullptr;
   DWORD disposition = 0;

@@ -50,6 +50,7 @@ constexpr Functions kFunctions = {{
     {IDD_MEMORY_WRITE, createMemoryWriteDialog, nullptr, nullptr},
     {IDD_POINT_VERIFY, createPointVerifyDialog, nullptr, nullptr},
     {IDD_PARAM_VERIFY, createParameterVerifyDialog, nullptr, nullptr},
+    {IDD_TREND_MONITOR, createTrendMonitorDialog, nullptr, nullptr},
     {IDD_CONNECT, nullptr, connectDialogProc, nullptr},
     {IDD_ENVIRONMENT, nullptr, environmentDialogProc, nullptr},
     {IDD_VERSION, nullptr, versionDialogProc, nullptr},

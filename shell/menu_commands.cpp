@@ -3,7 +3,6 @@
 // opens is the table of dialogs' (toolkit/dialog_rows.h).
 #include <windows.h>
 #include <commdlg.h>
-#include <cderr.h>
 #include <cstring>
 
 #include "files/definitions.h"
@@ -100,33 +99,6 @@ void verifyFile(HWND mainWindow, bool points) {
 }
 }  // namespace
 
-char* chooseFileName(HWND owner, int save, char* path, const wchar_t* defaultExtension, const wchar_t* filter,
-                     DWORD flags) {
-  wchar_t file[MAX_PATH + 1] = {};
-  utf8ToWide(path, file, MAX_PATH);   // a proposed name that does not fit is dropped
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = filter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.lpstrDefExt = defaultExtension;
-  // The program's own files are found through the start directory, but the
-  // current directory is left alone all the same.
-  ofn.Flags = flags | OFN_EXPLORER | OFN_NOCHANGEDIR;
-  BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
-  if (!chosen) {
-    if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) showPathTooLong(owner, nullptr);
-    return nullptr;
-  }
-  if (!wideToUtf8(file, path, PATH_BYTES)) {
-    showPathTooLong(owner, file);
-    return nullptr;
-  }
-  char* name = std::strrchr(path, '\\');
-  return name ? name + 1 : path;
-}
 
 void closeAllModeless() {
   for (int slot = 0; slot < MODELESS_SLOT_COUNT; ++slot) {

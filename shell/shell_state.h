@@ -5,14 +5,11 @@
 #include <cstdint>
 
 #include "toolkit/dialog_rows.h"
+#include "toolkit/path_bytes.h"
 #include "toolkit/window_messages.h"
 
 constexpr uint16_t MOTOR_ROTARY = 1;
 constexpr uint16_t MOTOR_LINEAR = 2;
-// Paths in UTF-8: any path of MAX_PATH (260) UTF-16 units takes at most 3 bytes a
-// unit, so a Japanese path a file dialog returns fits, with a file name added to a
-// directory of that length.
-constexpr int PATH_BYTES = 1024;
 // The start directory leaves room for a separator and the longest file name the
 // program builds on it (definition files, SetData.cfg, the resource library).
 constexpr int START_DIRECTORY_BYTES = PATH_BYTES - 32;

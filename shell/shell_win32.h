@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "shell/shell_state.h"
+#include "toolkit/file_dialog.h"
 
 constexpr const wchar_t* MAIN_WINDOW_CLASS = L"QZ_MMI";
 
@@ -33,13 +34,6 @@ bool offerToModeless(MSG* message);
 void onDialogClosed(WPARAM templateId);
 void onDataChanged(WPARAM templateId, LPARAM entry);
 
-// The common file dialog. `path` (PATH_BYTES, UTF-8) holds the proposed name and
-// receives the choice; returns the file-name part inside it, or null on cancel or
-// when the chosen path is too long to hold (the user is told so). The current
-// directory stays as it was. Nothing is written to the chosen file here.
-char* chooseFileName(HWND owner, int save, char* path, const wchar_t* defaultExtension,
-                     const wchar_t* filter, DWORD flags);
-
 INT_PTR CALLBACK versionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The prompt interface of the desktop program: string table and MessageBoxW.
@@ -49,9 +43,3 @@ void installDesktopPrompt();
 uint16_t readMotorType();
 void writeMotorType(uint16_t motorType);
 
-// UTF-8 and UTF-16 conversions of paths; false, with `out` empty, when the text
-// does not fit or does not convert.
-bool utf8ToWide(const char* text, wchar_t* out, int size);
-bool wideToUtf8(const wchar_t* text, char* out, int size);
-// The box for a path the program cannot hold, naming the path when it is known.
-void showPathTooLong(HWND owner, const wchar_t* path);

@@ -12,9 +12,9 @@
 enum class DialogKind : uint8_t { kModeless, kModal };
 
 constexpr int8_t kNoSlot = -1;
-// The 28 modeless dialogs hold the main window's slots 0 to 27; the nine operation
+// The 29 modeless dialogs hold the main window's slots 0 to 28; the nine operation
 // dialogs hold repeat runs 0 to 8.
-constexpr int MODELESS_SLOT_COUNT = 28;
+constexpr int MODELESS_SLOT_COUNT = 29;
 constexpr int kRepeatRunSlots = 9;
 
 struct DialogRow {
@@ -56,6 +56,7 @@ inline constexpr DialogRow kDialogRows[] = {
     {IDD_MEMORY_WRITE, IDM_MEMORY_WRITE, DialogKind::kModeless, 25, kNoSlot, false},
     {IDD_POINT_VERIFY, IDM_VERIFY_POINTS, DialogKind::kModeless, 26, kNoSlot, true},
     {IDD_PARAM_VERIFY, IDM_VERIFY_PARAMS, DialogKind::kModeless, 27, kNoSlot, false},
+    {IDD_TREND_MONITOR, IDM_TREND_MONITOR, DialogKind::kModeless, 28, kNoSlot, false},
     {IDD_CONNECT, IDM_CONNECT, DialogKind::kModal, kNoSlot, kNoSlot, false},
     {IDD_ENVIRONMENT, IDM_ENVIRONMENT, DialogKind::kModal, kNoSlot, kNoSlot, false},
     {IDD_VERSION, IDM_VERSION, DialogKind::kModal, kNoSlot, kNoSlot, false},

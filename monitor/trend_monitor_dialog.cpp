@@ -1,0 +1,453 @@
+// The trend monitor (IDD_TREND_MONITOR): up to four current values over a scrolling
+// window, each in a band of its own, read back to back and recorded from the
+// opening; a cursor, pause, fixed limits, and the recording saved as CSV or the
+// view as SVG. What it shows is computed in monitor/trend_view.*; this file draws.
+#include <windows.h>
+#include <commdlg.h>
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+#include <vector>
+
+#include "files/file_error.h"
+#include "files/guarded_file.h"
+#include "files/settings.h"
+#include "link/link_state.h"
+#include "monitor/monitor_dialogs.h"
+#include "monitor/shared_monitor_dialog.h"
+#include "monitor/trend_chart.h"
+#include "monitor/trend_recorder.h"
+#include "monitor/trend_view.h"
+#include "protocol/number_format.h"
+#include "resources/resource.h"
+#include "toolkit/dialog_toolkit.h"
+#include "toolkit/field_text.h"
+#include "toolkit/file_dialog.h"
+#include "toolkit/modeless.h"
+#include "toolkit/window_messages.h"
+
+namespace {
+
+constexpr COLORREF kTraceColours[kTrendMaxTraces] = {RGB(0, 70, 200), RGB(200, 30, 30), RGB(0, 130, 60),
+                                                     RGB(150, 0, 160)};
+constexpr COLORREF kGridColour = RGB(210, 210, 210);
+constexpr COLORREF kFrameColour = RGB(140, 140, 140);
+constexpr int kScaleWidth = 70;   // pixels left of the bands for their scales
+constexpr int kAxisHeight = 20;   // pixels under the bands for the time marks
+const wchar_t kCsvFilter[] = L"CSV files {*.CSV}\0*.CSV\0";
+const wchar_t kSvgFilter[] = L"SVG files {*.SVG}\0*.SVG\0";
+constexpr DWORD kSaveFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+static_assert(sizeof(TrendPoint) == sizeof(POINT) && alignof(TrendPoint) == alignof(POINT),
+              "a band's points go to Polyline as they are");
+constexpr int kDefaultValues[kTrendMaxTraces] = {0, 1, 2, 4};   // positions, deviation, torque
+
+struct TrendMonitorState {
+  PollingMonitor monitor;
+  std::shared_ptr<TrendRecorder> recorder;
+  TrendViewState view;   // read and changed on the user-interface thread only
+  uint16_t valueFormat = 0;
+  bool debugMode = false;
+  int cursorX = -1;   // the mouse in plot pixels; -1 when it is not over the plot
+  bool tracking = false;
+  SIZE minimum{};      // the template's size: the dialog gets no smaller
+  SIZE plotMargin{};   // the plot's distance to the right and bottom edges
+  HBITMAP picture = nullptr;   // the plot drawn off screen, then copied in one go
+  SIZE pictureSize{};
+  std::vector<TrendPoint> points;   // one band's line, reused from frame to frame
+  wchar_t titles[kTrendValues][48] = {};   // "name [unit]" as the bands show it
+  char titlesUtf8[kTrendValues][64] = {};
+  char units[kTrendValues][16] = {};
+  wchar_t timeAxis[32] = {};
+  ~TrendMonitorState() {
+    if (picture) DeleteObject(picture);
+  }
+};
+
+int fractionDigits(uint16_t valueFormat) { return (valueFormat & FMT_FRACTION_MASK) >> 4; }
+
+void scaleText(const TrendMonitorState* s, double value, wchar_t* out, int size) {
+  std::swprintf(out, size, L"%.*f", fractionDigits(s->valueFormat), value);
+}
+
+// Names and units as the current value monitor shows them: positions in the
+// command unit, the torque in %, the two debug monitors without one.
+void loadTitles(HWND dialog, TrendMonitorState* s) {
+  LoadStringW(ResourceInstance(dialog), IDS_TREND_TIME_AXIS, s->timeAxis, 32);
+  for (int v = 0; v < kTrendValues; ++v) {
+    const char* unit = v < 4 ? positionUnitLabel() : v == 4 ? "[%]" : "";
+    std::snprintf(s->units[v], sizeof s->units[v], "%s", unit);
+    wchar_t name[32] = {};
+    LoadStringW(ResourceInstance(dialog), IDS_TREND_VALUE0 + v, name, 32);
+    wchar_t wideUnit[16] = {};
+    utf8ToWide(s->units[v], wideUnit, 16);
+    std::swprintf(s->titles[v], 48, *wideUnit ? L"%ls %ls" : L"%ls", name, wideUnit);
+    wideToUtf8(name, s->titlesUtf8[v], sizeof s->titlesUtf8[v]);
+  }
+}
+
+void fillCombos(HWND dialog, TrendMonitorState* s) {
+  wchar_t text[32] = {};
+  for (int band = 0; band < kTrendMaxTraces; ++band) {
+    HWND combo = GetDlgItem(dialog, IDC_TREND_TRACE0 + band);
+    LoadStringW(ResourceInstance(dialog), IDS_TREND_NONE, text, 32);
+    SendMessageW(combo, CB_SETITEMDATA, SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)), -1);
+    for (int v = 0; v < kTrendValues; ++v) {
+      if (!trendValueTraceable(v, s->debugMode)) continue;
+      LoadStringW(ResourceInstance(dialog), IDS_TREND_VALUE0 + v, text, 32);
+      LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+      SendMessageW(combo, CB_SETITEMDATA, item, v);
+      if (v == kDefaultValues[band]) SendMessageW(combo, CB_SETCURSEL, item, 0);
+    }
+    s->view.bands[band].value = kDefaultValues[band];
+  }
+  HWND window = GetDlgItem(dialog, IDC_TREND_WINDOW);
+  for (int w = 0; w < kTrendWindowCount; ++w) {
+    LoadStringW(ResourceInstance(dialog), IDS_TREND_WINDOW0 + w, text, 32);
+    SendMessageW(window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  }
+  SendMessageW(window, CB_SETCURSEL, 0, 0);
+}
+
+void redraw(HWND dialog) { InvalidateRect(GetDlgItem(dialog, IDC_TREND_PLOT), nullptr, FALSE); }
+
+// The recording's size under the buttons: samples kept and the time they span.
+void showCount(HWND dialog, TrendMonitorState* s) {
+  uint32_t count = 0, seconds = 0;
+  {
+    std::lock_guard<std::mutex> guard(s->recorder->lock);
+    const TrendRecord& r = s->recorder->record;
+    count = r.count;
+    if (r.count) seconds = (trendSample(r, r.count - 1).ms - trendSample(r, 0).ms) / 1000;
+  }
+  wchar_t format[64] = {}, text[96] = {};
+  LoadStringW(ResourceInstance(dialog), IDS_TREND_COUNT, format, 64);
+  std::swprintf(text, 96, format, count, seconds);
+  SetItemTextW(dialog, IDC_TREND_COUNT, text);
+}
+
+void line(HDC dc, int x0, int y0, int x1, int y1) {
+  MoveToEx(dc, x0, y0, nullptr);
+  LineTo(dc, x1, y1);
+}
+
+void text(HDC dc, int x, int y, const wchar_t* t, COLORREF colour, UINT align = TA_LEFT | TA_TOP) {
+  SetTextColor(dc, colour);
+  SetTextAlign(dc, align);
+  TextOutW(dc, x, y, t, static_cast<int>(std::wcslen(t)));
+}
+
+// One frame of the plot into `dc` (width x height), the recording held locked.
+void drawPlot(HDC dc, int width, int height, TrendMonitorState* s) {
+  RECT all{0, 0, width, height};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetBkMode(dc, TRANSPARENT);
+  int bands[kTrendMaxTraces], bandCount = 0;
+  for (int b = 0; b < kTrendMaxTraces; ++b)
+    if (s->view.bands[b].value >= 0) bands[bandCount++] = b;
+  int left = kScaleWidth, right = width - 6, plotWidth = right - left;
+  int bandsHeight = height - kAxisHeight - 4;
+  if (plotWidth < 8 || bandsHeight < 16) return;
+  HPEN gridPen = CreatePen(PS_DOT, 1, kGridColour);
+  HPEN framePen = CreatePen(PS_SOLID, 1, kFrameColour);
+  HGDIOBJ oldPen = SelectObject(dc, framePen);
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+
+  std::lock_guard<std::mutex> guard(s->recorder->lock);
+  const TrendRecord& r = s->recorder->record;
+  uint32_t from = 0, to = 0;
+  trendViewSpan(r, s->view, &from, &to);
+  TrendSpan shown = trendWindow(r, from, to);
+  // The cursor snaps to the sample nearest the mouse.
+  uint32_t cursorSample = r.count;
+  int cursorX = -1;
+  if (s->cursorX >= left && s->cursorX <= right && shown.count) {
+    uint32_t ms = from + static_cast<uint32_t>(static_cast<double>(s->cursorX - left) * (to - from) / plotWidth);
+    cursorSample = trendNearestSample(r, shown, ms);
+    cursorX = left + static_cast<int>((trendSample(r, cursorSample).ms - from) * static_cast<double>(plotWidth) /
+                                          (to - from) + 0.5);
+  }
+  wchar_t label[64];
+  for (int i = 0; i < bandCount; ++i) {
+    const TrendBand& band = s->view.bands[bands[i]];
+    int top = 4 + bandsHeight * i / bandCount, bottom = 4 + bandsHeight * (i + 1) / bandCount - 6;
+    if (bottom - top < 8) continue;
+    SelectObject(dc, framePen);
+    Rectangle(dc, left, top, right + 1, bottom + 1);
+    SelectObject(dc, gridPen);
+    line(dc, left + 1, (top + bottom) / 2, right, (top + bottom) / 2);
+    TrendRange range = trendBandRange(r, shown, band, s->valueFormat);
+    scaleText(s, range.hi, label, 64);
+    text(dc, left - 4, top, label, RGB(0, 0, 0), TA_RIGHT | TA_TOP);
+    scaleText(s, range.lo, label, 64);
+    text(dc, left - 4, bottom, label, RGB(0, 0, 0), TA_RIGHT | TA_BOTTOM);
+    COLORREF colour = kTraceColours[bands[i]];
+    text(dc, left + 4, top + 2, s->titles[band.value], colour);
+    int inner = bottom - top - 3;
+    s->points.resize(static_cast<size_t>(4) * (plotWidth + 1));
+    int n = trendBandPath(r, shown, band.value, s->valueFormat, range, from, to, plotWidth + 1, inner,
+                          s->points.data(), static_cast<int>(s->points.size()));
+    for (int k = 0; k < n; ++k) s->points[k] = {s->points[k].x + left, s->points[k].y + top + 2};
+    HPEN tracePen = CreatePen(PS_SOLID, 2, colour);
+    SelectObject(dc, tracePen);
+    if (n > 1) Polyline(dc, reinterpret_cast<const POINT*>(s->points.data()), n);
+    SelectObject(dc, framePen);
+    DeleteObject(tracePen);
+    if (cursorSample < r.count) {
+      char value[MONITOR_VALUE_CHARS];
+      trendDisplayText(s->valueFormat, trendSample(r, cursorSample).values[band.value], value);
+      wchar_t wide[MONITOR_VALUE_CHARS];
+      utf8ToWide(value, wide, MONITOR_VALUE_CHARS);
+      text(dc, right - 4, top + 2, wide, colour, TA_RIGHT | TA_TOP);
+    }
+  }
+  // The time axis: seconds of recording time, marks at whole steps.
+  int axis = height - kAxisHeight;
+  SelectObject(dc, framePen);
+  line(dc, left, axis, right + 1, axis);
+  uint32_t step = trendTickStepMs(to - from);
+  for (uint32_t t = (from + step - 1) / step * step; t <= to; t += step) {
+    int x = left + static_cast<int>(static_cast<double>(t - from) * plotWidth / (to - from) + 0.5);
+    line(dc, x, axis, x, axis + 4);
+    std::swprintf(label, 64, L"%u", t / 1000);
+    text(dc, x, axis + 5, label, RGB(0, 0, 0), TA_CENTER | TA_TOP);
+  }
+  text(dc, 4, axis + 5, s->timeAxis, RGB(0, 0, 0));
+  if (cursorX >= 0) {
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    line(dc, cursorX, 4, cursorX, axis);
+    uint32_t ms = trendSample(r, cursorSample).ms;
+    std::swprintf(label, 64, L"%u.%03u", ms / 1000, ms % 1000);
+    text(dc, cursorX + 3, axis - 14, label, RGB(0, 0, 0));
+  }
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  DeleteObject(gridPen);
+  DeleteObject(framePen);
+}
+
+// Draws off screen and copies the picture in one go, so a frame never flickers.
+void paintPlot(HWND dialog, const DRAWITEMSTRUCT* item, TrendMonitorState* s) {
+  int width = item->rcItem.right - item->rcItem.left, height = item->rcItem.bottom - item->rcItem.top;
+  if (width <= 0 || height <= 0) return;
+  if (!s->picture || s->pictureSize.cx != width || s->pictureSize.cy != height) {
+    if (s->picture) DeleteObject(s->picture);
+    s->picture = CreateCompatibleBitmap(item->hDC, width, height);
+    s->pictureSize = {width, height};
+    if (!s->picture) return;
+  }
+  HDC memory = CreateCompatibleDC(item->hDC);
+  HGDIOBJ oldBitmap = SelectObject(memory, s->picture);
+  HGDIOBJ oldFont = SelectObject(memory, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+  drawPlot(memory, width, height, s);
+  BitBlt(item->hDC, item->rcItem.left, item->rcItem.top, width, height, memory, 0, 0, SRCCOPY);
+  SelectObject(memory, oldFont);
+  SelectObject(memory, oldBitmap);
+  DeleteDC(memory);
+}
+
+// The mouse over the dialog: over the plot it places the cursor.
+void trackMouse(HWND dialog, LPARAM position, TrendMonitorState* s) {
+  HWND plot = GetDlgItem(dialog, IDC_TREND_PLOT);
+  POINT p{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+  MapWindowPoints(dialog, plot, &p, 1);
+  RECT area;
+  GetClientRect(plot, &area);
+  int x = PtInRect(&area, p) ? p.x : -1;
+  if (!s->tracking) {
+    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, dialog, 0};
+    s->tracking = TrackMouseEvent(&track) != FALSE;
+  }
+  if (x == s->cursorX) return;
+  s->cursorX = x;
+  redraw(dialog);
+}
+
+void applyLimits(HWND dialog, int band, TrendMonitorState* s, bool fromClick) {
+  TrendBand& b = s->view.bands[band];
+  if (!IsDlgButtonChecked(dialog, IDC_TREND_FIXED0 + band)) {
+    b.fixed = false;
+    redraw(dialog);
+    return;
+  }
+  char low[32] = {}, high[32] = {};
+  GetItemTextA(dialog, IDC_TREND_LOW0 + band, low, sizeof low);
+  GetItemTextA(dialog, IDC_TREND_HIGH0 + band, high, sizeof high);
+  if (fromClick && !*low && !*high && b.value >= 0) {
+    // Both empty: the band keeps the scale it has now.
+    {
+      std::lock_guard<std::mutex> guard(s->recorder->lock);
+      const TrendRecord& r = s->recorder->record;
+      uint32_t from = 0, to = 0;
+      trendViewSpan(r, s->view, &from, &to);
+      b.limits = trendValueRange(r, trendWindow(r, from, to), b.value, s->valueFormat);
+    }
+    wchar_t number[64];
+    scaleText(s, b.limits.lo, number, 64);
+    SetItemTextW(dialog, IDC_TREND_LOW0 + band, number);
+    scaleText(s, b.limits.hi, number, 64);
+    SetItemTextW(dialog, IDC_TREND_HIGH0 + band, number);
+    b.fixed = true;
+  } else if (trendParseLimits(low, high, &b.limits)) {
+    b.fixed = true;
+  } else if (fromClick) {
+    // Refused: the band stays automatic until two fitting limits are given.
+    CheckDlgButton(dialog, IDC_TREND_FIXED0 + band, BST_UNCHECKED);
+    b.fixed = false;
+    ShowMessage(dialog, IDS_TREND_BAD_LIMITS, IDS_CAPTION, MB_OK | MB_ICONEXCLAMATION);
+  }
+  redraw(dialog);
+}
+
+// The values a CSV holds: every one the dialog may trace.
+int csvTraces(TrendMonitorState* s, TrendTrace* traces) {
+  int n = 0;
+  for (int v = 0; v < kTrendValues; ++v)
+    if (trendValueTraceable(v, s->debugMode)) traces[n++] = {v, s->titlesUtf8[v], s->units[v]};
+  return n;
+}
+
+void save(HWND dialog, TrendMonitorState* s, bool svg) {
+  char path[PATH_BYTES] = {};
+  std::snprintf(path, sizeof path, svg ? "trend.svg" : "trend.csv");
+  if (!chooseFileName(dialog, 1, path, svg ? L"svg" : L"csv", svg ? kSvgFilter : kCsvFilter, kSaveFlags)) return;
+  // A copy, so the worker goes on recording while the file is written.
+  TrendRecord copy;
+  TrendViewState view = s->view;
+  {
+    std::lock_guard<std::mutex> guard(s->recorder->lock);
+    copy = s->recorder->record;
+  }
+  TrendTrace traces[kTrendValues];
+  int n = 0;
+  uint16_t result;
+  if (svg) {
+    for (const TrendBand& band : view.bands)
+      if (band.value >= 0) traces[n++] = {band.value, s->titlesUtf8[band.value], s->units[band.value]};
+    uint32_t from = 0, to = 0;
+    trendViewSpan(copy, view, &from, &to);
+    result = saveTrendSvg(path, copy, from, to, traces, n, s->valueFormat);
+  } else {
+    n = csvTraces(s, traces);
+    result = saveTrendCsv(path, copy, traces, n, s->valueFormat);
+  }
+  if (result != FILE_OK) showFileError(dialog, FILE_ERROR_DATA_WRITE, result);
+}
+
+void onCommand(HWND dialog, WPARAM wParam, TrendMonitorState* s) {
+  int id = LOWORD(wParam), code = HIWORD(wParam);
+  if (id >= IDC_TREND_TRACE0 && id < IDC_TREND_TRACE0 + kTrendMaxTraces && code == CBN_SELCHANGE) {
+    HWND combo = GetDlgItem(dialog, id);
+    LRESULT item = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    s->view.bands[id - IDC_TREND_TRACE0].value = static_cast<int>(SendMessageW(combo, CB_GETITEMDATA, item, 0));
+    redraw(dialog);
+  } else if (id >= IDC_TREND_FIXED0 && id < IDC_TREND_FIXED0 + kTrendMaxTraces && code == BN_CLICKED) {
+    applyLimits(dialog, id - IDC_TREND_FIXED0, s, true);
+  } else if (id >= IDC_TREND_LOW0 && id < IDC_TREND_HIGH0 + kTrendMaxTraces && code == EN_CHANGE) {
+    applyLimits(dialog, (id - IDC_TREND_LOW0) % kTrendMaxTraces, s, false);
+  } else if (id == IDC_TREND_WINDOW && code == CBN_SELCHANGE) {
+    s->view.window = static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
+    redraw(dialog);
+  } else if (id == IDC_TREND_PAUSE && code == BN_CLICKED) {
+    {
+      std::lock_guard<std::mutex> guard(s->recorder->lock);
+      trendSetPaused(&s->view, s->recorder->record, !s->view.paused);
+    }
+    wchar_t label[32] = {};
+    LoadStringW(ResourceInstance(dialog), s->view.paused ? IDS_TREND_RESUME : IDS_TREND_PAUSE, label, 32);
+    SetItemTextW(dialog, IDC_TREND_PAUSE, label);
+    redraw(dialog);
+  } else if ((id == IDC_TREND_SAVE_CSV || id == IDC_TREND_SAVE_SVG) && code == BN_CLICKED) {
+    save(dialog, s, id == IDC_TREND_SAVE_SVG);
+  }
+}
+
+void init(HWND dialog, TrendMonitorState* s) {
+  CenterDialog(dialog, 0);
+  s->valueFormat = environmentSettings().valueFormat;
+  s->debugMode = g_mode.debugMode.load() != 0;
+  loadTitles(dialog, s);
+  fillCombos(dialog, s);
+  RECT window, client, plot;
+  GetWindowRect(dialog, &window);
+  GetClientRect(dialog, &client);
+  GetWindowRect(GetDlgItem(dialog, IDC_TREND_PLOT), &plot);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&plot), 2);
+  s->minimum = {window.right - window.left, window.bottom - window.top};
+  s->plotMargin = {client.right - plot.right, client.bottom - plot.bottom};
+  s->recorder = std::make_shared<TrendRecorder>();
+  trendRecorderStart(s->recorder.get());
+  showCount(dialog, s);
+  auto poll = std::make_shared<MonitorPoll>();
+  poll->read = readCurrentValues;
+  poll->backToBack = true;
+  poll->keep = trendRecorderKeep;
+  poll->sink = s->recorder;
+  startPolling(dialog, &s->monitor, std::move(poll));
+}
+
+// The plot takes whatever the dialog gains; the controls on the left stay.
+void resize(HWND dialog, int width, int height, TrendMonitorState* s) {
+  HWND plot = GetDlgItem(dialog, IDC_TREND_PLOT);
+  RECT r;
+  GetWindowRect(plot, &r);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  int w = width - s->plotMargin.cx - r.left, h = height - s->plotMargin.cy - r.top;
+  MoveWindow(plot, r.left, r.top, w > 1 ? w : 1, h > 1 ? h : 1, TRUE);
+}
+
+INT_PTR CALLBACK trendMonitorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  TrendMonitorState* state = dialogState<TrendMonitorState>(dialog);
+  switch (message) {
+    case WM_INITDIALOG:
+      state = attachDialogState(dialog, new TrendMonitorState);
+      init(dialog, state);
+      return TRUE;
+    case UM_WORKER_NOTICE:
+      if (!state) return TRUE;
+      if (wParam == MONITOR_FAILED) {
+        closePolling(dialog, IDD_TREND_MONITOR, &state->monitor);
+      } else {
+        showCount(dialog, state);
+        if (!state->view.paused) redraw(dialog);
+      }
+      return TRUE;
+    case WM_DRAWITEM:
+      if (state && wParam == IDC_TREND_PLOT) paintPlot(dialog, reinterpret_cast<DRAWITEMSTRUCT*>(lParam), state);
+      return TRUE;
+    case WM_MOUSEMOVE:
+      if (state) trackMouse(dialog, lParam, state);
+      return TRUE;
+    case WM_MOUSELEAVE:
+      if (state) {
+        state->tracking = false;
+        state->cursorX = -1;
+        redraw(dialog);
+      }
+      return TRUE;
+    case WM_SIZE:
+      if (state && wParam != SIZE_MINIMIZED) resize(dialog, LOWORD(lParam), HIWORD(lParam), state);
+      return TRUE;
+    case WM_GETMINMAXINFO:
+      if (state) reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {state->minimum.cx, state->minimum.cy};
+      return TRUE;
+    case WM_COMMAND:
+      if (!state) return FALSE;
+      if (LOWORD(wParam) == IDCANCEL) {
+        closePolling(dialog, IDD_TREND_MONITOR, &state->monitor);
+        return TRUE;
+      }
+      onCommand(dialog, wParam, state);
+      return TRUE;
+    case WM_NCDESTROY:
+      freeDialogState<TrendMonitorState>(dialog);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+HWND createTrendMonitorDialog(HWND parent, uint16_t templateId, LPARAM parameter) {
+  return openModeless(parent, templateId, trendMonitorProc, parameter);
+}
