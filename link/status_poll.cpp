@@ -45,7 +45,7 @@ bool statusPollingActive() {
   return workerActive(&g_poll);
 }
 
-void stopStatusPolling() {
+void stopStatusPolling(uint32_t waitMs) {
   Worker poll;
   {
     std::lock_guard<std::mutex> guard(g_pollLock);
@@ -54,5 +54,5 @@ void stopStatusPolling() {
   }
   // A poll thread held in an error box is left to end once the box returns; by
   // then the link refuses its requests, so it cannot reach the channels.
-  workerStop(&poll, kPollStopWaitMs);
+  workerStop(&poll, waitMs);
 }

@@ -11,6 +11,7 @@ constexpr uint32_t kPollStopWaitMs = 3000;
 
 // True while a poll thread is running.
 bool statusPollingActive();
-// Tells the poll thread to stop and waits for it (at most kPollStopWaitMs when it
-// is held in a box); safe to call when none runs.
-void stopStatusPolling();
+// Tells the poll thread to stop and waits for it (at most waitMs when it is held
+// in a box or a read); safe to call when none runs. A poll told to stop shows no
+// box for the read it was in.
+void stopStatusPolling(uint32_t waitMs = kPollStopWaitMs);

@@ -140,7 +140,9 @@ void text(HDC dc, int x, int y, const wchar_t* t, COLORREF colour, UINT align = 
 void drawPlot(HDC dc, int width, int height, TrendMonitorState* s) {
   RECT all{0, 0, width, height};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  SetBkMode(dc, TRANSPARENT);
+  // Texts on white, so a trace passing under a title leaves it readable.
+  SetBkMode(dc, OPAQUE);
+  SetBkColor(dc, RGB(255, 255, 255));
   int bands[kTrendMaxTraces], bandCount = 0;
   for (int b = 0; b < kTrendMaxTraces; ++b)
     if (s->view.bands[b].value >= 0) bands[bandCount++] = b;
@@ -181,7 +183,6 @@ void drawPlot(HDC dc, int width, int height, TrendMonitorState* s) {
     scaleText(s, range.lo, label, 64);
     text(dc, left - 4, bottom, label, RGB(0, 0, 0), TA_RIGHT | TA_BOTTOM);
     COLORREF colour = kTraceColours[bands[i]];
-    text(dc, left + 4, top + 2, s->titles[band.value], colour);
     int inner = bottom - top - 3;
     s->points.resize(static_cast<size_t>(4) * (plotWidth + 1));
     int n = trendBandPath(r, shown, band.value, s->valueFormat, range, from, to, plotWidth + 1, inner,
@@ -192,6 +193,7 @@ void drawPlot(HDC dc, int width, int height, TrendMonitorState* s) {
     if (n > 1) Polyline(dc, reinterpret_cast<const POINT*>(s->points.data()), n);
     SelectObject(dc, framePen);
     DeleteObject(tracePen);
+    text(dc, left + 4, top + 2, s->titles[band.value], colour);
     if (cursorSample < r.count) {
       char value[MONITOR_VALUE_CHARS];
       trendDisplayText(s->valueFormat, trendSample(r, cursorSample).values[band.value], value);

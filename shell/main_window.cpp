@@ -35,6 +35,9 @@ void onClose(HWND window) {
 }
 
 void onDestroy() {
+  // The status poll is told to end first, without a wait: a read of it that fails
+  // while the windows go down must not bring up a box after the main window.
+  stopStatusPolling(0);
   // Dialogs still open (a path other than the close question) end first, and
   // every one is gone before the link: its closing notice to this window would
   // never be handled. Stopping their workers waits for none of them.

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -460,6 +461,13 @@ std::wstring resourceText(UINT id) {
 }
 
 bool simReply(const char* line, std::string* reply) { return simCommand(simControl(), line, reply); }
+
+long simPosition() {
+  std::string reply;
+  simReply("GET MOTION", &reply);
+  size_t at = reply.find("pos=");
+  return at == std::string::npos ? -1 : std::strtol(reply.c_str() + at + 4, nullptr, 10);
+}
 
 // ---- Signal output and system dialogs: real clicks, captionless dialogs, boxes
 void pressButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

@@ -90,6 +90,8 @@ void selectListRow(HWND list, int row);
 std::wstring resourceText(UINT id);
 // A qzsim control command's answer lines (before OK); false on ERR.
 bool simReply(const char* line, std::string* reply);
+// The axis position qzsim reports ("state=... pos=N"), -1 when it does not say.
+long simPosition();
 
 // ---- Signal output and system dialogs: real clicks, captionless dialogs, boxes
 // Clicks the control as a person would (BM_CLICK, posted): a check box toggles.

@@ -25,14 +25,6 @@ constexpr COLORREF kLampOff = RGB(128, 128, 0);
 
 COLORREF lamp(HWND dialog, int id) { return controlPixel(dialog, id, 8, 8); }
 
-// The axis position qzsim reports, from "state=... pos=N".
-long simPosition() {
-  std::string reply;
-  simReply("GET MOTION", &reply);
-  size_t at = reply.find("pos=");
-  return at == std::string::npos ? 0 : std::strtol(reply.c_str() + at + 4, nullptr, 10);
-}
-
 HWND g_list = nullptr;
 size_t g_rows = 0;
 bool listHasRows() { return listViewRows(g_list, 4).size() == g_rows; }
@@ -191,10 +183,10 @@ TEST(Monitors, ClosingWithEveryDialogOpenOnADeadLineEndsAtOnce) {
   AppRun run;
   std::wstring directory = makeRunDirectory();
   ASSERT_TRUE(startConnected(run, directory));
-  const int commands[] = {IDM_MOTION_MONITOR, IDM_INPUT_MONITOR, IDM_OUTPUT_MONITOR,
-                          IDM_VALUE_MONITOR,  IDM_ALARM_MONITOR, IDM_ALARM_HISTORY};
-  const uint16_t templates[] = {IDD_MOTION_MONITOR, IDD_INPUT_MONITOR, IDD_OUTPUT_MONITOR,
-                                IDD_VALUE_MONITOR,  IDD_ALARM_MONITOR, IDD_ALARM_HISTORY};
+  const int commands[] = {IDM_MOTION_MONITOR, IDM_INPUT_MONITOR, IDM_OUTPUT_MONITOR, IDM_VALUE_MONITOR,
+                          IDM_ALARM_MONITOR,  IDM_ALARM_HISTORY, IDM_TREND_MONITOR};
+  const uint16_t templates[] = {IDD_MOTION_MONITOR, IDD_INPUT_MONITOR, IDD_OUTPUT_MONITOR, IDD_VALUE_MONITOR,
+                                IDD_ALARM_MONITOR,  IDD_ALARM_HISTORY, IDD_TREND_MONITOR};
   ASSERT_TRUE(sim("PACE ON"));   // the verify and the list are still reading when the line dies
   // The verify first: its file dialog is then the only dialog with a file name field.
   std::wstring file = directory + L"\\verify.PRM";
@@ -206,7 +198,7 @@ TEST(Monitors, ClosingWithEveryDialogOpenOnADeadLineEndsAtOnce) {
   ASSERT_NE(files, nullptr);
   chooseInFileDialog(files, file);
   ASSERT_NE(waitModeless(IDD_PARAM_VERIFY), nullptr);
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 7; ++i) {
     postCommand(commands[i]);
     ASSERT_NE(waitModeless(templates[i]), nullptr) << templates[i];
   }
