@@ -11,12 +11,6 @@ bool trendValueTraceable(int value, bool debugMode) {
   return value < liveMonitorValues(debugMode);
 }
 
-void trendLatestWindow(const TrendRecord& r, uint32_t windowMs, uint32_t* fromMs, uint32_t* toMs) {
-  uint32_t newest = r.count ? trendSample(r, r.count - 1).ms : 0;
-  *toMs = newest;
-  *fromMs = newest > windowMs ? newest - windowMs : 0;
-}
-
 TrendRange trendValueRange(const TrendRecord& r, TrendSpan shown, int value, uint16_t valueFormat) {
   TrendRange range;
   for (uint32_t i = 0; i < shown.count; ++i) {

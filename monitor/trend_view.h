@@ -15,9 +15,6 @@ constexpr int kTrendMaxTraces = 4;
 // torque; monitor1 and monitor2 only in debug mode.
 bool trendValueTraceable(int value, bool debugMode);
 
-// The window that ends with the newest sample (or at 0 when there is none).
-void trendLatestWindow(const TrendRecord& record, uint32_t windowMs, uint32_t* fromMs, uint32_t* toMs);
-
 // A band's scale in display units: the lowest and highest value of the shown samples,
 // widened by 1 either way when they lie closer than one step of the last digit, so
 // a flat line sits in the middle of its band.

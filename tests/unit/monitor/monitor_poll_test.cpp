@@ -116,3 +116,41 @@ TEST(MonitorPoll, AFailedReadEndsTheRunWithOneNoticeAndTheHistoryReadsOnce) {
   EXPECT_EQ(g_module.reads.load(), 1);
   EXPECT_TRUE(workerStop(&once, 2000));
 }
+
+// The trend monitor reads back to back; a monitor polled beside it still gets a
+// read after at most one of the trend's, and the trend keeps every reading.
+std::atomic<int> g_slowReads{0}, g_kept{0};
+uint16_t slowRead(void*, MonitorReading* reading) {
+  std::this_thread::sleep_for(5ms);   // an exchange on the line
+  reading->values[0] = ++g_slowReads;
+  return 0;
+}
+void keepReading(void* sink, const MonitorReading& reading) {
+  EXPECT_EQ(sink, &g_kept);
+  EXPECT_EQ(reading.values[0], g_kept.load() + 1) << "a reading was not kept";
+  g_kept.store(reading.values[0]);
+}
+
+TEST(MonitorPoll, ABackToBackReaderKeepsEveryReadingAndLeavesOthersTheirTurn) {
+  reset();
+  g_slowReads = 0;
+  auto trend = std::make_shared<MonitorPoll>();
+  trend->read = slowRead;
+  trend->notify = countNotice;
+  trend->backToBack = true;
+  trend->keep = keepReading;
+  trend->sink = std::shared_ptr<void>(&g_kept, [](void*) {});
+  Worker trendWorker, other;
+  ASSERT_TRUE(startMonitorPoll(&trendWorker, reinterpret_cast<void*>(0), trend));
+  ASSERT_TRUE(startMonitorPoll(&other, reinterpret_cast<void*>(1), newPoll(20)));
+  std::this_thread::sleep_for(600ms);
+  workerStop(&other, 2000);
+  workerStop(&trendWorker, 2000);
+  // 600 ms of 5 ms reads: the other monitor (a read every 20 ms at most) had about
+  // twenty turns; the trend read in between, never pausing for a period.
+  EXPECT_GE(g_module.reads.load(), 15) << "the other monitor waited behind the trend";
+  EXPECT_GE(g_slowReads.load(), 40);
+  // Each reading kept before the dialog heard of it; a read the close cut short is not.
+  EXPECT_GE(g_kept.load(), g_slowReads.load() - 1);
+  EXPECT_EQ(g_notices[0][MONITOR_READ].load(), g_kept.load());
+}

@@ -6,6 +6,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
+#include <algorithm>
 
 #include "monitor/trend_chart.h"
 #include "monitor/trend_record.h"
@@ -113,15 +116,37 @@ TEST(TrendView, TraceableValuesWindowsScalesAndTheCursorsSample) {
   EXPECT_TRUE(trendValueTraceable(6, true));
   EXPECT_FALSE(trendValueTraceable(7, true));
 
+  // The view is always one whole window: from 0 until the recording fills it, then
+  // ending with the newest sample; a pause holds it while samples come.
   TrendRecord r;
   trendStart(&r, 10);
+  TrendViewState view;
   uint32_t from = 1, to = 1;
-  trendLatestWindow(r, kTrendWindowsMs[0], &from, &to);
-  EXPECT_EQ(from + to, 0u) << "nothing recorded";
-  for (uint32_t i = 0; i < 10; ++i) add(&r, 5000 + i * 1000, i == 9 ? 500 : 200);
-  trendLatestWindow(r, kTrendWindowsMs[0], &from, &to);
+  trendViewSpan(r, view, &from, &to);
+  EXPECT_EQ(from, 0u) << "nothing recorded";
+  EXPECT_EQ(to, 10000u);
+  add(&r, 5000, 200);
+  trendViewSpan(r, view, &from, &to);
+  EXPECT_EQ(from, 0u);
+  EXPECT_EQ(to, 10000u);
+  for (uint32_t i = 1; i < 10; ++i) add(&r, 5000 + i * 1000, i == 9 ? 500 : 200);
+  trendViewSpan(r, view, &from, &to);
   EXPECT_EQ(from, 4000u);
   EXPECT_EQ(to, 14000u);
+  TrendRecord later = r;
+  trendSetPaused(&view, later, true);
+  add(&later, 20000, 0);
+  uint32_t pausedFrom = 0, pausedTo = 0;
+  trendViewSpan(later, view, &pausedFrom, &pausedTo);
+  EXPECT_EQ(pausedTo, 14000u) << "paused: the view stays while recording goes on";
+  trendSetPaused(&view, later, true);
+  trendViewSpan(later, view, &pausedFrom, &pausedTo);
+  EXPECT_EQ(pausedTo, 14000u) << "a second pause does not move it";
+  trendSetPaused(&view, later, false);
+  view.window = 3;
+  trendViewSpan(later, view, &pausedFrom, &pausedTo);
+  EXPECT_EQ(pausedFrom, 0u);
+  EXPECT_EQ(pausedTo, 300000u);
 
   // Two decimals: 2.00 flat widens to 1.00 .. 3.00; with the newest 2.00 .. 5.00.
   TrendRange flat = trendValueRange(r, trendWindow(r, 0, 13000), 0, 0x52A);
@@ -141,3 +166,47 @@ TEST(TrendView, TraceableValuesWindowsScalesAndTheCursorsSample) {
 }
 
 }  // namespace
+
+TEST(TrendView, FixedLimitsAreTwoNumbersTheUpperAboveTheLower) {
+  TrendRange limits{7, 8};
+  EXPECT_TRUE(trendParseLimits(" -1.5", "2.25 ", &limits));
+  EXPECT_DOUBLE_EQ(limits.lo, -1.5);
+  EXPECT_DOUBLE_EQ(limits.hi, 2.25);
+  for (auto [low, high] : {std::pair{"2", "2"}, {"3", "1"}, {"", "1"}, {"1x", "2"}, {"0", "1e999"}, {"nan", "1"}})
+    EXPECT_FALSE(trendParseLimits(low, high, &limits)) << low << " " << high;
+  EXPECT_DOUBLE_EQ(limits.lo, -1.5) << "a refusal leaves the limits as they were";
+}
+
+TEST(TrendView, FiveMinutesDrawAsAFewPointsPerColumnKeepingEveryPeak) {
+  TrendRecord r;
+  trendStart(&r);
+  // Ten samples a second for five minutes: a slow ramp with one spike and one dip.
+  for (uint32_t i = 0; i < 3000; ++i) {
+    int32_t v = static_cast<int32_t>(i);
+    if (i == 1234) v = 100000;
+    if (i == 2345) v = -100000;
+    add(&r, i * 100, v);
+  }
+  TrendSpan shown = trendWindow(r, 0, 300000);
+  TrendRange range = trendValueRange(r, shown, 0, 0x05);
+  std::vector<TrendPoint> points(4 * 200);
+  int n = trendBandPath(r, shown, 0, 0x05, range, 0, 300000, 200, 101, points.data(), 800);
+  ASSERT_GT(n, 200);
+  ASSERT_LE(n, 800);
+  int top = 1000, bottom = -1;
+  for (int k = 0; k < n; ++k) {
+    if (k) ASSERT_GE(points[k].x, points[k - 1].x) << "left to right";
+    ASSERT_GE(points[k].x, 0);
+    ASSERT_LT(points[k].x, 200);
+    top = std::min(top, points[k].y);
+    bottom = std::max(bottom, points[k].y);
+  }
+  EXPECT_EQ(top, 0) << "the spike reaches the top";
+  EXPECT_EQ(bottom, 100) << "the dip reaches the bottom";
+  // Fixed limits narrower than the values: the line sits on the band's edges.
+  n = trendBandPath(r, shown, 0, 0x05, TrendRange{1000, 2000}, 0, 300000, 200, 101, points.data(), 800);
+  for (int k = 0; k < n; ++k) ASSERT_TRUE(points[k].y >= 0 && points[k].y <= 100) << k;
+  EXPECT_EQ(points[0].y, 100);
+  EXPECT_EQ(points[n - 1].y, 0);
+  EXPECT_EQ(trendBandPath(r, shown, 0, 0x05, range, 0, 300000, 200, 101, points.data(), 10), 10) << "never past the room given";
+}
