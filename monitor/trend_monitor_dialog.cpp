@@ -16,9 +16,9 @@
 #include "monitor/monitor_dialogs.h"
 #include "monitor/shared_monitor_dialog.h"
 #include "monitor/trend_chart.h"
+#include "monitor/trend_plot.h"
 #include "monitor/trend_recorder.h"
 #include "monitor/trend_view.h"
-#include "protocol/number_format.h"
 #include "resources/resource.h"
 #include "toolkit/dialog_toolkit.h"
 #include "toolkit/field_text.h"
@@ -28,17 +28,9 @@
 
 namespace {
 
-constexpr COLORREF kTraceColours[kTrendMaxTraces] = {RGB(0, 70, 200), RGB(200, 30, 30), RGB(0, 130, 60),
-                                                     RGB(150, 0, 160)};
-constexpr COLORREF kGridColour = RGB(210, 210, 210);
-constexpr COLORREF kFrameColour = RGB(140, 140, 140);
-constexpr int kScaleWidth = 70;   // pixels left of the bands for their scales
-constexpr int kAxisHeight = 20;   // pixels under the bands for the time marks
 const wchar_t kCsvFilter[] = L"CSV files {*.CSV}\0*.CSV\0";
 const wchar_t kSvgFilter[] = L"SVG files {*.SVG}\0*.SVG\0";
 constexpr DWORD kSaveFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-static_assert(sizeof(TrendPoint) == sizeof(POINT) && alignof(TrendPoint) == alignof(POINT),
-              "a band's points go to Polyline as they are");
 constexpr int kDefaultValues[kTrendMaxTraces] = {0, 1, 2, 4};   // positions, deviation, torque
 
 struct TrendMonitorState {
@@ -63,11 +55,6 @@ struct TrendMonitorState {
   }
 };
 
-int fractionDigits(uint16_t valueFormat) { return (valueFormat & FMT_FRACTION_MASK) >> 4; }
-
-void scaleText(const TrendMonitorState* s, double value, wchar_t* out, int size) {
-  std::swprintf(out, size, L"%.*f", fractionDigits(s->valueFormat), value);
-}
 
 // Names and units as the current value monitor shows them: positions in the
 // command unit, the torque in %, the two debug monitors without one.
@@ -125,108 +112,6 @@ void showCount(HWND dialog, TrendMonitorState* s) {
   SetItemTextW(dialog, IDC_TREND_COUNT, text);
 }
 
-void line(HDC dc, int x0, int y0, int x1, int y1) {
-  MoveToEx(dc, x0, y0, nullptr);
-  LineTo(dc, x1, y1);
-}
-
-void text(HDC dc, int x, int y, const wchar_t* t, COLORREF colour, UINT align = TA_LEFT | TA_TOP) {
-  SetTextColor(dc, colour);
-  SetTextAlign(dc, align);
-  TextOutW(dc, x, y, t, static_cast<int>(std::wcslen(t)));
-}
-
-// One frame of the plot into `dc` (width x height), the recording held locked.
-void drawPlot(HDC dc, int width, int height, TrendMonitorState* s) {
-  RECT all{0, 0, width, height};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  // Texts on white, so a trace passing under a title leaves it readable.
-  SetBkMode(dc, OPAQUE);
-  SetBkColor(dc, RGB(255, 255, 255));
-  int bands[kTrendMaxTraces], bandCount = 0;
-  for (int b = 0; b < kTrendMaxTraces; ++b)
-    if (s->view.bands[b].value >= 0) bands[bandCount++] = b;
-  int left = kScaleWidth, right = width - 6, plotWidth = right - left;
-  int bandsHeight = height - kAxisHeight - 4;
-  if (plotWidth < 8 || bandsHeight < 16) return;
-  HPEN gridPen = CreatePen(PS_DOT, 1, kGridColour);
-  HPEN framePen = CreatePen(PS_SOLID, 1, kFrameColour);
-  HGDIOBJ oldPen = SelectObject(dc, framePen);
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-
-  std::lock_guard<std::mutex> guard(s->recorder->lock);
-  const TrendRecord& r = s->recorder->record;
-  uint32_t from = 0, to = 0;
-  trendViewSpan(r, s->view, &from, &to);
-  TrendSpan shown = trendWindow(r, from, to);
-  // The cursor snaps to the sample nearest the mouse.
-  uint32_t cursorSample = r.count;
-  int cursorX = -1;
-  if (s->cursorX >= left && s->cursorX <= right && shown.count) {
-    uint32_t ms = from + static_cast<uint32_t>(static_cast<double>(s->cursorX - left) * (to - from) / plotWidth);
-    cursorSample = trendNearestSample(r, shown, ms);
-    cursorX = left + static_cast<int>((trendSample(r, cursorSample).ms - from) * static_cast<double>(plotWidth) /
-                                          (to - from) + 0.5);
-  }
-  wchar_t label[64];
-  for (int i = 0; i < bandCount; ++i) {
-    const TrendBand& band = s->view.bands[bands[i]];
-    int top = 4 + bandsHeight * i / bandCount, bottom = 4 + bandsHeight * (i + 1) / bandCount - 6;
-    if (bottom - top < 8) continue;
-    SelectObject(dc, framePen);
-    Rectangle(dc, left, top, right + 1, bottom + 1);
-    SelectObject(dc, gridPen);
-    line(dc, left + 1, (top + bottom) / 2, right, (top + bottom) / 2);
-    TrendRange range = trendBandRange(r, shown, band, s->valueFormat);
-    scaleText(s, range.hi, label, 64);
-    text(dc, left - 4, top, label, RGB(0, 0, 0), TA_RIGHT | TA_TOP);
-    scaleText(s, range.lo, label, 64);
-    text(dc, left - 4, bottom, label, RGB(0, 0, 0), TA_RIGHT | TA_BOTTOM);
-    COLORREF colour = kTraceColours[bands[i]];
-    int inner = bottom - top - 3;
-    s->points.resize(static_cast<size_t>(4) * (plotWidth + 1));
-    int n = trendBandPath(r, shown, band.value, s->valueFormat, range, from, to, plotWidth + 1, inner,
-                          s->points.data(), static_cast<int>(s->points.size()));
-    for (int k = 0; k < n; ++k) s->points[k] = {s->points[k].x + left, s->points[k].y + top + 2};
-    HPEN tracePen = CreatePen(PS_SOLID, 2, colour);
-    SelectObject(dc, tracePen);
-    if (n > 1) Polyline(dc, reinterpret_cast<const POINT*>(s->points.data()), n);
-    SelectObject(dc, framePen);
-    DeleteObject(tracePen);
-    text(dc, left + 4, top + 2, s->titles[band.value], colour);
-    if (cursorSample < r.count) {
-      char value[MONITOR_VALUE_CHARS];
-      trendDisplayText(s->valueFormat, trendSample(r, cursorSample).values[band.value], value);
-      wchar_t wide[MONITOR_VALUE_CHARS];
-      utf8ToWide(value, wide, MONITOR_VALUE_CHARS);
-      text(dc, right - 4, top + 2, wide, colour, TA_RIGHT | TA_TOP);
-    }
-  }
-  // The time axis: seconds of recording time, marks at whole steps.
-  int axis = height - kAxisHeight;
-  SelectObject(dc, framePen);
-  line(dc, left, axis, right + 1, axis);
-  uint32_t step = trendTickStepMs(to - from);
-  for (uint32_t t = (from + step - 1) / step * step; t <= to; t += step) {
-    int x = left + static_cast<int>(static_cast<double>(t - from) * plotWidth / (to - from) + 0.5);
-    line(dc, x, axis, x, axis + 4);
-    std::swprintf(label, 64, L"%u", t / 1000);
-    text(dc, x, axis + 5, label, RGB(0, 0, 0), TA_CENTER | TA_TOP);
-  }
-  text(dc, 4, axis + 5, s->timeAxis, RGB(0, 0, 0));
-  if (cursorX >= 0) {
-    SelectObject(dc, GetStockObject(BLACK_PEN));
-    line(dc, cursorX, 4, cursorX, axis);
-    uint32_t ms = trendSample(r, cursorSample).ms;
-    std::swprintf(label, 64, L"%u.%03u", ms / 1000, ms % 1000);
-    text(dc, cursorX + 3, axis - 14, label, RGB(0, 0, 0));
-  }
-  SelectObject(dc, oldPen);
-  SelectObject(dc, oldBrush);
-  DeleteObject(gridPen);
-  DeleteObject(framePen);
-}
-
 // Draws off screen and copies the picture in one go, so a frame never flickers.
 void paintPlot(HWND dialog, const DRAWITEMSTRUCT* item, TrendMonitorState* s) {
   int width = item->rcItem.right - item->rcItem.left, height = item->rcItem.bottom - item->rcItem.top;
@@ -240,7 +125,12 @@ void paintPlot(HWND dialog, const DRAWITEMSTRUCT* item, TrendMonitorState* s) {
   HDC memory = CreateCompatibleDC(item->hDC);
   HGDIOBJ oldBitmap = SelectObject(memory, s->picture);
   HGDIOBJ oldFont = SelectObject(memory, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
-  drawPlot(memory, width, height, s);
+  {
+    std::lock_guard<std::mutex> guard(s->recorder->lock);
+    TrendPlotInput input{&s->view, s->valueFormat, s->cursorX, {}, s->timeAxis, &s->points};
+    for (int v = 0; v < kTrendValues; ++v) input.titles[v] = s->titles[v];
+    drawTrendPlot(memory, width, height, s->recorder->record, input);
+  }
   BitBlt(item->hDC, item->rcItem.left, item->rcItem.top, width, height, memory, 0, 0, SRCCOPY);
   SelectObject(memory, oldFont);
   SelectObject(memory, oldBitmap);
@@ -284,9 +174,9 @@ void applyLimits(HWND dialog, int band, TrendMonitorState* s, bool fromClick) {
       b.limits = trendValueRange(r, trendWindow(r, from, to), b.value, s->valueFormat);
     }
     wchar_t number[64];
-    scaleText(s, b.limits.lo, number, 64);
+    trendScaleText(s->valueFormat, b.limits.lo, number, 64);
     SetItemTextW(dialog, IDC_TREND_LOW0 + band, number);
-    scaleText(s, b.limits.hi, number, 64);
+    trendScaleText(s->valueFormat, b.limits.hi, number, 64);
     SetItemTextW(dialog, IDC_TREND_HIGH0 + band, number);
     b.fixed = true;
   } else if (trendParseLimits(low, high, &b.limits)) {

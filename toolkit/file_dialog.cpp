@@ -1,4 +1,6 @@
 // The common file dialog and the UTF-8 paths it hands out.
+#include <windows.h>
+
 #include "toolkit/file_dialog.h"
 
 #include <commdlg.h>
