@@ -1,4 +1,5 @@
-// Shared by the benchmarks: a paced qzsim on a pseudo-terminal, and CPU time.
+// Shared by the benchmarks: a paced qzsim on a pseudo-terminal, the link opened on
+// it, and CPU time.
 #pragma once
 #if !defined(_WIN32) && defined(QZ_SIM_PATH)
 #include <signal.h>
@@ -9,6 +10,9 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "link/link.h"
+#include "serial/serial_port.h"
 
 struct Sim {
   pid_t pid = -1;
@@ -50,6 +54,29 @@ inline void stopSim(Sim* sim) {
     kill(sim->pid, SIGTERM);
     waitpid(sim->pid, nullptr, 0);
   }
+}
+
+// Starts the paced qzsim and opens the link on it as the first port; says why not
+// (as `bench`) and leaves nothing running when it cannot.
+inline bool openPacedLink(Sim* sim, const char* bench) {
+  if (!startSim(sim)) {
+    std::printf("%s: qzsim did not start\n", bench);
+    stopSim(sim);
+    return false;
+  }
+  setPortDevicePath(0, sim->pty.c_str());
+  if (linkStart() != 0 || postConnectionRequest(1, 1, 0) != 0) {
+    std::printf("%s: cannot open %s\n", bench, sim->pty.c_str());
+    linkShutdown();
+    stopSim(sim);
+    return false;
+  }
+  return true;
+}
+
+inline void closePacedLink(Sim* sim) {
+  linkShutdown();
+  stopSim(sim);
 }
 
 inline double cpuSeconds() {

@@ -56,18 +56,7 @@ int main() {
     return 1;
   }
   Sim sim;
-  if (!startSim(&sim)) {
-    std::puts("bench_transfers: qzsim did not start");
-    stopSim(&sim);
-    return 1;
-  }
-  setPortDevicePath(0, sim.pty.c_str());
-  if (linkStart() != 0 || postConnectionRequest(1, 1, 0) != 0) {
-    std::printf("bench_transfers: cannot open %s\n", sim.pty.c_str());
-    linkShutdown();
-    stopSim(&sim);
-    return 1;
-  }
+  if (!openPacedLink(&sim, "bench_transfers")) return 1;
   std::printf("qzsim --pace on %s, 9600 baud 8E1, %u definitions\n", sim.pty.c_str(),
               g_parameterTable.count);
   setFrameObserver(countFrames);
@@ -76,8 +65,7 @@ int main() {
   bool ok = measure("parameter save", [&] { return saveParameters(nullptr, &g_parameterTable, running, sink); });
   ok = ok && measure("point save", [&] { return savePointTable(nullptr, livePointTable(), running, sink); });
   setFrameObserver(nullptr);
-  linkShutdown();
-  stopSim(&sim);
+  closePacedLink(&sim);
   return ok ? 0 : 1;
 }
 #endif

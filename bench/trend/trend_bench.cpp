@@ -162,18 +162,7 @@ int main() {
               1000 * perFrame, drawn / frames, 100 * perFrame * kLineRate, kLineRate);
 
   Sim sim;
-  if (!startSim(&sim)) {
-    std::puts("bench_trend: qzsim did not start");
-    stopSim(&sim);
-    return 1;
-  }
-  setPortDevicePath(0, sim.pty.c_str());
-  if (linkStart() != 0 || postConnectionRequest(1, 1, 0) != 0) {
-    std::printf("bench_trend: cannot open %s\n", sim.pty.c_str());
-    linkShutdown();
-    stopSim(&sim);
-    return 1;
-  }
+  if (!openPacedLink(&sim, "bench_trend")) return 1;
   std::printf("qzsim --pace on %s, 9600 baud 8E1\n", sim.pty.c_str());
   setFrameObserver(countFrames);
   sample("RD_MON alone", 20);
@@ -181,8 +170,7 @@ int main() {
   sample("RD_MON beside status poll", 20);
   stopStatusPolling();
   setFrameObserver(nullptr);
-  linkShutdown();
-  stopSim(&sim);
+  closePacedLink(&sim);
   return 0;
 }
 
