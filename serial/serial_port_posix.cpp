@@ -179,8 +179,8 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
         }
         if (complete) break;
       }
-      // No nap to let more gather: poll() blocks until the next bytes come, so
-      // the reply's CR and the start of the silence are seen as they happen.
+      // Straight back to poll(), which blocks until the next bytes come: the
+      // reply's CR and the start of the silence are seen as they happen.
       continue;
     }
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
