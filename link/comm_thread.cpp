@@ -1,6 +1,5 @@
 // Communication thread loop: connection requests first, then one command per pass.
 #include "link/comm_thread.h"
-#include <chrono>
 #include <system_error>
 #include "link/channel.h"
 #include "link/link.h"
@@ -117,8 +116,13 @@ void threadLoop(CommThread* comm, Channel* connectionChannel, Channel* commandCh
   g_commandsEnabled.store(1);
   setUrgentWork(UrgentWork{stopWaiting, serveStopsInExchange});
   setReadAbortCheck(readShouldEnd);
-  while (comm->running.load() != 0) {
+  for (;;) {
+    // Counted before the running flag and the channels are looked at: whatever
+    // is sent (or the stop of the thread) from here on rings past this count.
+    uint32_t rings = bellRings(&comm->bell);
+    if (comm->running.load() == 0) break;
     serveStops();
+    bool served = false;
     ConnectionRequest request{};
     uint16_t length = 0;
     Channel* replyChannel = nullptr;
@@ -127,15 +131,18 @@ void threadLoop(CommThread* comm, Channel* connectionChannel, Channel* commandCh
       if (length == sizeof request) handleConnection(comm, request, &commandsEnabled, replyChannel);
       else answer(replyChannel, 1);
       g_commandsEnabled.store(commandsEnabled);
+      served = true;
     }
     RequestRecord* record = nullptr;
     if (channelReceive(commandChannel, &record, sizeof record, &length, 0, &replyChannel)) {
       if (g_commandsEnabled.load() && record && length == sizeof record && record->opCode < COMMAND_COUNT)
         runCommand(record);
       answer(replyChannel, 0);
+      served = true;
     }
-    if (channelPending(g_stopChannel.load()) == 0)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // A pass that found every channel empty sleeps until something is sent; one
+    // that served a request looks again at once, stops first.
+    if (!served) bellWait(&comm->bell, rings);
   }
   setReadAbortCheck(nullptr);
   setUrgentWork(UrgentWork{nullptr, nullptr});
@@ -150,6 +157,9 @@ bool commThreadStart(CommThread* comm, Channel* connectionChannel, Channel* comm
                      Channel* stopChannel) {
   if (comm->thread.joinable()) return false;
   g_stopChannel.store(stopChannel);
+  channelAttachBell(connectionChannel, &comm->bell);
+  channelAttachBell(commandChannel, &comm->bell);
+  channelAttachBell(stopChannel, &comm->bell);
   comm->running.store(1);
   comm->openedPort.store(kNoOpenPort);
   try {
@@ -163,6 +173,7 @@ bool commThreadStart(CommThread* comm, Channel* connectionChannel, Channel* comm
 
 void commThreadStop(CommThread* comm) {
   comm->running.store(0);
+  bellRing(&comm->bell);
   if (comm->thread.joinable()) comm->thread.join();
   g_stopChannel.store(nullptr);
 }

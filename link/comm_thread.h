@@ -1,12 +1,12 @@
 // The communication thread: the only thread that opens, closes, reads and writes
-// serial ports. Each 10 ms pass takes every waiting stop, then at most one
-// connection request, then at most one command, from their channels.
+// serial ports. Each pass takes every waiting stop, then at most one connection
+// request, then at most one command, from their channels; when they are all
+// empty it sleeps until a message is sent to one of them.
 #pragma once
 #include <atomic>
 #include <cstdint>
 #include <thread>
-
-struct Channel;
+#include "link/channel.h"
 
 // Payload of the connection channel.
 struct ConnectionRequest {
@@ -21,6 +21,7 @@ struct CommThread {
   std::thread thread;
   std::atomic<uint32_t> running{0};
   std::atomic<uint16_t> openedPort{kNoOpenPort};   // last port this thread opened
+  ChannelBell bell;                                 // rung by its three channels and its stop
 };
 
 // Starts the loop on `connectionChannel`, `commandChannel` and `stopChannel`;

@@ -33,8 +33,6 @@ std::atomic<uint32_t> g_ioError[kSerialPortCount];
 SerialPort* findPort(uint16_t port) { return findOpenPort(g_table, port); }
 void dropPort(uint16_t port) { dropOpenPort(g_table, port); }
 
-constexpr int kGatherMs = 4;
-
 uint16_t openFailed(uint16_t port, int error) {
   g_openError[port].store(static_cast<uint32_t>(error));
   return PORT_OPEN_FAILED;
@@ -181,10 +179,8 @@ uint16_t readPort(uint16_t port, uint16_t maxLength, uint8_t* buffer, uint16_t* 
         }
         if (complete) break;
       }
-      // At 9600 baud a character takes about 1.1 ms: waking for each one costs a
-      // thread switch per byte. A short nap lets a few gather, well inside the
-      // 50 ms of silence that ends the read.
-      if (got < maxLength) ::poll(nullptr, 0, kGatherMs);
+      // Straight back to poll(), which blocks until the next bytes come: the
+      // reply's CR and the start of the silence are seen as they happen.
       continue;
     }
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;

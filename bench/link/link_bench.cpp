@@ -1,6 +1,6 @@
 // Link benchmark: request functions against the paced simulator on a pseudo-terminal.
 // Prints, for each command, the median time, the wire floor and their ratio, and the
-// CPU time of the idle connected process with the status poll running.
+// CPU time of the idle connected process, without requests and with the status poll.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -66,6 +66,16 @@ bool measure(const char* name, int count, Call call) {
   return true;
 }
 
+// CPU time of the whole process while the caller sleeps `seconds`.
+void idleCpu(const char* what, int seconds) {
+  double cpuStart = cpuSeconds();
+  auto wallStart = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(std::chrono::seconds(seconds));
+  double cpu = cpuSeconds() - cpuStart;
+  double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+  std::printf("%-30s cpu %.4f s over %.1f s = %.3f%% of one core\n", what, cpu, wall, 100.0 * cpu / wall);
+}
+
 }  // namespace
 
 int main() {
@@ -104,14 +114,10 @@ int main() {
   setFrameObserver(nullptr);
 
   if (ok) {
+    idleCpu("idle, port open, no requests:", 5);
     startStatusPolling(nullptr);
-    double cpuStart = cpuSeconds();
-    auto wallStart = std::chrono::steady_clock::now();
-    std::this_thread::sleep_for(std::chrono::seconds(10));
-    double cpu = cpuSeconds() - cpuStart;
-    double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-    std::printf("idle with status poll: cpu %.3f s over %.1f s = %.2f%% of one core (poll %s)\n", cpu,
-                wall, 100.0 * cpu / wall, statusPollingActive() ? "running" : "stopped");
+    idleCpu("idle with status poll:", 10);
+    std::printf("(poll %s)\n", statusPollingActive() ? "running" : "stopped");
   }
   linkShutdown();
   stopSim(&sim);
