@@ -80,18 +80,7 @@ void idleCpu(const char* what, int seconds) {
 
 int main() {
   Sim sim;
-  if (!startSim(&sim)) {
-    std::puts("bench_link: qzsim did not start");
-    stopSim(&sim);
-    return 1;
-  }
-  setPortDevicePath(0, sim.pty.c_str());
-  if (linkStart() != 0 || postConnectionRequest(1, 1, 0) != 0) {
-    std::printf("bench_link: cannot open %s\n", sim.pty.c_str());
-    linkShutdown();
-    stopSim(&sim);
-    return 1;
-  }
+  if (!openPacedLink(&sim, "bench_link")) return 1;
   setFrameObserver(countFrames);
   std::printf("qzsim --pace on %s, 9600 baud 8E1\n", sim.pty.c_str());
   bool ok = measure("RDSSTS", 50, [](int) {
@@ -119,8 +108,7 @@ int main() {
     idleCpu("idle with status poll:", 10);
     std::printf("(poll %s)\n", statusPollingActive() ? "running" : "stopped");
   }
-  linkShutdown();
-  stopSim(&sim);
+  closePacedLink(&sim);
   return ok ? 0 : 1;
 }
 #endif
