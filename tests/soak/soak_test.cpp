@@ -1,0 +1,280 @@
+// The soak: the real program for QZ_SOAK_MINUTES under a qzsim fault storm of
+// QZ_SOAK_STORM percent, with every monitor, the output port and a positioning
+// repeat open, and parameters saved, loaded and verified in a loop. A line of
+// figures a minute, their growth at the end; it fails on an unknown box, a move
+// after a stop, a silent difference after the storm, or a program that no longer answers.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <psapi.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "resources/resource.h"
+#include "shell/shell_win32.h"
+#include "tests/gui/app_driver.h"
+
+namespace {
+
+struct Figures {
+  unsigned long long privateBytes = 0;
+  unsigned long handles = 0, threads = 0;
+  unsigned long long requests = 0, failed = 0, cycles = 0, boxes = 0, pressed = 0;
+};
+
+// The process's own figures: the program runs in it, the driver adds a fixed few.
+// Private bytes are the commit charge (PagefileUsage: Wine leaves PrivateUsage 0);
+// handles and threads come from the system's process list, which Wine fills where
+// GetProcessHandleCount answers 0.
+Figures processFigures() {
+  Figures f;
+  PROCESS_MEMORY_COUNTERS memory{};
+  if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory)) f.privateBytes = memory.PagefileUsage;
+  static std::vector<char> buffer(4 << 20);
+  ULONG length = 0;
+  if (NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                               &length) != 0)
+    return f;
+  for (size_t at = 0;;) {
+    auto* process = reinterpret_cast<SYSTEM_PROCESS_INFORMATION*>(buffer.data() + at);
+    if (reinterpret_cast<ULONG_PTR>(process->UniqueProcessId) == GetCurrentProcessId()) {
+      f.handles = process->HandleCount;
+      f.threads = process->NumberOfThreads;
+    }
+    if (!process->NextEntryOffset) break;
+    at += process->NextEntryOffset;
+  }
+  return f;
+}
+
+// A number after `key=` in GET STORM's answer.
+unsigned long long stormField(const std::string& status, const char* key) {
+  size_t at = status.find(std::string(" ") + key + "=");
+  return at == std::string::npos ? 0 : std::strtoull(status.c_str() + at + std::strlen(key) + 2, nullptr, 10);
+}
+
+// Presses every message box of the program as it comes: Yes where it asks (a
+// reconnection), else OK. Keeps the texts that no string of the program starts.
+struct BoxWatcher {
+  std::atomic<bool> stop{false};
+  std::atomic<unsigned long long> seen{0}, pressed{0};
+  std::mutex lock;
+  std::vector<std::wstring> unknown;
+  std::vector<std::wstring> known;
+  std::thread thread;
+
+  void start() {
+    for (UINT id = 1; id < 1024; ++id)
+      if (std::wstring text = resourceText(id); !text.empty()) known.push_back(text);
+    thread = std::thread([this] {
+      HWND last = nullptr;
+      while (!stop) {
+        std::wstring text;
+        HWND box = waitMessageBox(&text, 200);
+        if (!box) continue;
+        if (box != last) {
+          ++seen;
+          bool ours = false;
+          for (const std::wstring& k : known) ours = ours || text.rfind(k, 0) == 0;
+          if (!ours) {
+            std::lock_guard<std::mutex> hold(lock);
+            unknown.push_back(text);
+          }
+        }
+        last = box;
+        clickButton(box, GetDlgItem(box, IDYES) ? IDYES : IDOK);
+        if (waitGone(box, 2000)) ++pressed;
+      }
+    });
+  }
+  ~BoxWatcher() {
+    stop = true;
+    if (thread.joinable()) thread.join();
+  }
+};
+
+void printFigures(const char* label, const Figures& f) {
+  std::printf("soak %-7s private %8llu KiB  handles %5lu  threads %3lu  requests %7llu  failed %5llu  cycles %5llu  "
+              "boxes %4llu (pressed %llu)\n",
+              label, f.privateBytes / 1024, f.handles, f.threads, f.requests, f.failed, f.cycles, f.boxes, f.pressed);
+  std::fflush(stdout);
+}
+
+void printGrowth(const char* name, double from, double to) {
+  std::printf("soak growth %-20s %12.0f -> %12.0f  %+.0f (%+.2f%%)\n", name, from, to, to - from,
+              from > 0 ? (to - from) * 100.0 / from : 0.0);
+}
+
+// A transfer on the paced line shares it with every monitor: give it minutes.
+constexpr int kTransferMs = 600000;
+
+// A file command; a dialog that comes only after runFileCommand gave up (the line
+// busy) is cancelled, so that the next command does not open one inside it.
+bool fileCommand(int command, const std::wstring& path) {
+  if (runFileCommand(command, path)) return true;
+  if (HWND late = waitFileDialog(kTransferMs / 10)) {
+    clickButton(late, IDCANCEL);
+    waitGone(late, 5000);
+  }
+  return false;
+}
+
+const char* const kMotions[] = {"POSING", "POS_EX", "POS_MS", "POS_AS", "FEED__",
+                                "GOTOST", "GOTOPT", "HOMING", "STEP__"};
+
+}  // namespace
+
+TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
+  const int minutes = std::max(1, std::atoi(std::getenv("QZ_SOAK_MINUTES") ? std::getenv("QZ_SOAK_MINUTES") : "1"));
+  const char* storm = std::getenv("QZ_SOAK_STORM") ? std::getenv("QZ_SOAK_STORM") : "5";
+  ASSERT_TRUE(sim("RESET"));
+  ASSERT_TRUE(sim("SET SERVO 1"));
+  AppRun run;
+  std::wstring dir = makeRunDirectory();
+  ASSERT_TRUE(startConnected(run, dir));
+  BoxWatcher boxes;
+  boxes.start();
+
+  const int monitors[] = {IDM_MOTION_MONITOR, IDM_INPUT_MONITOR, IDM_OUTPUT_MONITOR, IDM_VALUE_MONITOR,
+                          IDM_ALARM_MONITOR,  IDM_ALARM_HISTORY, IDM_OUTPUT_PORT};
+  const uint16_t templates[] = {IDD_MOTION_MONITOR, IDD_INPUT_MONITOR, IDD_OUTPUT_MONITOR, IDD_VALUE_MONITOR,
+                                IDD_ALARM_MONITOR,  IDD_ALARM_HISTORY, IDD_OUTPUT_PORT};
+  for (size_t i = 0; i < std::size(monitors); ++i) {
+    postCommand(monitors[i]);
+    ASSERT_NE(waitModeless(templates[i]), nullptr) << templates[i];
+  }
+  postCommand(IDM_POSITIONING);
+  HWND positioning = waitModeless(IDD_POSITIONING);
+  ASSERT_NE(positioning, nullptr);
+  ASSERT_TRUE(sim("LOG CLEAR"));
+  startPositioningRepeat(positioning);
+  ASSERT_TRUE(sim((std::string("FAULT STORM ") + storm + " 1").c_str()));
+
+  Figures first{}, last{};
+  std::atomic<unsigned long long> moves{0};
+  unsigned long long movesAfterStop = 0, stopsUnsent = 0;
+  Figures settled{};   // after the first minute: the growth that counts
+  int loops = 0, saves = 0, loads = 0, verifies = 0, lastLoadBoxes = 0;
+  std::wstring lastLoaded;
+  auto figures = [&] {
+    Figures f = processFigures();
+    std::string status;
+    simReply("GET STORM", &status);
+    f.requests = stormField(" " + status, "requests");
+    f.failed = stormField(status, "faults");
+    f.cycles = moves / 2;
+    f.boxes = boxes.seen;
+    f.pressed = boxes.pressed;
+    return f;
+  };
+  // The log since the last take, and its moves counted.
+  auto takeLog = [&] {
+    std::string log = simRequestLog();
+    sim("LOG CLEAR");
+    for (const char* m : kMotions) moves += countOf(log, m);
+    return log;
+  };
+  const DWORD start = GetTickCount();
+  first = figures();
+  printFigures("start", first);
+  // A line of figures each minute, whatever step the loop is in.
+  std::atomic<bool> running{true};
+  std::thread reporter([&] {
+    for (int minute = 1; running; ++minute) {
+      while (running && GetTickCount() - start < static_cast<DWORD>(minute) * 60000) Sleep(200);
+      if (!running) break;
+      Figures f = figures();
+      if (minute == 1) settled = f;
+      printFigures(("min " + std::to_string(minute)).c_str(), f);
+    }
+  });
+  while (GetTickCount() - start < static_cast<DWORD>(minutes) * 60000) {
+    ++loops;
+    std::wstring file = dir + L"\\soak" + std::to_wstring(loops % 2) + L".PRM";
+    DeleteFileW(file.c_str());
+    if (fileCommand(IDM_SAVE_PARAMS, file)) waitTransferEnd(L"セーブ", kTransferMs);
+    if (!fileBytes(file).empty()) {
+      ++saves;
+      unsigned long long before = boxes.seen;
+      if (fileCommand(IDM_LOAD_PARAMS, file) && waitTransferEnd(L"ロード", kTransferMs)) {
+        ++loads;
+        lastLoaded = file;
+        lastLoadBoxes = static_cast<int>(boxes.seen - before);
+        if (HWND verify = verifyToEnd(IDM_VERIFY_PARAMS, IDD_PARAM_VERIFY, file, nullptr, kTransferMs)) {
+          ++verifies;
+          closeVerify(verify);
+        }
+      }
+    }
+    // A stop in the repeat: nothing moves after it until the repeat starts again.
+    takeLog();
+    clickButton(positioning, IDC_OP_STOP);
+    waitFor([] { return simRequestLog().find("STOP__") != std::string::npos; }, 5000, 100);
+    Sleep(1500);
+    std::string log = takeLog();
+    // A stop pressed while a failure box closed the port cannot reach the line.
+    size_t stopAt = log.find("STOP__");
+    if (stopAt == std::string::npos) ++stopsUnsent;
+    else
+      for (const char* m : kMotions) movesAfterStop += countOf(log.substr(stopAt), m);
+    startPositioningRepeat(positioning);
+  }
+  running = false;
+  reporter.join();
+
+  ASSERT_TRUE(sim("FAULT NONE"));
+  std::string status;
+  simReply("GET STORM", &status);
+  std::printf("soak storm %s\n", status.c_str());
+  clickButton(positioning, IDC_OP_STOP);
+  Sleep(3000);   // boxes of the last faults are answered meanwhile
+  last = figures();
+  printFigures("end", last);
+  printGrowth("private", static_cast<double>(first.privateBytes), static_cast<double>(last.privateBytes));
+  printGrowth("handles", first.handles, last.handles);
+  printGrowth("threads", first.threads, last.threads);
+  printGrowth("requests", static_cast<double>(first.requests), static_cast<double>(last.requests));
+  printGrowth("failed", static_cast<double>(first.failed), static_cast<double>(last.failed));
+  printGrowth("cycles", static_cast<double>(first.cycles), static_cast<double>(last.cycles));
+  printGrowth("boxes", static_cast<double>(first.boxes), static_cast<double>(last.boxes));
+  if (settled.threads != 0) {
+    printGrowth("private since min 1", static_cast<double>(settled.privateBytes), static_cast<double>(last.privateBytes));
+    printGrowth("handles since min 1", settled.handles, last.handles);
+    printGrowth("threads since min 1", settled.threads, last.threads);
+  }
+  std::printf("soak loops %d: saves %d, loads %d, verifies %d; moves %llu, stops %d (%llu not on the line)\n", loops,
+              saves, loads, verifies, moves.load(), loops, stopsUnsent);
+  std::fflush(stdout);
+
+  DWORD_PTR answer = 0;
+  EXPECT_NE(SendMessageTimeoutW(mainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0)
+      << "the program does not answer";
+  EXPECT_EQ(movesAfterStop, 0u) << "a move after a stop";
+  {
+    std::lock_guard<std::mutex> hold(boxes.lock);
+    for (const std::wstring& text : boxes.unknown) ADD_FAILURE() << "a box without the program's text: " << text.size();
+  }
+  // The module against the last file loaded: a difference only where that load reported a failure.
+  ASSERT_FALSE(lastLoaded.empty()) << "no load went through";
+  HWND verify = verifyToEnd(IDM_VERIFY_PARAMS, IDD_PARAM_VERIFY, lastLoaded, "soak_verify", kTransferMs);
+  ASSERT_NE(verify, nullptr);
+  size_t rows = listViewRows(GetDlgItem(verify, IDC_VERIFY_LIST), 5).size();
+  std::printf("soak verify after the storm: %zu rows, last load with %d boxes\n", rows, lastLoadBoxes);
+  if (lastLoadBoxes == 0) {
+    EXPECT_EQ(rows, 0u) << "a difference no box reported";
+  }
+  closeVerify(verify);
+  EXPECT_TRUE(SendMessageTimeoutW(mainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+  boxes.stop = true;
+  boxes.thread.join();
+  EXPECT_TRUE(closeWithYes(run)) << "the program did not end";
+}
