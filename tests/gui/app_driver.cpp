@@ -46,7 +46,10 @@ BOOL CALLBACK findFileDialog(HWND window, LPARAM data) {
   GetClassNameW(window, className, 64);
   if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
   // The common file dialogs hold the file name in combo box cmb13 or edit edt1,
-  // and the file types in combo box cmb1 (program dialogs may reuse the first ids).
+  // and the file types in combo box cmb1 (program dialogs may reuse the first ids,
+  // and the output port's computed ids take all three: no modeless dialog is one).
+  for (HWND slot : g_modelessSlots)
+    if (slot == window) return TRUE;
   if ((GetDlgItem(window, 0x47C) || GetDlgItem(window, 0x480)) && GetDlgItem(window, 0x470)) {
     *reinterpret_cast<HWND*>(data) = window;
     return FALSE;
