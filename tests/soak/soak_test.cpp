@@ -154,6 +154,11 @@ bool transferEnds(const wchar_t* caption, const std::atomic<unsigned long long>&
   return true;
 }
 
+// The file a whole save writes once its dialog has ended.
+bool written(const std::wstring& path) {
+  return waitFor([&] { return !fileBytes(path).empty(); }, 5000, 100);
+}
+
 // After a failed reconnection ("通信ポートの初期化に失敗しました。") the person selects the
 // port again: the connection dialog, connected on its preselected port.
 int g_reconnects = 0;
@@ -239,6 +244,11 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
   postCommand(IDM_POSITIONING);
   HWND positioning = waitModeless(IDD_POSITIONING);
   ASSERT_NE(positioning, nullptr);
+  // One whole save before the storm: the file the loop loads until a save under the storm goes through.
+  const std::wstring saved = dir + L"\\soak_save.PRM", good = dir + L"\\soak_good.PRM";
+  ASSERT_TRUE(fileCommand(IDM_SAVE_PARAMS, good));
+  ASSERT_TRUE(transferEnds(L"セーブ", boxes.seen));
+  ASSERT_TRUE(written(good));
   ASSERT_TRUE(sim("LOG CLEAR"));
   startPositioningRepeat(positioning);
   ASSERT_TRUE(sim((std::string("FAULT STORM ") + storm + " 1").c_str()));
@@ -285,23 +295,23 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
     ++loops;
     reconnectIfDown();
     openMonitors();
-    std::wstring file = dir + L"\\soak" + std::to_wstring(loops % 2) + L".PRM";
-    DeleteFileW(file.c_str());
-    if (fileCommand(IDM_SAVE_PARAMS, file)) transferEnds(L"セーブ", boxes.seen);
-    if (!fileBytes(file).empty()) {
+    // A save stopped by a failure writes nothing: the load takes the last whole save.
+    DeleteFileW(saved.c_str());
+    if (fileCommand(IDM_SAVE_PARAMS, saved) && transferEnds(L"セーブ", boxes.seen) && written(saved)) {
       ++saves;
-      unsigned long long before = boxes.seen;
-      if (fileCommand(IDM_LOAD_PARAMS, file)) {
-        // A load cut short still changed the module: it is the file to compare with.
-        bool whole = transferEnds(L"ロード", boxes.seen);
-        loads += whole;
-        lastLoaded = file;
-        lastLoadBoxes = static_cast<int>(boxes.seen - before);
-        HWND verify = whole ? verifyToEnd(IDM_VERIFY_PARAMS, IDD_PARAM_VERIFY, file, nullptr, kTransferMs) : nullptr;
-        verifies += verify != nullptr;
-        // A verify stopped by a failure stays open: closed either way.
-        if (HWND open = verify ? verify : waitModeless(IDD_PARAM_VERIFY, 0)) closeVerify(open);
-      }
+      CopyFileW(saved.c_str(), good.c_str(), FALSE);
+    }
+    unsigned long long before = boxes.seen;
+    if (fileCommand(IDM_LOAD_PARAMS, good)) {
+      // A load cut short still changed the module: it is the file to compare with.
+      bool whole = transferEnds(L"ロード", boxes.seen);
+      loads += whole;
+      lastLoaded = good;
+      lastLoadBoxes = static_cast<int>(boxes.seen - before);
+      HWND verify = whole ? verifyToEnd(IDM_VERIFY_PARAMS, IDD_PARAM_VERIFY, good, nullptr, kTransferMs) : nullptr;
+      verifies += verify != nullptr;
+      // A verify stopped by a failure stays open: closed either way.
+      if (HWND open = verify ? verify : waitModeless(IDD_PARAM_VERIFY, 0)) closeVerify(open);
     }
     // A stop in the repeat: nothing moves after it until the repeat starts again.
     reconnectIfDown();
@@ -343,7 +353,7 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
   std::printf("soak transfers stopped by a failure and cancelled: %d, standing still without a box: %d; "
               "reconnections through the connection dialog: %d\n",
               g_stopped, g_stalled, g_reconnects);
-  std::printf("soak loops %d: saves %d, loads %d, verifies %d; monitors reopened %d; moves %llu, stops %d (%llu not "
+  std::printf("soak loops %d, whole: saves %d, loads %d, verifies %d; monitors reopened %d; moves %llu, stops %d (%llu not "
               "on the line)\n",
               loops, saves, loads, verifies, reopened - static_cast<int>(std::size(monitors)), moves.load(), loops,
               stopsUnsent);
