@@ -122,6 +122,7 @@ void printGrowth(const char* name, double from, double to) {
               from > 0 ? (to - from) * 100.0 / from : 0.0);
 }
 
+
 // A transfer on the paced line shares it with every monitor: a verify may take
 // minutes. A transfer stopped by a failure waits with its label for Cancel; one
 // whose label stays still for kStillMs is pressed Cancel, as a person would, and
@@ -129,50 +130,6 @@ void printGrowth(const char* name, double from, double to) {
 constexpr int kTransferMs = 300000;
 constexpr DWORD kStillMs = 20000;
 int g_stopped = 0, g_stalled = 0;
-
-bool transferEnds(const wchar_t* caption, const std::atomic<unsigned long long>& boxesSeen) {
-  HWND dialog = waitDialog(caption, 3000);
-  if (!dialog) return true;   // over before it could be seen
-  const unsigned long long before = boxesSeen;
-  std::wstring label;
-  for (DWORD since = GetTickCount(), start = since; IsWindow(dialog) && IsWindowVisible(dialog); Sleep(500)) {
-    std::wstring now = controlText(dialog, IDC_TRANSFER_LABEL);
-    if (now != label) {
-      label = now;
-      since = GetTickCount();
-    } else if (GetTickCount() - since > kStillMs || GetTickCount() - start > static_cast<DWORD>(kTransferMs)) {
-      if (boxesSeen > before) ++g_stopped;
-      else {
-        ++g_stalled;
-        std::printf("soak: a transfer stood still without a box; cancelled\n");
-        std::fflush(stdout);
-      }
-      clickButton(dialog, IDCANCEL);
-      waitGone(dialog, 30000);
-      return false;
-    }
-  }
-  return true;
-}
-
-// The file a whole save writes once its dialog has ended.
-bool written(const std::wstring& path) {
-  return waitFor([&] { return !fileBytes(path).empty(); }, 5000, 100);
-}
-
-// After a failed reconnection ("通信ポートの初期化に失敗しました。") the person selects the
-// port again: the connection dialog, connected on its preselected port.
-int g_reconnects = 0;
-void reconnectIfDown() {
-  if (statusPollingActive()) return;
-  ++g_reconnects;
-  postCommand(IDM_CONNECT);
-  if (HWND connect = waitDialog(L"接続", 10000)) {
-    clickButton(connect, IDC_CONNECT_OK);
-    waitGone(connect);
-    waitFor([] { return statusPollingActive(); }, 10000);
-  }
-}
 
 // A file command, its file dialog answered with `path`; a dialog that came late or
 // stays up is cancelled, so that the next command never opens one inside it.
@@ -210,6 +167,68 @@ void writeSoakDefinitions(const std::wstring& dir) {
   }
 }
 
+// Waits while `running` says the dialog's transfer goes on; false when it was cancelled.
+template <typename Running>
+bool runsToEnd(HWND dialog, const std::atomic<unsigned long long>& boxesSeen, Running running) {
+  const unsigned long long before = boxesSeen;
+  std::wstring label;
+  for (DWORD since = GetTickCount(), start = since; running(); Sleep(500)) {
+    std::wstring now = controlText(dialog, IDC_TRANSFER_LABEL);
+    if (now != label) {
+      label = now;
+      since = GetTickCount();
+    } else if (GetTickCount() - since > kStillMs || GetTickCount() - start > static_cast<DWORD>(kTransferMs)) {
+      if (boxesSeen > before) ++g_stopped;
+      else {
+        ++g_stalled;
+        std::printf("soak: a transfer stood still without a box; cancelled\n");
+        std::fflush(stdout);
+      }
+      clickButton(dialog, IDCANCEL);
+      waitGone(dialog, 30000);
+      return false;
+    }
+  }
+  return true;
+}
+
+// A modal transfer (save, load) of that caption.
+bool transferEnds(const wchar_t* caption, const std::atomic<unsigned long long>& boxesSeen) {
+  HWND dialog = waitDialog(caption, 3000);
+  if (!dialog) return true;   // over before it could be seen
+  return runsToEnd(dialog, boxesSeen, [dialog] { return IsWindow(dialog) && IsWindowVisible(dialog); });
+}
+
+// A parameter verify of `path` through to its list; null when it did not open or
+// was cancelled (closed) after a failure.
+HWND verifyEnds(const std::wstring& path, const std::atomic<unsigned long long>& boxesSeen) {
+  if (!fileCommand(IDM_VERIFY_PARAMS, path)) return nullptr;
+  HWND dialog = waitModeless(IDD_PARAM_VERIFY);
+  if (!dialog) return nullptr;
+  HWND bar = GetDlgItem(dialog, IDC_TRANSFER_PROGRESS);
+  return runsToEnd(dialog, boxesSeen, [dialog, bar] { return IsWindow(dialog) && IsWindowVisible(bar); }) ? dialog
+                                                                                                          : nullptr;
+}
+
+// The file a whole save writes once its dialog has ended.
+bool written(const std::wstring& path) {
+  return waitFor([&] { return !fileBytes(path).empty(); }, 5000, 100);
+}
+
+// After a failed reconnection ("通信ポートの初期化に失敗しました。") the person selects the
+// port again: the connection dialog, connected on its preselected port.
+int g_reconnects = 0;
+void reconnectIfDown() {
+  if (statusPollingActive()) return;
+  ++g_reconnects;
+  postCommand(IDM_CONNECT);
+  if (HWND connect = waitDialog(L"接続", 10000)) {
+    clickButton(connect, IDC_CONNECT_OK);
+    waitGone(connect);
+    waitFor([] { return statusPollingActive(); }, 10000);
+  }
+}
+
 const char* const kMotions[] = {"POSING", "POS_EX", "POS_MS", "POS_AS", "FEED__",
                                 "GOTOST", "GOTOPT", "HOMING", "STEP__"};
 
@@ -231,9 +250,14 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
                           IDM_ALARM_MONITOR,  IDM_ALARM_HISTORY, IDM_OUTPUT_PORT};
   const uint16_t templates[] = {IDD_MOTION_MONITOR, IDD_INPUT_MONITOR, IDD_OUTPUT_MONITOR, IDD_VALUE_MONITOR,
                                 IDD_ALARM_MONITOR,  IDD_ALARM_HISTORY, IDD_OUTPUT_PORT};
-  // A failure box ends a monitor: each loop opens again the ones that went.
+  // A failure box ends a monitor (and may close the positioning): each loop opens again the ones that went.
   int reopened = 0;
+  HWND positioning = nullptr;
   auto openMonitors = [&] {
+    if (!waitModeless(IDD_POSITIONING, 0)) {
+      postCommand(IDM_POSITIONING);
+      positioning = waitModeless(IDD_POSITIONING);
+    }
     for (size_t i = 0; i < std::size(monitors); ++i)
       if (!waitModeless(templates[i], 0)) {
         postCommand(monitors[i]);
@@ -242,8 +266,6 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
   };
   openMonitors();
   ASSERT_EQ(reopened, static_cast<int>(std::size(monitors)));
-  postCommand(IDM_POSITIONING);
-  HWND positioning = waitModeless(IDD_POSITIONING);
   ASSERT_NE(positioning, nullptr);
   // One whole save before the storm: the file the loop loads until a save under the storm goes through.
   const std::wstring saved = dir + L"\\soak_save.PRM", good = dir + L"\\soak_good.PRM";
@@ -309,10 +331,10 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
       loads += whole;
       lastLoaded = good;
       lastLoadBoxes = static_cast<int>(boxes.seen - before);
-      HWND verify = whole ? verifyToEnd(IDM_VERIFY_PARAMS, IDD_PARAM_VERIFY, good, nullptr, kTransferMs) : nullptr;
-      verifies += verify != nullptr;
-      // A verify stopped by a failure stays open: closed either way.
-      if (HWND open = verify ? verify : waitModeless(IDD_PARAM_VERIFY, 0)) closeVerify(open);
+      if (HWND verify = whole ? verifyEnds(good, boxes.seen) : nullptr) {
+        ++verifies;
+        closeVerify(verify);
+      }
     }
     // A stop in the repeat: nothing moves after it until the repeat starts again.
     reconnectIfDown();
