@@ -2,6 +2,8 @@
 #include "sim/sim_control.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <sstream>
 
@@ -32,6 +34,13 @@ const char* const kSimHelp =
     "  FAULT MEMCOUNT <n> <delta>    RD_MEM: the chain carries <delta> bytes more (or fewer)\n"
     "  FAULT CHAINLOST <k>           the next RD_ALM or RD_MEM chain loses its k-th reply\n"
     "  FAULT CHAINERROR <k> <hex4>   ... its k-th reply is an error reply, ending the chain\n"
+    "  FAULT STORM <percent> [<seed>] each reply, with that chance, gets one fault drawn from:\n"
+    "                                no reply, header, prefix, split, truncated (1 byte up to\n"
+    "                                all but CR), a corrupted character (\"?\" in the error\n"
+    "                                code or fields) or an error code 0001/0002/0004; the same\n"
+    "                                seed (default 1) and requests give the same faults\n"
+    "  GET STORM                     requests received, the storm's replies and faults by kind\n"
+    "                                (kept after FAULT NONE until the next storm)\n"
     "  REJECT <hex4>                 the parameter is refused with error 0001\n"
     "The module refuses, with an error reply: an unreadable field or lower-case hex digit\n"
     "(0002), a parameter value outside its definition's limits or size (0003), a number or\n"
@@ -46,6 +55,7 @@ void clearFaults(Sim& sim) {
   sim.faults = LineFaults{};
   sim.protocol.forcedErrors.clear();
   sim.protocol.faults = ReplyFaults{};
+  sim.storm.percent = 0;
 }
 
 namespace {
@@ -105,6 +115,27 @@ const CountedFault kCountedFaults[] = {
     {"NOSEMI", [](Sim& s) -> int& { return s.protocol.faults.noSemicolon; }},
 };
 
+// Whole decimal digits only, at most `maxValue`; false otherwise.
+bool decimalArg(const std::string& text, uint64_t maxValue, uint64_t* value) {
+  if (text.empty() || text.size() > 20 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  errno = 0;
+  unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
+  if (errno == ERANGE || v > maxValue) return false;
+  *value = v;
+  return true;
+}
+
+// FAULT STORM <percent> [<seed>]: a new storm with fresh counts.
+std::string startStorm(ControlCall& k) {
+  uint64_t percent = 0, seed = 1;
+  if (!decimalArg(k.w[2], 100, &percent) || (k.w.size() == 4 && !decimalArg(k.w[3], UINT64_MAX, &seed)))
+    return "ERR storm percent 0-100, seed a decimal number\n";
+  k.sim.storm = FaultStorm{};
+  k.sim.storm.percent = static_cast<int>(percent);
+  k.sim.storm.seed = k.sim.storm.state = seed;
+  return kOk;
+}
+
 std::string controlFault(ControlCall& k) {
   const std::vector<std::string>& w = k.w;
   const std::string& a1 = k.item;
@@ -150,6 +181,7 @@ std::string controlFault(ControlCall& k) {
     r.chainErrorCode = static_cast<uint16_t>(v);
     return kOk;
   }
+  if (a1 == "STORM" && (w.size() == 3 || w.size() == 4)) return startStorm(k);
   if (a1 == "ERROR" && w.size() == 4 && w[2].size() == 6 && hexArg(w[3], 4, &v)) {
     k.sim.protocol.forcedErrors[upper(w[2])] = static_cast<uint16_t>(v);
     return kOk;
@@ -168,6 +200,19 @@ std::string controlGet(ControlCall& k) {
   if (a1 == "MOTION")
     return std::string("state=") + motionStateWord(m.motionState) + " pos=" + std::to_string(m.position) +
            "\n" + kOk;
+  if (a1 == "STORM") {
+    const FaultStorm& s = k.sim.storm;
+    static const char* const kKinds[kStormFaultKinds] = {"noreply", "header", "prefix", "split",
+                                                         "truncate", "corrupt", "error"};
+    std::string out = "requests=" + std::to_string(k.sim.requests) + " percent=" + std::to_string(s.percent) +
+                      " seed=" + std::to_string(s.seed) + " replies=" + std::to_string(s.replies);
+    uint32_t total = 0;
+    for (int i = 0; i < kStormFaultKinds; ++i) {
+      out += std::string(" ") + kKinds[i] + "=" + std::to_string(s.counts[i]);
+      total += s.counts[i];
+    }
+    return out + " faults=" + std::to_string(total) + "\n" + kOk;
+  }
   if (a1 == "OUTPUTS") {
     uint16_t out[3];
     currentOutputs(m, out);

@@ -1,5 +1,5 @@
 // qzsim's entry point: serves the module protocol on a pseudo-terminal and the control port.
-// Replies go out as the module would send them, with the line faults applied.
+// Replies go out as the module would send them, in the bursts the line side makes.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -55,55 +55,15 @@ void writeBurst(Sim& sim, const std::string& bytes) {
                                             static_cast<int64_t>(bytes.size()) * 11 * 1000000 / 9600));
 }
 
-void sendReply(Sim& sim, std::string bytes) {
-  LineFaults& f = sim.faults;
-  if (f.header > 0) {
-    --f.header;
-    if (bytes.size() > 7) bytes.replace(1, 6, "XXXXXX");
-  }
-  if (f.prefix > 0) {
-    --f.prefix;
-    bytes.insert(bytes.begin(), 'Z');
-  }
-  if (f.truncate > 0) {
-    --f.truncate;
-    if (bytes.size() > f.truncateBytes) bytes.resize(f.truncateBytes);
-  }
-  if (f.split > 0 && bytes.size() > 2) {
-    --f.split;
-    size_t half = bytes.size() / 2;
-    writeBurst(sim, bytes.substr(0, half));
-    std::this_thread::sleep_for(std::chrono::milliseconds(80));
-    writeBurst(sim, bytes.substr(half));
-    return;
-  }
-  writeBurst(sim, bytes);
-}
-
 void serveRequests(Sim& sim) {
   for (;;) {
     std::string body, raw;
-    const char* why = "";
+    const char* why = nullptr;
     Frame frame = takeFrame(sim.protocol, sim.input, &body, &raw, &why);
     if (frame == Frame::None) return;
-    if (frame == Frame::Rejected) {
-      sim.log.push_back(printable(raw) + " [not answered: " + why + "]");
-      continue;
-    }
-    sim.log.push_back(printable(raw));
-    if (sim.faults.silent) continue;
-    const std::string& only = sim.faults.noReplyCommand;
-    if (sim.faults.noReply > 0 && (only.empty() || (raw.size() > 7 && raw.compare(1, 6, only) == 0))) {
-      --sim.faults.noReply;
-      continue;
-    }
-    std::vector<std::string> replies = handleRequest(sim.protocol, body, nowMs());
-    for (size_t i = 0; i < replies.size(); ++i) {
-      // The tool's read ends 50 ms after the last byte and then discards what
-      // is queued: leave well over that between the replies of a chain, also for
-      // a loaded machine or an emulated port.
-      if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(150));
-      sendReply(sim, replies[i]);
+    for (const Burst& burst : answerMessage(sim, raw, body, why, nowMs())) {
+      if (burst.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(burst.pauseMs));
+      writeBurst(sim, burst.bytes);
     }
   }
 }

@@ -47,7 +47,10 @@ BOOL CALLBACK findFileDialog(HWND window, LPARAM data) {
   GetClassNameW(window, className, 64);
   if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
   // The common file dialogs hold the file name in combo box cmb13 or edit edt1,
-  // and the file types in combo box cmb1 (program dialogs may reuse the first ids).
+  // and the file types in combo box cmb1 (program dialogs may reuse the first ids,
+  // and the output port's computed ids take all three: no modeless dialog is one).
+  for (HWND slot : g_modelessSlots)
+    if (slot == window) return TRUE;
   if ((GetDlgItem(window, 0x47C) || GetDlgItem(window, 0x480)) && GetDlgItem(window, 0x470)) {
     *reinterpret_cast<HWND*>(data) = window;
     return FALSE;
@@ -586,4 +589,67 @@ void writeSettingsWithPort(const std::wstring& directory, uint16_t port) {
   if (!f) return;
   fwrite(block.data(), 1, block.size(), f);
   fclose(f);
+}
+
+// ---- File transfers and repeats
+size_t countOf(const std::string& text, const std::string& what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+namespace {
+// The file dialog's own question (its caption, not the program's): a visible
+// dialog with a message text and a Yes button.
+BOOL CALLBACK findQuestion(HWND window, LPARAM data) {
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) && GetDlgItem(window, 0xFFFF) &&
+      GetDlgItem(window, IDYES)) {
+    *reinterpret_cast<HWND*>(data) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+bool runFileCommand(int command, const std::wstring& path, bool overwrite) {
+  postCommand(command);
+  HWND files = waitFileDialog();
+  if (!files) return false;
+  chooseInFileDialog(files, path);
+  if (!overwrite) return true;
+  HWND box = nullptr;
+  waitFor([&] { return EnumWindows(findQuestion, reinterpret_cast<LPARAM>(&box)), box != nullptr; }, 10000, 50);
+  if (!box) return false;
+  clickButton(box, IDYES);
+  return true;
+}
+
+bool waitTransferEnd(const wchar_t* caption, int timeoutMs) {
+  HWND dialog = waitDialog(caption, 3000);
+  return !dialog || waitGone(dialog, timeoutMs);
+}
+
+HWND verifyToEnd(int command, uint16_t templateId, const std::wstring& path, const char* shot, int timeoutMs) {
+  if (!runFileCommand(command, path)) return nullptr;
+  HWND dialog = waitModeless(templateId);
+  if (!dialog) return nullptr;
+  HWND bar = GetDlgItem(dialog, IDC_TRANSFER_PROGRESS);
+  for (int waited = 0; waited < timeoutMs && IsWindowVisible(bar); waited += 50) Sleep(50);
+  if (IsWindowVisible(bar)) return nullptr;
+  if (shot) saveScreenshot(dialog, shot);
+  return dialog;
+}
+
+bool closeVerify(HWND dialog) {
+  clickButton(dialog, IDCANCEL);
+  return waitGone(dialog);
+}
+
+void startPositioningRepeat(HWND dialog) {
+  setControlText(dialog, IDC_OP_POSITION, L"10.000");
+  setControlText(dialog, IDC_OP_SPEED, L"6000.000");
+  SendMessageW(GetDlgItem(dialog, IDC_OP_REPEAT), BM_SETCHECK, BST_CHECKED, 0);
+  clickButton(dialog, IDC_OP_START);
 }

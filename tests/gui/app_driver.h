@@ -119,3 +119,20 @@ HWND openCompleteList(int command, uint16_t templateId);
 int rowOfNumber(HWND list, const wchar_t* number);
 // Opens the editor of the row through the edit button (or a double-click).
 HWND openEditor(HWND listDialog, const wchar_t* number, const wchar_t* caption, bool doubleClick);
+
+// ---- File transfers and repeats (the transfer tests and the soak)
+// How often `what` occurs in `text` (a request log).
+size_t countOf(const std::string& text, const std::string& what);
+// Chooses `path` in the file dialog the command opens; a save over an existing
+// file answers the overwrite question with Yes. False when a dialog did not come.
+bool runFileCommand(int command, const std::wstring& path, bool overwrite = false);
+// Waits until a modal transfer of that caption opened and ended: false when it is
+// still up after timeoutMs.
+bool waitTransferEnd(const wchar_t* caption, int timeoutMs = 30000);
+// Opens the verify and waits for the finished list (progress bar hidden), saving
+// a screenshot when `shot` is given; null when it did not open or finish in timeoutMs.
+HWND verifyToEnd(int command, uint16_t templateId, const std::wstring& path, const char* shot,
+                 int timeoutMs = 30000);
+bool closeVerify(HWND dialog);
+// A repeat of 10 units at 6000 units a minute in the positioning dialog.
+void startPositioningRepeat(HWND dialog);

@@ -17,12 +17,6 @@
 
 namespace {
 
-size_t countOf(const std::string& text, const char* what) {
-  size_t count = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
-  return count;
-}
-
 // Waits until qzsim's request log holds `what` at least `times` times.
 bool waitLogged(const char* what, size_t times = 1, int timeoutMs = 10000) {
   return waitFor([&] { return countOf(simRequestLog(), what) >= times; }, timeoutMs, 100);
@@ -43,14 +37,6 @@ void holdButton(HWND dialog, int id) {
   Sleep(100);
   PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON,
                MAKELPARAM((rect.right - rect.left) / 2, (rect.bottom - rect.top) / 2));
-}
-
-// A repeat of 10 units at 6000 units a minute in the positioning dialog.
-void startPositioningRepeat(HWND dialog) {
-  setControlText(dialog, IDC_OP_POSITION, L"10.000");
-  setControlText(dialog, IDC_OP_SPEED, L"6000.000");
-  SendMessageW(GetDlgItem(dialog, IDC_OP_REPEAT), BM_SETCHECK, BST_CHECKED, 0);
-  clickButton(dialog, IDC_OP_START);
 }
 
 void letGo(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5)); }

@@ -14,12 +14,6 @@
 #include "resources/resource.h"
 
 namespace {
-size_t countOf(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
 HWND g_dialog = nullptr;
 bool idComplete() { return !controlText(g_dialog, IDC_ID_MT_TYPE).empty(); }
 bool listHasRows() { return !listViewRows(GetDlgItem(g_dialog, IDC_MEMORY_LIST), 2).empty(); }

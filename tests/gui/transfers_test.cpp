@@ -30,42 +30,6 @@ std::string utf8(const std::wstring& path) {
   return out;
 }
 
-// The file dialog's own question (its caption, not the program's): a visible
-// dialog with a message text and a Yes button.
-BOOL CALLBACK findQuestion(HWND window, LPARAM data) {
-  wchar_t className[16] = {};
-  GetClassNameW(window, className, 16);
-  if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) && GetDlgItem(window, 0xFFFF) &&
-      GetDlgItem(window, IDYES)) {
-    *reinterpret_cast<HWND*>(data) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND waitQuestion(int timeoutMs) {
-  for (int waited = 0; waited < timeoutMs; waited += 50) {
-    HWND found = nullptr;
-    EnumWindows(findQuestion, reinterpret_cast<LPARAM>(&found));
-    if (found) return found;
-    Sleep(50);
-  }
-  return nullptr;
-}
-
-// Chooses `path` in the file dialog the command opens; a save over an existing
-// file answers the overwrite question with Yes.
-void runFileCommand(int command, const std::wstring& path, bool overwrite = false) {
-  postCommand(command);
-  HWND files = waitFileDialog();
-  ASSERT_NE(files, nullptr);
-  chooseInFileDialog(files, path);
-  if (!overwrite) return;
-  HWND box = waitQuestion(10000);
-  ASSERT_NE(box, nullptr) << "no overwrite question";
-  clickButton(box, IDYES);
-}
-
 // The file a save writes once its dialog has ended.
 std::vector<unsigned char> savedBytes(const std::wstring& path) {
   std::vector<unsigned char> bytes;
@@ -74,29 +38,6 @@ std::vector<unsigned char> savedBytes(const std::wstring& path) {
     bytes = fileBytes(path);
   }
   return bytes;
-}
-
-// Waits until a modal transfer opened and ended.
-void waitTransferEnd(const wchar_t* caption) {
-  HWND dialog = waitDialog(caption, 3000);
-  if (dialog) EXPECT_TRUE(waitGone(dialog, 30000)) << "the transfer did not end";
-}
-
-// Opens the verify and waits for the finished list (progress bar hidden).
-HWND verifyToEnd(int command, uint16_t templateId, const std::wstring& path, const char* shot) {
-  runFileCommand(command, path);
-  HWND dialog = waitModeless(templateId);
-  if (!dialog) return nullptr;
-  HWND bar = GetDlgItem(dialog, IDC_TRANSFER_PROGRESS);
-  for (int waited = 0; waited < 30000 && IsWindowVisible(bar); waited += 50) Sleep(50);
-  EXPECT_FALSE(IsWindowVisible(bar)) << "the verify did not finish";
-  if (shot) saveScreenshot(dialog, shot);
-  return dialog;
-}
-
-void closeVerify(HWND dialog) {
-  clickButton(dialog, IDCANCEL);
-  EXPECT_TRUE(waitGone(dialog));
 }
 
 uint32_t simWord(const std::string& line, int field = 0) {
@@ -126,8 +67,8 @@ class Transfers : public ::testing::Test {
 
 TEST_F(Transfers, ParametersSaveVerifyLoad) {
   std::wstring saved = dir_ + L"\\saved.PRM";
-  runFileCommand(IDM_SAVE_PARAMS, saved);
-  waitTransferEnd(L"セーブ");
+  ASSERT_TRUE(runFileCommand(IDM_SAVE_PARAMS, saved));
+  EXPECT_TRUE(waitTransferEnd(L"セーブ")) << "the transfer did not end";
 
   // The same module written by the files functions, from qzsim's own values.
   static ParameterTable expected;
@@ -156,22 +97,22 @@ TEST_F(Transfers, ParametersSaveVerifyLoad) {
   auto rows = listViewRows(GetDlgItem(verify, IDC_VERIFY_LIST), 5);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0][0], L"Pn0100");
-  closeVerify(verify);
+  EXPECT_TRUE(closeVerify(verify));
 
-  runFileCommand(IDM_LOAD_PARAMS, saved);
-  waitTransferEnd(L"ロード");
+  ASSERT_TRUE(runFileCommand(IDM_LOAD_PARAMS, saved));
+  EXPECT_TRUE(waitTransferEnd(L"ロード")) << "the transfer did not end";
   EXPECT_EQ(simWord("GET PARAM 0100"), before);
   verify = verifyToEnd(IDM_VERIFY_PARAMS, IDD_PARAM_VERIFY, saved, nullptr);
   ASSERT_NE(verify, nullptr);
   EXPECT_TRUE(listViewRows(GetDlgItem(verify, IDC_VERIFY_LIST), 5).empty());
-  closeVerify(verify);
+  EXPECT_TRUE(closeVerify(verify));
 }
 
 TEST_F(Transfers, PointsSaveVerifyLoad) {
   ASSERT_TRUE(sim("SET POINT 5 000003E8 FFFFEC78"));
   std::wstring saved = dir_ + L"\\saved.PNT";
-  runFileCommand(IDM_SAVE_POINTS, saved);
-  waitTransferEnd(L"セーブ");
+  ASSERT_TRUE(runFileCommand(IDM_SAVE_POINTS, saved));
+  EXPECT_TRUE(waitTransferEnd(L"セーブ")) << "the transfer did not end";
 
   PointEntry expected[POINT_COUNT];
   for (int n = 1; n <= POINT_COUNT; ++n) {
@@ -191,11 +132,11 @@ TEST_F(Transfers, PointsSaveVerifyLoad) {
   auto rows = listViewRows(GetDlgItem(verify, IDC_VERIFY_LIST), 5);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0][0], L"  5");
-  closeVerify(verify);
+  EXPECT_TRUE(closeVerify(verify));
 
   // Paced at the wire speed, so the load can be seen running.
   ASSERT_TRUE(sim("PACE ON"));
-  runFileCommand(IDM_LOAD_POINTS, saved);
+  ASSERT_TRUE(runFileCommand(IDM_LOAD_POINTS, saved));
   HWND load = waitDialog(L"ロード", 3000);
   ASSERT_NE(load, nullptr);
   Sleep(300);
@@ -206,7 +147,7 @@ TEST_F(Transfers, PointsSaveVerifyLoad) {
   verify = verifyToEnd(IDM_VERIFY_POINTS, IDD_POINT_VERIFY, saved, nullptr);
   ASSERT_NE(verify, nullptr);
   EXPECT_TRUE(listViewRows(GetDlgItem(verify, IDC_VERIFY_LIST), 5).empty());
-  closeVerify(verify);
+  EXPECT_TRUE(closeVerify(verify));
 }
 
 TEST_F(Transfers, CancelDuringASaveKeepsTheOldFile) {
@@ -214,7 +155,7 @@ TEST_F(Transfers, CancelDuringASaveKeepsTheOldFile) {
   writeTextFile(target, "Pn0100 = 1\r\n");
   std::vector<unsigned char> before = fileBytes(target);
   ASSERT_TRUE(sim("PACE ON"));
-  runFileCommand(IDM_SAVE_PARAMS, target, true);
+  ASSERT_TRUE(runFileCommand(IDM_SAVE_PARAMS, target, true));
   HWND save = waitDialog(L"セーブ", 5000);
   ASSERT_NE(save, nullptr);
   for (int waited = 0; waited < 5000 && controlText(save, IDC_TRANSFER_LABEL).empty(); waited += 50) Sleep(50);
@@ -230,8 +171,8 @@ TEST_F(Transfers, CancelDuringASaveKeepsTheOldFile) {
 // shows the module's changed value first, and the file's value after the load.
 TEST_F(Transfers, ALoadRewritesTheRowsOfAnOpenList) {
   std::wstring saved = dir_ + L"\\list.PRM";
-  runFileCommand(IDM_SAVE_PARAMS, saved);
-  waitTransferEnd(L"セーブ");
+  ASSERT_TRUE(runFileCommand(IDM_SAVE_PARAMS, saved));
+  EXPECT_TRUE(waitTransferEnd(L"セーブ")) << "the transfer did not end";
   ASSERT_FALSE(savedBytes(saved).empty());
 
   const ParameterDefinition* def = nullptr;
@@ -266,8 +207,8 @@ TEST_F(Transfers, ALoadRewritesTheRowsOfAnOpenList) {
   for (int waited = 0; waited < 30000 && IsWindowVisible(GetDlgItem(list, IDC_PROGRESS)); waited += 100) Sleep(100);
   EXPECT_EQ(valueShown(), rowTexts(original ^ 1u));
 
-  runFileCommand(IDM_LOAD_PARAMS, saved);
-  waitTransferEnd(L"ロード");
+  ASSERT_TRUE(runFileCommand(IDM_LOAD_PARAMS, saved));
+  EXPECT_TRUE(waitTransferEnd(L"ロード")) << "the transfer did not end";
   EXPECT_EQ(simWord(get), original);
   for (int waited = 0; waited < 5000 && valueShown() != rowTexts(original); waited += 100) Sleep(100);
   EXPECT_EQ(valueShown(), rowTexts(original));
@@ -280,8 +221,8 @@ TEST_F(Transfers, ALoadRewritesTheRowsOfAnOpenList) {
 // and the list ends showing the loaded values.
 TEST_F(Transfers, ALoadWhileTheServoListReadsSendsTheFile) {
   std::wstring saved = dir_ + L"\\file.PRM";
-  runFileCommand(IDM_SAVE_PARAMS, saved);
-  waitTransferEnd(L"セーブ");
+  ASSERT_TRUE(runFileCommand(IDM_SAVE_PARAMS, saved));
+  EXPECT_TRUE(waitTransferEnd(L"セーブ")) << "the transfer did not end";
   ASSERT_FALSE(savedBytes(saved).empty());
   struct Saved { int index; uint16_t number; uint32_t value; };
   std::vector<Saved> file;
@@ -308,7 +249,7 @@ TEST_F(Transfers, ALoadWhileTheServoListReadsSendsTheFile) {
   ASSERT_NE(list, nullptr);
   HWND view = GetDlgItem(list, IDC_LIST);
   for (int waited = 0; waited < 10000 && listViewRows(view, 1).size() < 3; waited += 50) Sleep(50);
-  runFileCommand(IDM_LOAD_PARAMS, saved);
+  ASSERT_TRUE(runFileCommand(IDM_LOAD_PARAMS, saved));
   HWND load = waitDialog(L"ロード", 5000);
   ASSERT_NE(load, nullptr);
   if (!waitGone(load, 60000)) {
@@ -365,8 +306,8 @@ TEST_F(Transfers, ASigned16BitValueKeepsTheUpperBytesHeldThroughEditSaveAndLoad)
   ASSERT_TRUE(waitGone(list));
 
   std::wstring saved = dir_ + L"\\negative.PRM";
-  runFileCommand(IDM_SAVE_PARAMS, saved);
-  waitTransferEnd(L"セーブ");
+  ASSERT_TRUE(runFileCommand(IDM_SAVE_PARAMS, saved));
+  EXPECT_TRUE(waitTransferEnd(L"セーブ")) << "the transfer did not end";
   std::vector<unsigned char> bytes = savedBytes(saved);
   std::string text(bytes.begin(), bytes.end());
   EXPECT_NE(text.find("Pn0124,D,"), std::string::npos);
@@ -374,7 +315,7 @@ TEST_F(Transfers, ASigned16BitValueKeepsTheUpperBytesHeldThroughEditSaveAndLoad)
 
   ASSERT_TRUE(sim("SET PARAM 0124 5A5A0032"));
   ASSERT_TRUE(sim("LOG CLEAR"));
-  runFileCommand(IDM_LOAD_PARAMS, saved);
+  ASSERT_TRUE(runFileCommand(IDM_LOAD_PARAMS, saved));
   HWND load = waitDialog(L"ロード", 5000);
   ASSERT_NE(load, nullptr);
   if (!waitGone(load, 30000)) {
@@ -405,7 +346,7 @@ int verifyWindows() {
 TEST_F(Transfers, AVerifyStaysSingleWhileItsFileErrorBoxIsUp) {
   std::wstring bad = dir_ + L"\\bad.PRM";
   writeTextFile(bad, "No,Type,Parameter Name,Value,Unit\r\nbad,line\r\n");
-  runFileCommand(IDM_VERIFY_PARAMS, bad);
+  ASSERT_TRUE(runFileCommand(IDM_VERIFY_PARAMS, bad));
   std::wstring text;
   HWND box = waitMessageBox(&text, 5000);
   ASSERT_NE(box, nullptr) << "no file-error box";
@@ -416,7 +357,7 @@ TEST_F(Transfers, AVerifyStaysSingleWhileItsFileErrorBoxIsUp) {
   wchar_t sample[MAX_PATH];
   MultiByteToWideChar(CP_UTF8, 0, QZ_SOURCE_DIR "/data/Sample.PRM", -1, sample, MAX_PATH);
   ASSERT_TRUE(CopyFileW(sample, good.c_str(), FALSE));
-  runFileCommand(IDM_VERIFY_PARAMS, good);
+  ASSERT_TRUE(runFileCommand(IDM_VERIFY_PARAMS, good));
   Sleep(1000);
   EXPECT_EQ(verifyWindows(), 1) << "a second verify opened";
   EXPECT_TRUE(IsWindow(box)) << "the first verify's box went";
@@ -426,7 +367,7 @@ TEST_F(Transfers, AVerifyStaysSingleWhileItsFileErrorBoxIsUp) {
   HWND open = waitModeless(IDD_PARAM_VERIFY, 2000);
   ASSERT_NE(open, nullptr);
   if (first) EXPECT_EQ(open, first);
-  closeVerify(open);
+  EXPECT_TRUE(closeVerify(open));
   Sleep(300);
   EXPECT_EQ(verifyWindows(), 0);
   EXPECT_EQ(waitModeless(IDD_PARAM_VERIFY, 300), nullptr);
