@@ -247,9 +247,9 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
   boxes.start();
 
   const int monitors[] = {IDM_MOTION_MONITOR, IDM_INPUT_MONITOR, IDM_OUTPUT_MONITOR, IDM_VALUE_MONITOR,
-                          IDM_ALARM_MONITOR,  IDM_ALARM_HISTORY, IDM_OUTPUT_PORT};
+                          IDM_ALARM_MONITOR,  IDM_ALARM_HISTORY, IDM_TREND_MONITOR,  IDM_OUTPUT_PORT};
   const uint16_t templates[] = {IDD_MOTION_MONITOR, IDD_INPUT_MONITOR, IDD_OUTPUT_MONITOR, IDD_VALUE_MONITOR,
-                                IDD_ALARM_MONITOR,  IDD_ALARM_HISTORY, IDD_OUTPUT_PORT};
+                                IDD_ALARM_MONITOR,  IDD_ALARM_HISTORY, IDD_TREND_MONITOR,  IDD_OUTPUT_PORT};
   // A failure box ends a monitor (and may close the positioning): each loop opens again the ones that went.
   int reopened = 0;
   HWND positioning = nullptr;
