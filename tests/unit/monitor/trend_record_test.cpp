@@ -87,11 +87,14 @@ TEST(TrendRecord, CsvBytesOfTheChosenValuesWrittenOverALongerFile) {
   std::filesystem::path file = std::filesystem::temp_directory_path() / "qz_trend_test.csv";
   std::ofstream(file, std::ios::binary) << std::string(1000, 'x');
   ASSERT_EQ(saveTrendCsv(file.string().c_str(), r, traces, 2, 0x52A), 0);
-  std::ifstream in(file, std::ios::binary);
   std::stringstream bytes;
-  bytes << in.rdbuf();
+  {
+    std::ifstream in(file, std::ios::binary);   // closed before the remove, which Windows refuses on an open file
+    bytes << in.rdbuf();
+  }
   EXPECT_EQ(bytes.str(), expected) << "nothing of the old file remains";
-  std::filesystem::remove(file);
+  std::error_code ignored;
+  std::filesystem::remove(file, ignored);
 }
 
 TEST(TrendChart, AWindowShowsItsOwnSamplesOnItsOwnSeconds) {
