@@ -30,7 +30,6 @@ namespace {
 
 const wchar_t kCsvFilter[] = L"CSV files {*.CSV}\0*.CSV\0";
 const wchar_t kSvgFilter[] = L"SVG files {*.SVG}\0*.SVG\0";
-constexpr DWORD kSaveFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
 constexpr int kDefaultValues[kTrendMaxTraces] = {0, 1, 2, 4};   // positions, deviation, torque
 
 struct TrendMonitorState {
@@ -201,7 +200,7 @@ int csvTraces(TrendMonitorState* s, TrendTrace* traces) {
 void save(HWND dialog, TrendMonitorState* s, bool svg) {
   char path[PATH_BYTES] = {};
   std::snprintf(path, sizeof path, svg ? "trend.svg" : "trend.csv");
-  if (!chooseFileName(dialog, 1, path, svg ? L"svg" : L"csv", svg ? kSvgFilter : kCsvFilter, kSaveFlags)) return;
+  if (!chooseFileName(dialog, 1, path, svg ? L"svg" : L"csv", svg ? kSvgFilter : kCsvFilter, kSaveFileFlags)) return;
   // A copy, so the worker goes on recording while the file is written.
   TrendRecord copy;
   TrendViewState view = s->view;

@@ -23,9 +23,8 @@ namespace {
 const wchar_t kPointFilter[] = L"PNT files {*.PNT}\0*.PNT\0";
 const wchar_t kParameterFilter[] = L"PRM files {*.PRM}\0*.PRM\0";
 const wchar_t kDefinitionFilter[] = L"Cfg Files (*.cfg)\0*.cfg\0All Files (*.*)\0*.*\0";
-// Load and verify need an existing file; a save only proposes the name.
+// Load and verify need an existing file.
 constexpr DWORD kOpenFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-constexpr DWORD kSaveFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
 // The connection dialog reads and stores the saved port of the settings block.
 const SavedPortAccess kSavedPort{savedPort, setSavedPort};
 
@@ -79,7 +78,7 @@ void loadFromFile(HWND mainWindow, bool points) {
 void saveToFile(HWND mainWindow, bool points) {
   char path[PATH_BYTES] = {};
   if (!chooseFileName(mainWindow, 1, path, points ? L"PNT" : L"PRM", points ? kPointFilter : kParameterFilter,
-                      kSaveFlags))
+                      kSaveFileFlags))
     return;
   // The file is replaced only after the module's data has been read whole.
   if (runTransferDialog(mainWindow, IDD_TRANSFER_SAVE, points, nullptr) != 1) return;

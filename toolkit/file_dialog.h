@@ -2,8 +2,12 @@
 // conversions, and the box for a path too long to hold. Win32 only.
 #pragma once
 #include <windows.h>
+#include <commdlg.h>
 
 #include "toolkit/path_bytes.h"
+
+// A save only proposes the name, and asks before replacing a file.
+constexpr DWORD kSaveFileFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
 
 // The common file dialog. `path` (PATH_BYTES, UTF-8) holds the proposed name and
 // receives the choice; returns the file-name part inside it, or null on cancel or
