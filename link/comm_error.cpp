@@ -9,13 +9,16 @@
 
 namespace {
 
-// One lost line, one box. A pulled cable fails every request under way (the status
-// poll's, a monitor's): while one communication-failure box and its reconnection are
-// being handled, the others are not shown too; the one answer (the port is closed
-// either way) stands for them all, and their callers stop as after a No.
+// One lost line, one box. A pulled cable or a burst of noise fails every request
+// under way (the status poll's, a monitor's, a transfer's): while one failure box
+// and its reconnection are being handled, the others are not shown too; the one
+// answer (the port is closed either way) stands for them all, and their callers
+// stop as after a No. Two reconnections at once would close each other's port.
 std::atomic<bool> g_commBoxBusy{false};
 
-uint16_t showCommFailure(OwnerHandle owner, uint16_t textId, const char* extra) {
+// The box, then the port closed and, on Yes, opened again. Returns the answer;
+// `reopened` tells whether the status poll is to start.
+uint16_t askAndReconnect(OwnerHandle owner, uint16_t textId, const char* extra, bool* reopened) {
   uint16_t answer = promptMessage(owner, textId, extra, IDS_CAPTION, PROMPT_YESNO | PROMPT_ICON_ERROR);
   // The link may have been shut down while the box was open: leave the port alone.
   if (!linkRunning()) return answer;
@@ -25,7 +28,7 @@ uint16_t showCommFailure(OwnerHandle owner, uint16_t textId, const char* extra) 
     if (postConnectionRequest(1, 1, port) != 0)
       promptMessage(owner, IDS_PORT_INIT_FAILED, nullptr, IDS_CAPTION, PROMPT_OK | PROMPT_ICON_ERROR);
     else
-      startStatusPolling(owner);
+      *reopened = true;
   }
   return answer;
 }
@@ -44,9 +47,11 @@ uint16_t showCommError(OwnerHandle owner, uint8_t opCode, uint16_t status, uint1
     return promptMessage(owner, textId, extra, IDS_CAPTION, PROMPT_OK | PROMPT_ICON_ERROR);
   }
   std::snprintf(extra, sizeof extra, "\n(%.6s)", name);
-  if (status != STATUS_COMM_FAILURE) return showCommFailure(owner, textId, extra);   // malformed: as before
   if (g_commBoxBusy.exchange(true)) return ANSWER_NO;
-  uint16_t answer = showCommFailure(owner, textId, extra);
+  bool reopened = false;
+  uint16_t answer = askAndReconnect(owner, textId, extra, &reopened);
   g_commBoxBusy.store(false);
+  // The first status read may fail on its own and ask again.
+  if (reopened) startStatusPolling(owner);
   return answer;
 }
