@@ -122,6 +122,25 @@ void printGrowth(const char* name, double from, double to) {
               from > 0 ? (to - from) * 100.0 / from : 0.0);
 }
 
+// Monitors closed by a box and opened again move the figures by megabytes from
+// minute to minute; a leak is what rises under that churn. The least-squares slope
+// of the minutes from the fifth on, as a share of their mean per hour.
+void printTrend(const char* name, const std::vector<double>& perMinute) {
+  constexpr size_t kFrom = 5;
+  if (perMinute.size() < kFrom + 10) return;
+  double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+  for (size_t m = kFrom; m < perMinute.size(); ++m) {
+    n += 1;
+    sx += m;
+    sy += perMinute[m];
+    sxx += static_cast<double>(m) * m;
+    sxy += m * perMinute[m];
+  }
+  double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);   // per minute
+  double mean = sy / n;
+  std::printf("soak trend %-9s from min %zu: %+.0f a minute, %+.2f%% of the mean (%.0f) an hour\n", name, kFrom + 1, slope,
+              mean > 0 ? slope * 60 * 100.0 / mean : 0.0, mean);
+}
 
 // A transfer on the paced line shares it with every monitor: a verify may take
 // minutes. A transfer stopped by a failure waits with its label for Cancel; one
@@ -293,6 +312,7 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
   std::atomic<unsigned long long> moves{0};
   unsigned long long movesAfterStop = 0, stopsUnsent = 0;
   Figures settled{};   // after the first minute: the growth that counts
+  std::vector<Figures> minutesSeen;   // written by the reporter, read after it ends
   int loops = 0, saves = 0, loads = 0, verifies = 0, lastLoadBoxes = 0;
   std::wstring lastLoaded;
   auto figures = [&] {
@@ -324,6 +344,7 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
       if (!running) break;
       Figures f = figures();
       if (minute == 1) settled = f;
+      minutesSeen.push_back(f);
       printFigures(("min " + std::to_string(minute)).c_str(), f);
     }
   });
@@ -385,6 +406,17 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
     printGrowth("private since min 1", static_cast<double>(settled.privateBytes), static_cast<double>(last.privateBytes));
     printGrowth("handles since min 1", settled.handles, last.handles);
     printGrowth("threads since min 1", settled.threads, last.threads);
+  }
+  {
+    std::vector<double> memory, handles, threads;
+    for (const Figures& f : minutesSeen) {
+      memory.push_back(static_cast<double>(f.privateBytes));
+      handles.push_back(f.handles);
+      threads.push_back(f.threads);
+    }
+    printTrend("private", memory);
+    printTrend("handles", handles);
+    printTrend("threads", threads);
   }
   std::printf("soak transfers stopped by a failure and cancelled: %d, standing still without a box: %d; "
               "reconnections through the connection dialog: %d\n",
