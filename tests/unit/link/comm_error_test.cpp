@@ -114,32 +114,47 @@ TEST_F(CommError, FailedReopenShowsThePortInitialisationBox) {
   EXPECT_EQ(prompt.messageCount(), 3u);
 }
 
-// A lost line or a burst of noise fails the status poll and a monitor alike: one
-// box, whose answer stands for both; a failure after the box has been answered
-// shows its own again.
-TEST_F(CommError, AFailingLineShowsOneBoxForTheRequestsUnderWay) {
+// A lost line fails the status poll and a monitor alike: one box, whose answer
+// stands for both; a failure after the box has been answered shows its own again.
+TEST_F(CommError, ALostLineShowsOneBoxForTheRequestsUnderWay) {
   setLinkReadTotalMs(100);   // the silent line fails each attempt quickly
-  for (uint16_t status : {STATUS_COMM_FAILURE, STATUS_MALFORMED}) {
-    SCOPED_TRACE(status);
-    line.answerGarbage(status == STATUS_MALFORMED);
-    ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
-    size_t before = prompt.messageCount();
-    prompt.holdBoxes();
-    std::thread poll([] { request_RDSSTS(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); });
-    ASSERT_TRUE(prompt.waitForMessages(before + 1, 10000));
-    std::atomic<uint16_t> monitor{0xFFFF};
-    std::thread monitorThread([&] { monitor = request_RDSSTS(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); });
-    for (int i = 0; i < 100 && monitor.load() == 0xFFFF; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(monitor.load(), status) << "the monitor's request returns while the box is open";
-    EXPECT_EQ(prompt.messageCount(), before + 1) << "no second box while the first is open";
-    prompt.release();
-    poll.join();
-    monitorThread.join();
-    EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0) << "the one No closed the port";
-    EXPECT_EQ(request_RDSSTS(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), STATUS_COMM_FAILURE);
-    EXPECT_EQ(prompt.messageCount(), before + 2);
-  }
+  ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
+  prompt.holdBoxes();
+  std::thread poll([] { request_RDSSTS(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); });
+  ASSERT_TRUE(prompt.waitForMessages(1, 10000));
+  std::atomic<uint16_t> monitor{0xFFFF};
+  std::thread monitorThread([&] { monitor = request_RDSSTS(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); });
+  for (int i = 0; i < 100 && monitor.load() == 0xFFFF; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(monitor.load(), STATUS_COMM_FAILURE) << "the monitor's request returns while the box is open";
+  EXPECT_EQ(prompt.messageCount(), 1u) << "no second box while the first is open";
+  prompt.release();
+  poll.join();
+  monitorThread.join();
+  EXPECT_EQ(linkFlagTest(LINK_PORT_OPEN), 0) << "the one No closed the port";
+  EXPECT_EQ(request_RDSSTS(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), STATUS_COMM_FAILURE);
+  EXPECT_EQ(prompt.messageCount(), 2u);
   setLinkReadTotalMs(kPortTimings.readTotalConstant);
+}
+
+// Two bad replies, two boxes, both answered Yes at once: each reconnects in turn,
+// and neither finds the port the other has just opened.
+TEST_F(CommError, MalformedRepliesUnderWayEachAskAndReconnectInTurn) {
+  g_mode.currentPort = 0;
+  ASSERT_EQ(postConnectionRequest(1, 1, 0), 0);
+  line.answerGarbage(true);
+  prompt.holdBoxes();
+  prompt.queueAnswer(ANSWER_YES);
+  prompt.queueAnswer(ANSWER_YES);   // later boxes (the status reads after reopening) answer No
+  std::thread first([] { request_RDSSTS(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); });
+  std::thread second([] { request_RD_ALM(nullptr, 0, nullptr, nullptr); });
+  ASSERT_TRUE(prompt.waitForMessages(2, 10000));
+  prompt.release();
+  first.join();
+  second.join();
+  for (const auto& shown : prompt.messages()) {
+    EXPECT_EQ(shown.textId, IDS_BAD_REPLY_FORMAT) << shown.extra;
+    EXPECT_EQ(shown.style, kQuestion);
+  }
 }
 
 TEST_F(CommError, OversizedMemoryWriteIsRefusedBeforeAnythingIsSent) {
