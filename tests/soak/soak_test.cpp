@@ -22,6 +22,8 @@
 
 #include "resources/resource.h"
 #include "link/status_poll.h"
+#include "protocol/framing.h"
+#include "serial/serial_port.h"
 #include "shell/shell_win32.h"
 #include "tests/gui/app_driver.h"
 
@@ -124,8 +126,11 @@ void printGrowth(const char* name, double from, double to) {
 
 // Monitors closed by a box and opened again move the figures by megabytes from
 // minute to minute; a leak is what rises under that churn. The least-squares slope
-// of the minutes from the fifth on, as a share of their mean per hour.
-void printTrend(const char* name, const std::vector<double>& perMinute) {
+// of the minutes from the sixth on, as a share of their mean per hour.
+template <typename Figure>
+void printTrend(const char* name, const std::vector<Figures>& minutes, Figure figure) {
+  std::vector<double> perMinute;
+  for (const Figures& f : minutes) perMinute.push_back(static_cast<double>(figure(f)));
   constexpr size_t kFrom = 5;
   if (perMinute.size() < kFrom + 10) return;
   double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
@@ -149,8 +154,9 @@ void printTrend(const char* name, const std::vector<double>& perMinute) {
 constexpr int kTransferMs = 300000;
 constexpr DWORD kStillMs = 20000;
 // A box's reconnection waits on the user-interface thread for the exchange under
-// way: at worst three silent attempts of 10 s. Longer than that is a hang.
-constexpr DWORD kLongestExchangeMs = 3 * 10000 + 2 * 500;
+// way: at worst every attempt silent to the end of its read. Longer than that is a hang.
+const DWORD kLongestExchangeMs =
+    kTransactionAttempts * kPortTimings.readTotalConstant + (kTransactionAttempts - 1) * kRetryPauseMs;
 
 // Milliseconds until the main window answered, or -1 when it did not within
 // the longest exchange and a margin.
@@ -407,17 +413,9 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
     printGrowth("handles since min 1", settled.handles, last.handles);
     printGrowth("threads since min 1", settled.threads, last.threads);
   }
-  {
-    std::vector<double> memory, handles, threads;
-    for (const Figures& f : minutesSeen) {
-      memory.push_back(static_cast<double>(f.privateBytes));
-      handles.push_back(f.handles);
-      threads.push_back(f.threads);
-    }
-    printTrend("private", memory);
-    printTrend("handles", handles);
-    printTrend("threads", threads);
-  }
+  printTrend("private", minutesSeen, [](const Figures& f) { return f.privateBytes; });
+  printTrend("handles", minutesSeen, [](const Figures& f) { return f.handles; });
+  printTrend("threads", minutesSeen, [](const Figures& f) { return f.threads; });
   std::printf("soak transfers stopped by a failure and cancelled: %d, standing still without a box: %d; "
               "reconnections through the connection dialog: %d\n",
               g_stopped, g_stalled, g_reconnects);
