@@ -209,7 +209,7 @@ int cmdRestore(const std::vector<std::string>& args) {
   if (differs && !g_opt.force) return fail(EXIT_USAGE, "nothing sent; --force restores onto this module anyway");
   Progress pp;
   TransferSink sink = makeSink(&pp);
-  uint16_t r = loadParameters(nullptr, g_parameterTable, g_running, sink);
+  uint16_t r = loadParameterTable(sink);
   if (int code = transferExit(r, pp, statusFromLastBox())) return code;
   Progress tp;
   sink = makeSink(&tp);

@@ -31,6 +31,7 @@ uint16_t readParam(const ParameterDefinition& def, uint32_t* value) {
 }
 
 ParameterTable g_fileTable;
+ParameterValues g_fileValues;
 
 const char* plural(size_t n) { return n == 1 ? "" : "s"; }
 
@@ -152,14 +153,20 @@ int cmdParamsSet(const std::vector<std::string>& args) {
 
 }  // namespace
 
+uint16_t loadParameterTable(const TransferSink& sink) {
+  static ParameterValues values;
+  takeParameterValues(g_parameterTable, &values);
+  return loadParameters(nullptr, values, g_running, sink);
+}
+
 int paramsVerify(const std::string& path, Record* report) {
-  uint16_t line = readParameterVerifyFile(nullptr, path.c_str(), g_parameterTable, &g_fileTable);
+  uint16_t line = readParameterVerifyFile(nullptr, path.c_str(), g_parameterTable, &g_fileValues);
   if (line) return EXIT_FILE;
   Progress p;
   TransferSink sink = makeSink(&p);
   g_rows.clear();
   auto start = std::chrono::steady_clock::now();
-  uint16_t r = verifyParameters(nullptr, &g_parameterTable, g_fileTable, g_running, sink);
+  uint16_t r = verifyParameters(nullptr, &g_parameterTable, g_fileValues, g_running, sink);
   int code = transferExit(r, p, statusFromLastBox());
   if (code) return code;
   // The text shows the verify list's rows; the JSON the values from the tables, as numbers.
@@ -173,11 +180,13 @@ int paramsVerify(const std::string& path, Record* report) {
     uint16_t number = 0;
     parsePn(row.columns[0], &number);
     const ParameterDefinition* live = findDefinition(number);
-    const ParameterDefinition* file = findDefinitionIn(&g_fileTable, number);
     if (!live) continue;
+    const ParameterValue* file = nullptr;
+    for (uint16_t k = 0; k < g_fileValues.count && !file; ++k)
+      if (g_fileValues.entries[k].number == number) file = &g_fileValues.entries[k];
     int32_t mv = definitionValue(*live);
-    bool hasFile = file && file->valueValid;
-    int32_t fv = hasFile ? definitionValue(*file) : 0;
+    bool hasFile = file && file->valid;
+    int32_t fv = hasFile ? widenStored(file->value, live->size, definitionSigned(*live)) : 0;
     Record r;
     r.columns = {jsonOnly("number", std::to_string(number)),
                  {"pn", jsonString(pnName(number)), toUtf8(row.columns[0])},
@@ -222,7 +231,7 @@ int cmdParamsFile(const std::vector<std::string>& args) {
     if (line) return fileError("cannot read the parameter file", path, line);
     Progress p;
     TransferSink sink = makeSink(&p);
-    uint16_t r = loadParameters(nullptr, g_parameterTable, g_running, sink);
+    uint16_t r = loadParameterTable(sink);
     int code = transferExit(r, p, statusFromLastBox());
     if (code) return code;
     // With --verify the JSON document is the verify's.

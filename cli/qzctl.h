@@ -124,6 +124,9 @@ int transferExit(uint16_t result, const Progress& p, uint16_t lastStatus);
 // Prints a verify's report when the verify ran to its end (exit 0 or 1); returns `code`.
 int printVerify(int code, const Record& report);
 
+// Sends every valid value of g_parameterTable (params load, restore).
+uint16_t loadParameterTable(const TransferSink& sink);
+
 // cmd_params.cpp, cmd_points.cpp: verify of the module against a file into `report`
 // (the differing rows and their count; exit 1 when any differ); the values of a read
 // file its definitions do not allow.

@@ -2,6 +2,7 @@
 #include "files/parameter_file.h"
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include "files/guarded_file.h"
 #include "protocol/number_format.h"
@@ -29,7 +30,7 @@ int hexValue(char c) {
 }
 
 // Reads a Value field for one definition into the low `size` bytes of value.
-bool readValue(ParameterDefinition& def, const char* field, uint32_t length) {
+bool readValue(const ParameterDefinition& def, const char* field, uint32_t length, int32_t* value) {
   if (length == 0 || length > VALUE_FIELD_MAX) return false;
   uint16_t size = valueSize(def);
   uint32_t parsed = 0;
@@ -52,7 +53,7 @@ bool readValue(ParameterDefinition& def, const char* field, uint32_t length) {
     uint16_t word = static_cast<uint16_t>(0x4000 | (storage << 8) | length);
     if (parseNumber(word, field, &parsed) != 0) return false;
   }
-  std::memcpy(&def.value, &parsed, size);   // little-endian: the low bytes
+  std::memcpy(value, &parsed, size);   // little-endian: the low bytes
   return true;
 }
 }  // namespace
@@ -117,9 +118,18 @@ uint32_t formatParameterFile(const ParameterTable* table, char* out) {
   return static_cast<uint32_t>(w - out);
 }
 
-uint16_t parseParameterFile(const char* data, uint32_t size, ParameterTable* table) {
+void takeParameterValues(const ParameterTable& table, ParameterValues* values) {
+  values->count = table.count > MAX_DEFINITIONS ? MAX_DEFINITIONS : table.count;
+  for (uint16_t k = 0; k < MAX_DEFINITIONS; ++k) {
+    const ParameterDefinition& def = table.entries[k];
+    values->entries[k] = {def.number, def.valueValid, def.value};
+  }
+}
+
+uint16_t parseParameterValues(const char* data, uint32_t size, const ParameterTable& definitions,
+                              ParameterValues* values) {
   if (!data || size == 0) return 0xFFFF;
-  for (uint16_t k = 0; k < MAX_DEFINITIONS; ++k) table->entries[k].valueValid = 0;
+  for (uint16_t k = 0; k < MAX_DEFINITIONS; ++k) values->entries[k].valid = 0;
   uint32_t line = 1;
   int commas = 0;
   bool carriesNumber = false;
@@ -150,13 +160,13 @@ uint16_t parseParameterFile(const char* data, uint32_t size, ParameterTable* tab
       }
       carriesNumber = true;
     } else if (commas == 3) {
-      for (uint16_t k = 0; k < table->count && k < MAX_DEFINITIONS; ++k) {
-        ParameterDefinition& def = table->entries[k];
+      for (uint16_t k = 0; k < definitions.count && k < MAX_DEFINITIONS; ++k) {
+        const ParameterDefinition& def = definitions.entries[k];
         if (def.number != number || !hasKind(def)) continue;
         if (length >= 2 && field[0] == '-' && field[1] == '-') continue;   // no value
         // A rejected value is not marked valid, so it can never reach the module.
-        if (!readValue(def, field, length)) return result(line);
-        def.valueValid = 1;
+        if (!readValue(def, field, length, &values->entries[k].value)) return result(line);
+        values->entries[k].valid = 1;
       }
     } else if (commas == 4) {
       return result(line);   // a sixth field
@@ -169,14 +179,40 @@ uint16_t parseParameterFile(const char* data, uint32_t size, ParameterTable* tab
   return 0;
 }
 
-uint16_t readParameterFile(const char* path, ParameterTable* table) {
+uint16_t parseParameterFile(const char* data, uint32_t size, ParameterTable* table) {
+  if (!data || size == 0) return 0xFFFF;   // nothing read, nothing cleared
+  std::unique_ptr<ParameterValues> values(new (std::nothrow) ParameterValues);
+  if (!values) return 0xFFFF;
+  takeParameterValues(*table, values.get());
+  uint16_t result = parseParameterValues(data, size, *table, values.get());
+  for (uint16_t k = 0; k < MAX_DEFINITIONS; ++k) {
+    table->entries[k].value = values->entries[k].value;
+    table->entries[k].valueValid = values->entries[k].valid;
+  }
+  return result;
+}
+
+namespace {
+// A missing file is an error: nothing may be loaded or compared from it.
+template <typename Parse>
+uint16_t readAndParse(const char* path, Parse parse) {
   char* data = nullptr;
   uint32_t size = 0;
-  // A missing file is an error: nothing may be loaded or compared from it.
   if (readWholeFile(LOCATION_AS_GIVEN, 0, path, &data, &size) != FILE_OK) return 0xFFFF;
-  uint16_t result = parseParameterFile(data, size, table);
+  uint16_t result = parse(data, size);
   freeFileData(data);
   return result;
+}
+}  // namespace
+
+uint16_t readParameterFile(const char* path, ParameterTable* table) {
+  return readAndParse(path, [&](const char* data, uint32_t size) { return parseParameterFile(data, size, table); });
+}
+
+uint16_t readParameterValues(const char* path, const ParameterTable& definitions, ParameterValues* values) {
+  return readAndParse(path, [&](const char* data, uint32_t size) {
+    return parseParameterValues(data, size, definitions, values);
+  });
 }
 
 uint16_t writeParameterFile(const char* path, const ParameterTable* table) {

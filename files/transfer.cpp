@@ -63,14 +63,14 @@ uint16_t loadPointTable(OwnerHandle owner, const PointTable& table,
   return TRANSFER_COMPLETED;
 }
 
-uint16_t loadParameters(OwnerHandle owner, const ParameterTable& table,
+uint16_t loadParameters(OwnerHandle owner, const ParameterValues& values,
                         const std::atomic<bool>& running, const TransferSink& sink) {
-  uint16_t count = table.count > MAX_DEFINITIONS ? MAX_DEFINITIONS : table.count;
+  uint16_t count = values.count > MAX_DEFINITIONS ? MAX_DEFINITIONS : values.count;
   sinkStart(sink, count);
   for (uint16_t index = 0; index < count; ++index) {
     if (!running.load()) return TRANSFER_CANCELLED;
-    const ParameterDefinition& def = table.entries[index];
-    if (!def.valueValid) {
+    const ParameterValue& def = values.entries[index];
+    if (!def.valid) {
       sinkStep(sink, 0, "");
       continue;
     }
@@ -85,9 +85,9 @@ uint16_t loadParameters(OwnerHandle owner, const ParameterTable& table,
   return TRANSFER_COMPLETED;
 }
 
-uint16_t readParameterLoadFile(const char* path, const ParameterTable& live, ParameterTable* copy) {
-  std::memcpy(copy, &live, sizeof(ParameterTable));
-  return readParameterFile(path, copy);
+uint16_t readParameterLoadFile(const char* path, const ParameterTable& live, ParameterValues* values) {
+  takeParameterValues(live, values);
+  return readParameterValues(path, live, values);
 }
 
 uint16_t readPointLoadFile(const char* path, const PointTable& live, PointTable* copy) {
@@ -95,11 +95,12 @@ uint16_t readPointLoadFile(const char* path, const PointTable& live, PointTable*
   return readPointFile(path, copy->points);
 }
 
-void adoptParameterLoad(const ParameterTable& copy, ParameterTable* live) {
-  uint16_t count = copy.count > MAX_DEFINITIONS ? MAX_DEFINITIONS : copy.count;
+void adoptParameterLoad(const ParameterValues& values, ParameterTable* live) {
+  uint16_t count = values.count > MAX_DEFINITIONS ? MAX_DEFINITIONS : values.count;
   for (uint16_t k = 0; k < count && k < live->count; ++k) {
-    live->entries[k].value = copy.entries[k].value;
-    live->entries[k].valueValid = copy.entries[k].valueValid;
+    if (live->entries[k].number != values.entries[k].number) continue;
+    live->entries[k].value = values.entries[k].value;
+    live->entries[k].valueValid = values.entries[k].valid;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "files/definitions.h"
+#include "files/parameter_file.h"
 #include "files/point_table.h"
 #include "link/prompt.h"
 #include "resources/resource.h"
@@ -52,9 +53,9 @@ uint32_t parameterListFor(uint16_t number);
 // Point-table load: request_SET_PT for points 1-50 with speed and position.
 uint16_t loadPointTable(OwnerHandle owner, const PointTable& table,
                         const std::atomic<bool>& running, const TransferSink& sink);
-// Parameter load: request_WRPARM for every definition with a valid value; a
-// definition without one takes a step with an empty label and sends nothing.
-uint16_t loadParameters(OwnerHandle owner, const ParameterTable& table,
+// Parameter load: request_WRPARM for every entry with a valid value; an entry
+// without one takes a step with an empty label and sends nothing.
+uint16_t loadParameters(OwnerHandle owner, const ParameterValues& values,
                         const std::atomic<bool>& running, const TransferSink& sink);
 // Point-table save: request_GET_PT for points 1-50 into the table. The caller
 // writes the file only on TRANSFER_COMPLETED.
@@ -65,22 +66,21 @@ uint16_t savePointTable(OwnerHandle owner, PointTable* table,
 uint16_t saveParameters(OwnerHandle owner, ParameterTable* table,
                         const std::atomic<bool>& running, const TransferSink& sink);
 
-// What a load sends, fixed before it starts: the live table copied and the file
-// read into the copy, so no list or verify that stores the module's values in the
+// What a load sends, fixed before it starts: the live values taken and the file
+// read over them, so no list or verify that stores the module's values in the
 // live table meanwhile can change it. 0 or the reader's line (nothing shown).
-uint16_t readParameterLoadFile(const char* path, const ParameterTable& live, ParameterTable* copy);
+uint16_t readParameterLoadFile(const char* path, const ParameterTable& live, ParameterValues* values);
 uint16_t readPointLoadFile(const char* path, const PointTable& live, PointTable* copy);
-// The live table takes the values and flags a load's copy holds, as reading the
-// file into it would have given.
-void adoptParameterLoad(const ParameterTable& copy, ParameterTable* live);
+// The live table takes the values and flags a load holds, as reading the file into
+// it would have given; an entry whose number has changed meanwhile is left alone.
+void adoptParameterLoad(const ParameterValues& values, ParameterTable* live);
 
 // Reads a point file into the verify buffer (zeroed first); on failure shows the
 // point file read box and returns the line (0xFFFF when unreadable).
 uint16_t readPointVerifyFile(OwnerHandle owner, const char* path, PointEntry* file);
-// Copies the live table into `copy` and reads the file into the copy; on failure
-// shows the data file read box and returns the line.
+// readParameterLoadFile; on failure shows the data file read box and returns the line.
 uint16_t readParameterVerifyFile(OwnerHandle owner, const char* path,
-                                 const ParameterTable& live, ParameterTable* copy);
+                                 const ParameterTable& live, ParameterValues* file);
 
 // Point-table verify: reads points 1-50 into the live table and reports a row for
 // every point whose speed or position differs from the file's, written with
@@ -91,7 +91,7 @@ uint16_t verifyPointTable(OwnerHandle owner, PointTable* live, const PointEntry*
 // Parameter verify: reads every live definition's value from the module into the
 // live table (its valueValid unchanged) and reports a row for each whose file
 // value is missing or differs. Numbers the module rejects are skipped.
-uint16_t verifyParameters(OwnerHandle owner, ParameterTable* live, const ParameterTable& file,
+uint16_t verifyParameters(OwnerHandle owner, ParameterTable* live, const ParameterValues& file,
                           const std::atomic<bool>& running, const TransferSink& sink);
 
 // Row texts, also used by tests and qzctl.

@@ -29,7 +29,7 @@ struct TransferRun : TransferRunBase {
   bool points = false;
   bool save = false;
   // A load sends the file from these copies, read before it started.
-  std::unique_ptr<ParameterTable> parameters;
+  std::unique_ptr<ParameterValues> parameters;
   PointTable pointCopy{};
 };
 
@@ -138,7 +138,7 @@ INT_PTR runTransfer(HWND owner, uint16_t templateId, bool points, const char* pa
     } else if (points) {
       line = readPointLoadFile(path, *livePointTable(), &run.pointCopy);
     } else {
-      run.parameters.reset(new (std::nothrow) ParameterTable);
+      run.parameters.reset(new (std::nothrow) ParameterValues);
       if (run.parameters) line = readParameterLoadFile(path, g_parameterTable, run.parameters.get());
     }
     if (line != 0) {

@@ -55,8 +55,8 @@ uint16_t readPointVerifyFile(OwnerHandle owner, const char* path, PointEntry* fi
 }
 
 uint16_t readParameterVerifyFile(OwnerHandle owner, const char* path,
-                                 const ParameterTable& live, ParameterTable* copy) {
-  uint16_t line = readParameterLoadFile(path, live, copy);
+                                 const ParameterTable& live, ParameterValues* file) {
+  uint16_t line = readParameterLoadFile(path, live, file);
   if (line != 0) showFileError(owner, FILE_ERROR_DATA_READ, line);
   return line;
 }
@@ -88,7 +88,17 @@ uint16_t verifyPointTable(OwnerHandle owner, PointTable* live, const PointEntry*
   return TRANSFER_COMPLETED;
 }
 
-uint16_t verifyParameters(OwnerHandle owner, ParameterTable* live, const ParameterTable& file,
+// The file's entry for `number`: the same index as the live table's when the
+// definitions are those the file was read against.
+static const ParameterValue* fileEntry(const ParameterValues& file, uint16_t index, uint16_t number) {
+  uint16_t count = file.count > MAX_DEFINITIONS ? MAX_DEFINITIONS : file.count;
+  if (index < count && file.entries[index].number == number) return &file.entries[index];
+  for (uint16_t k = 0; k < count; ++k)
+    if (file.entries[k].number == number) return &file.entries[k];
+  return nullptr;
+}
+
+uint16_t verifyParameters(OwnerHandle owner, ParameterTable* live, const ParameterValues& file,
                           const std::atomic<bool>& running, const TransferSink& sink) {
   uint16_t count = live->count > MAX_DEFINITIONS ? MAX_DEFINITIONS : live->count;
   if (sink.start) sink.start(sink.context, count);
@@ -109,9 +119,8 @@ uint16_t verifyParameters(OwnerHandle owner, ParameterTable* live, const Paramet
     def.value = moduleValue;
     if (sink.changed) sink.changed(sink.context, parameterListFor(def.number), index);
 
-    const ParameterDefinition* fromFile =
-        findDefinitionIn(const_cast<ParameterTable*>(&file), def.number);
-    bool fileHasValue = fromFile != nullptr && fromFile->valueValid;
+    const ParameterValue* fromFile = fileEntry(file, index, def.number);
+    bool fileHasValue = fromFile != nullptr && fromFile->valid;
     if (fileHasValue && sameStored(fromFile->value, moduleValue, def.size)) continue;
     VerifyRow row;
     formatParameterVerifyRow(def, fileHasValue ? &fromFile->value : nullptr, moduleValue, &row);

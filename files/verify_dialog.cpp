@@ -43,7 +43,7 @@ struct VerifyRun : TransferRunBase {
   bool points = false;
   uint16_t valueFormat = 0;          // the environment's, as the dialog opened
   PointEntry file[POINT_COUNT] = {};
-  std::unique_ptr<ParameterTable> copy;
+  std::unique_ptr<ParameterValues> copy;
   VerifyRowQueue rows;
 };
 
@@ -113,7 +113,7 @@ void startVerify(HWND dialog, VerifyState* state, const char* path) {
   if (run.points) {
     line = readPointVerifyFile(dialog, path, run.file);
   } else {
-    run.copy = std::make_unique<ParameterTable>();
+    run.copy = std::make_unique<ParameterValues>();
     line = readParameterVerifyFile(dialog, path, g_parameterTable, run.copy.get());
   }
   if (line != 0) return;

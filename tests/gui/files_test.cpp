@@ -23,7 +23,7 @@ TransferRunner g_realLoad = nullptr;
 
 // Counts a parameter load whose file reads, as the real load's first step does.
 INT_PTR standInLoad(HWND, uint16_t, bool points, const char* path) {
-  static ParameterTable copy;
+  static ParameterValues copy;
   if (!points && readParameterLoadFile(path, g_parameterTable, &copy) == 0) ++g_loads;
   return 1;
 }

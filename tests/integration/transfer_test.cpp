@@ -97,8 +97,8 @@ TEST_F(Transfers, ParameterSaveVerifyAndLoad) {
   EXPECT_EQ(prompt_.messageCount(), 0u);
 
   // Identical module: no rows. Then one changed parameter gives one row.
-  auto file = std::make_unique<ParameterTable>();
-  std::memcpy(file.get(), &live, sizeof live);
+  auto file = std::make_unique<ParameterValues>();
+  takeParameterValues(live, file.get());
   Recorder same;
   EXPECT_EQ(verifyParameters(nullptr, &live, *file, running_, sinkFor(same)), TRANSFER_COMPLETED);
   EXPECT_TRUE(same.rows.empty());
@@ -115,7 +115,7 @@ TEST_F(Transfers, ParameterSaveVerifyAndLoad) {
   ASSERT_TRUE(control("GET PARAM 0100", &value));
   char expect[16];
   std::snprintf(expect, sizeof expect, "%08X\n",
-                static_cast<uint32_t>(findDefinitionIn(file.get(), 0x0100)->value) & 0xFFFF);
+                static_cast<uint32_t>(file->entries[findDefinition(0x0100) - live.entries].value) & 0xFFFF);
   EXPECT_EQ(value, expect);
 }
 
