@@ -150,7 +150,9 @@ void printTrend(const char* name, const std::vector<Figures>& minutes, Figure fi
 // A transfer on the paced line shares it with every monitor: a verify may take
 // minutes. A transfer stopped by a failure waits with its label for Cancel; one
 // whose label stays still for kStillMs is pressed Cancel, as a person would, and
-// counts as stopped when a box came meanwhile, else as stalled.
+// counts as stopped when a box came meanwhile, else as stalled. A reply the storm
+// left out holds the line for a whole read, and a retry that then gets through shows
+// no box, so every silent reply on the line starts the still time again.
 constexpr int kTransferMs = 300000;
 constexpr DWORD kStillMs = 20000;
 // A box's reconnection waits on the user-interface thread for the exchange under
@@ -205,21 +207,31 @@ void writeSoakDefinitions(const std::wstring& dir) {
   }
 }
 
+unsigned long long silentReplies() {
+  std::string status;
+  simReply("GET STORM", &status);
+  return stormField(status, "noreply");
+}
+
 // Waits while `running` says the dialog's transfer goes on; false when it was cancelled.
 template <typename Running>
 bool runsToEnd(HWND dialog, const std::atomic<unsigned long long>& boxesSeen, Running running) {
   const unsigned long long before = boxesSeen;
   std::wstring label;
+  unsigned long long silent = silentReplies();
   for (DWORD since = GetTickCount(), start = since; running(); Sleep(500)) {
     std::wstring now = controlText(dialog, IDC_TRANSFER_LABEL);
     if (now != label) {
       label = now;
       since = GetTickCount();
+    } else if (GetTickCount() - since > kStillMs && silentReplies() != silent) {
+      silent = silentReplies();
+      since = GetTickCount();
     } else if (GetTickCount() - since > kStillMs || GetTickCount() - start > static_cast<DWORD>(kTransferMs)) {
       if (boxesSeen > before) ++g_stopped;
       else {
         ++g_stalled;
-        std::printf("soak: a transfer stood still without a box; cancelled\n");
+        std::printf("soak: a transfer stood still for %lu ms without a box; cancelled\n", GetTickCount() - since);
         std::fflush(stdout);
       }
       clickButton(dialog, IDCANCEL);
