@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +31,7 @@
 namespace {
 
 struct Figures {
+  double minute = 0;   // since the storm began
   unsigned long long privateBytes = 0;
   unsigned long handles = 0, threads = 0;
   unsigned long long requests = 0, failed = 0, cycles = 0, boxes = 0, pressed = 0;
@@ -44,7 +46,7 @@ Figures processFigures() {
   Figures f;
   PROCESS_MEMORY_COUNTERS memory{};
   if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory)) f.privateBytes = memory.PagefileUsage;
-  static std::vector<char> buffer(4 << 20);
+  static thread_local std::vector<char> buffer(4 << 20);   // the reporter and the loop both sample
   ULONG length = 0;
   if (NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
                                &length) != 0)
@@ -126,25 +128,25 @@ void printGrowth(const char* name, double from, double to) {
 
 // Monitors closed by a box and opened again move the figures by megabytes from
 // minute to minute; a leak is what rises under that churn. The least-squares slope
-// of the minutes from the sixth on, as a share of their mean per hour.
+// of the samples from the sixth minute on, as a share of their mean per hour, with
+// its standard error: what the churn alone could have made of a flat line.
 template <typename Figure>
-void printTrend(const char* name, const std::vector<Figures>& minutes, Figure figure) {
-  std::vector<double> perMinute;
-  for (const Figures& f : minutes) perMinute.push_back(static_cast<double>(figure(f)));
-  constexpr size_t kFrom = 5;
-  if (perMinute.size() < kFrom + 10) return;
-  double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-  for (size_t m = kFrom; m < perMinute.size(); ++m) {
-    n += 1;
-    sx += m;
-    sy += perMinute[m];
-    sxx += static_cast<double>(m) * m;
-    sxy += m * perMinute[m];
-  }
-  double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);   // per minute
-  double mean = sy / n;
-  std::printf("soak trend %-9s from min %zu: %+.0f a minute, %+.2f%% of the mean (%.0f) an hour\n", name, kFrom + 1, slope,
-              mean > 0 ? slope * 60 * 100.0 / mean : 0.0, mean);
+void printTrend(const char* name, const std::vector<Figures>& samples, Figure figure) {
+  constexpr double kFrom = 5;
+  std::vector<std::pair<double, double>> points;
+  for (const Figures& f : samples)
+    if (f.minute >= kFrom) points.emplace_back(f.minute, static_cast<double>(figure(f)));
+  if (points.size() < 10) return;
+  double n = static_cast<double>(points.size()), sx = 0, sy = 0;
+  for (auto [x, y] : points) sx += x, sy += y;
+  double mx = sx / n, mean = sy / n, sxx = 0, sxy = 0;
+  for (auto [x, y] : points) sxx += (x - mx) * (x - mx), sxy += (x - mx) * (y - mean);
+  double slope = sxy / sxx, residuals = 0;   // slope per minute
+  for (auto [x, y] : points) residuals += (y - mean - slope * (x - mx)) * (y - mean - slope * (x - mx));
+  double error = std::sqrt(residuals / (n - 2) / sxx);
+  auto perHour = [mean](double perMinute) { return mean > 0 ? perMinute * 60 * 100.0 / mean : 0.0; };
+  std::printf("soak trend %-22s from min %.0f, %zu samples: %+.0f a minute, %+.2f%% +- %.2f%% of the mean (%.0f) an hour\n",
+              name, kFrom + 1, points.size(), slope, perHour(slope), perHour(error), mean);
 }
 
 // A transfer on the paced line shares it with every monitor: a verify may take
@@ -331,10 +333,13 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
   unsigned long long movesAfterStop = 0, stopsUnsent = 0;
   Figures settled{};   // after the first minute: the growth that counts
   std::vector<Figures> minutesSeen;   // written by the reporter, read after it ends
+  std::vector<Figures> loopStarts;    // each loop's start: every dialog open, no transfer
   int loops = 0, saves = 0, loads = 0, verifies = 0, lastLoadBoxes = 0;
   std::wstring lastLoaded;
+  const DWORD start = GetTickCount();
   auto figures = [&] {
     Figures f = processFigures();
+    f.minute = (GetTickCount() - start) / 60000.0;
     std::string status;
     simReply("GET STORM", &status);
     f.requests = stormField(" " + status, "requests");
@@ -351,7 +356,6 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
     for (const char* m : kMotions) moves += countOf(log, m);
     return log;
   };
-  const DWORD start = GetTickCount();
   first = figures();
   printFigures("start", first);
   // A line of figures each minute, whatever step the loop is in.
@@ -370,6 +374,7 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
     ++loops;
     reconnectIfDown();
     openMonitors();
+    loopStarts.push_back(figures());
     // A save stopped by a failure writes nothing: the load takes the last whole save.
     DeleteFileW(saved.c_str());
     if (fileCommand(IDM_SAVE_PARAMS, saved) && transferEnds(L"セーブ", boxes.seen) && written(saved)) {
@@ -428,6 +433,7 @@ TEST(Soak, TheProgramHoldsUnderAFaultStorm) {
   printTrend("private", minutesSeen, [](const Figures& f) { return f.privateBytes; });
   printTrend("handles", minutesSeen, [](const Figures& f) { return f.handles; });
   printTrend("threads", minutesSeen, [](const Figures& f) { return f.threads; });
+  printTrend("private at loop starts", loopStarts, [](const Figures& f) { return f.privateBytes; });
   std::printf("soak transfers stopped by a failure and cancelled: %d, standing still without a box: %d; "
               "reconnections through the connection dialog: %d\n",
               g_stopped, g_stalled, g_reconnects);
