@@ -181,9 +181,7 @@ int paramsVerify(const std::string& path, Record* report) {
     parsePn(row.columns[0], &number);
     const ParameterDefinition* live = findDefinition(number);
     if (!live) continue;
-    const ParameterValue* file = nullptr;
-    for (uint16_t k = 0; k < g_fileValues.count && !file; ++k)
-      if (g_fileValues.entries[k].number == number) file = &g_fileValues.entries[k];
+    const ParameterValue* file = findParameterValue(g_fileValues, number);
     int32_t mv = definitionValue(*live);
     bool hasFile = file && file->valid;
     int32_t fv = hasFile ? widenStored(file->value, live->size, definitionSigned(*live)) : 0;

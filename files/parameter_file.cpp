@@ -118,6 +118,12 @@ uint32_t formatParameterFile(const ParameterTable* table, char* out) {
   return static_cast<uint32_t>(w - out);
 }
 
+const ParameterValue* findParameterValue(const ParameterValues& values, uint16_t number) {
+  for (uint16_t k = 0; k < values.count && k < MAX_DEFINITIONS; ++k)
+    if (values.entries[k].number == number) return &values.entries[k];
+  return nullptr;
+}
+
 void takeParameterValues(const ParameterTable& table, ParameterValues* values) {
   values->count = table.count > MAX_DEFINITIONS ? MAX_DEFINITIONS : table.count;
   for (uint16_t k = 0; k < MAX_DEFINITIONS; ++k) {

@@ -24,6 +24,8 @@ struct ParameterValues {
   uint16_t count;
   ParameterValue entries[MAX_DEFINITIONS];
 };
+// The entry for `number`, or null.
+const ParameterValue* findParameterValue(const ParameterValues& values, uint16_t number);
 // Every entry's number, value and flag, entry k for the table's entry k.
 void takeParameterValues(const ParameterTable& table, ParameterValues* values);
 // parseParameterFile into `values` (as takeParameterValues left them) against the

@@ -91,11 +91,9 @@ uint16_t verifyPointTable(OwnerHandle owner, PointTable* live, const PointEntry*
 // The file's entry for `number`: the same index as the live table's when the
 // definitions are those the file was read against.
 static const ParameterValue* fileEntry(const ParameterValues& file, uint16_t index, uint16_t number) {
-  uint16_t count = file.count > MAX_DEFINITIONS ? MAX_DEFINITIONS : file.count;
-  if (index < count && file.entries[index].number == number) return &file.entries[index];
-  for (uint16_t k = 0; k < count; ++k)
-    if (file.entries[k].number == number) return &file.entries[k];
-  return nullptr;
+  if (index < file.count && index < MAX_DEFINITIONS && file.entries[index].number == number)
+    return &file.entries[index];
+  return findParameterValue(file, number);
 }
 
 uint16_t verifyParameters(OwnerHandle owner, ParameterTable* live, const ParameterValues& file,
